@@ -1,0 +1,22 @@
+# lumetto_test(NAME SOURCES a.cpp b.cpp LIBS lib1 lib2 [QT])
+# Builds one GoogleTest program and registers each of its tests with CTest.
+# QT marks tests that create widgets: they run on Qt's offscreen platform.
+function(lumetto_test name)
+  cmake_parse_arguments(T "QT" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main GTest::gmock)
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
+  set(env "LUMETTO_BIN_DIR=${CMAKE_BINARY_DIR}/bin" "LUMETTO_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
+  if(T_QT)
+    list(APPEND env "QT_QPA_PLATFORM=offscreen")
+  endif()
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES ENVIRONMENT "${env}" TIMEOUT 600)
+endfunction()
+
+# lumetto_library(NAME SOURCES ... [PUBLIC_LIBS ...] [PRIVATE_LIBS ...])
+function(lumetto_library name)
+  cmake_parse_arguments(L "" "" "SOURCES;PUBLIC_LIBS;PRIVATE_LIBS" ${ARGN})
+  add_library(${name} STATIC ${L_SOURCES})
+  target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
+  target_link_libraries(${name} PUBLIC ${L_PUBLIC_LIBS} PRIVATE ${L_PRIVATE_LIBS})
+endfunction()

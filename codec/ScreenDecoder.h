@@ -1,0 +1,96 @@
+// Decodes the phone's screen payloads into the screen picture.
+//
+// A payload is an optional header (screen size and colour format) followed by a
+// run-length coded body that updates the previous picture in place. The decoder
+// keeps two pictures for the whole connection: the decoded screen top row first
+// (m_pDecodeBuf) and the same picture bottom row first with 4-byte aligned rows
+// and one white slack row on top (m_pScreenBits), which is what the screen
+// window, the movie writer and the screenshot writer read.
+//
+// Every byte of a payload is untrusted: the decoder never reads past the
+// payload's length and never writes past the palette or the pixel buffers. At
+// the first violation it stops; the picture keeps what was decoded before it.
+#pragma once
+
+#include "codec/ScreenFormat.h"
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+// What the decoder needs from its owner (the view): the platform of the
+// selected skin, and the platform switch a new screen size asks for.
+class IScreenPlatformHost {
+public:
+    virtual ~IScreenPlatformHost() = default;
+    virtual int CurrentPlatform() const = 0;
+    virtual void SwitchPlatform(int nPlatform) = 0;
+};
+
+class CScreenDecoder {
+public:
+    // How the last payload went.
+    enum class Result {
+        Ok,           // decoded completely (or a header with an unknown format was stored)
+        NoFormat,     // no header has arrived yet: nothing decoded
+        NoBuffers,    // no picture to apply the body to (after a reset, before a header)
+        BadSize,      // a header with width or height 0 or above the limit: ignored
+        UnknownFormat,// the last header's format is neither 8 nor 12: body not decoded
+        Truncated,    // the payload ended before its counts were met
+        OutOfRange,   // a run or the palette went beyond the picture or the palette
+    };
+
+    explicit CScreenDecoder(IScreenPlatformHost* pHost = nullptr);
+
+    // Decodes one payload into m_pDecodeBuf and refreshes m_pScreenBits.
+    // Returns the position after the decoded body (where decoding stopped).
+    const std::uint8_t* DecodeScreen(const std::uint8_t* pPayload, std::size_t nLength);
+
+    void GetScreenFormat(int& nWidth, int& nHeight, int& nFormat) const {
+        nWidth = m_nWidth;
+        nHeight = m_nHeight;
+        nFormat = m_nFormat;
+    }
+
+    // The picture bottom row first, DibRowStride(width) bytes a row, height + 1
+    // rows; null while no picture exists.
+    const std::uint8_t* ScreenBits() const { return HasPicture() ? m_pScreenBits.data() : nullptr; }
+    // The picture top row first, width x 3 bytes a row; null while none exists.
+    const std::uint8_t* DecodeBits() const { return HasPicture() ? m_pDecodeBuf.data() : nullptr; }
+    bool HasPicture() const { return !m_pDecodeBuf.empty(); }
+    // Width and height of the picture the buffers hold (0 x 0 while none).
+    int PictureWidth() const { return m_nBufWidth; }
+    int PictureHeight() const { return m_nBufHeight; }
+
+    // The buffer half of the view's reset: frees both pictures. Size, format
+    // and palette keep their values; the next header makes new white pictures.
+    void FreeBuffers();
+
+    Result LastResult() const { return m_eLastResult; }
+    const std::array<std::uint8_t, 768>& Palette() const { return m_pPalette; }
+
+    void SetHost(IScreenPlatformHost* pHost) { m_pHost = pHost; }
+
+private:
+    class Cursor;
+
+    bool DecodeIndexed8(Cursor& cur);
+    bool DecodeDirect12(Cursor& cur);
+    void RowCopy();
+    void ChoosePlatform(int nWidth, int nHeight);
+    void AllocateBuffers(int nWidth, int nHeight);
+
+    IScreenPlatformHost* m_pHost;
+    int m_nWidth = 0;
+    int m_nHeight = 0;
+    int m_nFormat = -1;
+    int m_nBufWidth = 0;
+    int m_nBufHeight = 0;
+    std::vector<std::uint8_t> m_pDecodeBuf;
+    std::vector<std::uint8_t> m_pScreenBits;
+    std::array<std::uint8_t, 768> m_pPalette{}; // 256 entries: red, green, blue
+    Result m_eLastResult = Result::NoFormat;
+};
+
+const char* ToString(CScreenDecoder::Result r);

@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that building, running and testing need, but only
+# the ones that are missing, so a second call costs a few milliseconds.
+# Usage: scripts/deps.sh [build|test|bench|all]
+set -euo pipefail
+
+want=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev fonts-dejavu-core)
+case "${1:-build}" in
+build) ;;
+test | all | bench)
+    want+=(libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
+        ffmpeg xvfb xauth imagemagick x11-apps)
+    ;;
+*)
+    echo "usage: $0 [build|test|bench|all]" >&2
+    exit 2
+    ;;
+esac
+
+missing=()
+for p in "${want[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+        missing+=("$p")
+    fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing missing packages: ${missing[*]}"
+sudo=()
+if [ "$(id -u)" -ne 0 ]; then
+    if command -v sudo >/dev/null; then
+        sudo=(sudo)
+    else
+        echo "Missing packages (${missing[*]}) and no root rights: install them as root." >&2
+        exit 1
+    fi
+fi
+export DEBIAN_FRONTEND=noninteractive
+"${sudo[@]}" apt-get update -qq
+"${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
