@@ -49,8 +49,7 @@ constexpr unsigned kLengthMask = 0x3FFF;
 // Runs one run list over `units` units. `apply(unit, data, n, stride)` writes n
 // units from `data`, advancing `stride` (1 for a literal, 0 for a repeat) bytes
 // per unit. A run that would pass the last unit stops the list unapplied.
-template <class Cursor, class Apply>
-Result RunList(Cursor& cur, std::size_t units, Apply apply) {
+template <class Cursor, class Apply> Result RunList(Cursor& cur, std::size_t units, Apply apply) {
     unsigned count = 0;
     if (!cur.Get16(count))
         return Result::Truncated;
@@ -185,17 +184,16 @@ bool CScreenDecoder::DecodeIndexed8(Cursor& cur) {
         std::uint8_t* buf = m_pDecodeBuf.data();
         const std::uint8_t* pal = m_pPalette.data();
         const std::size_t pixels = std::size_t(m_nBufWidth) * m_nBufHeight;
-        m_eLastResult = RunList(cur, pixels,
-                                [&](std::size_t p, const std::uint8_t* d, std::size_t n,
-                                    unsigned step) {
-                                    std::uint8_t* o = buf + 3 * p;
-                                    for (std::size_t k = 0; k < n; ++k, d += step, o += 3) {
-                                        const std::uint8_t* c = pal + 3 * *d;
-                                        o[0] = c[2];
-                                        o[1] = c[1];
-                                        o[2] = c[0];
-                                    }
-                                });
+        m_eLastResult = RunList(
+            cur, pixels, [&](std::size_t p, const std::uint8_t* d, std::size_t n, unsigned step) {
+                std::uint8_t* o = buf + 3 * p;
+                for (std::size_t k = 0; k < n; ++k, d += step, o += 3) {
+                    const std::uint8_t* c = pal + 3 * *d;
+                    o[0] = c[2];
+                    o[1] = c[1];
+                    o[2] = c[0];
+                }
+            });
     }
     RowCopy();
     return m_eLastResult == Result::Ok;
@@ -205,8 +203,8 @@ bool CScreenDecoder::DecodeDirect12(Cursor& cur) {
     std::uint8_t* buf = m_pDecodeBuf.data();
     const std::size_t pixels = std::size_t(m_nBufWidth) * m_nBufHeight;
     // Green and blue, one unit per pixel.
-    m_eLastResult =
-        RunList(cur, pixels, [&](std::size_t p, const std::uint8_t* d, std::size_t n, unsigned step) {
+    m_eLastResult = RunList(
+        cur, pixels, [&](std::size_t p, const std::uint8_t* d, std::size_t n, unsigned step) {
             std::uint8_t* o = buf + 3 * p;
             for (std::size_t k = 0; k < n; ++k, d += step, o += 3) {
                 o[0] = Expand4(*d);

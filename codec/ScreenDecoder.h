@@ -32,13 +32,13 @@ class CScreenDecoder {
 public:
     // How the last payload went.
     enum class Result {
-        Ok,           // decoded completely (or a header with an unknown format was stored)
-        NoFormat,     // no header has arrived yet: nothing decoded
-        NoBuffers,    // no picture to apply the body to (after a reset, before a header)
-        BadSize,      // a header with width or height 0 or above the limit: ignored
-        UnknownFormat,// the last header's format is neither 8 nor 12: body not decoded
-        Truncated,    // the payload ended before its counts were met
-        OutOfRange,   // a run or the palette went beyond the picture or the palette
+        Ok,            // decoded completely (or a header with an unknown format was stored)
+        NoFormat,      // no header has arrived yet: nothing decoded
+        NoBuffers,     // no picture to apply the body to (after a reset, before a header)
+        BadSize,       // a header with width or height 0 or above the limit: ignored
+        UnknownFormat, // the last header's format is neither 8 nor 12: body not decoded
+        Truncated,     // the payload ended before its counts were met
+        OutOfRange,    // a run or the palette went beyond the picture or the palette
     };
 
     explicit CScreenDecoder(IScreenPlatformHost* pHost = nullptr);

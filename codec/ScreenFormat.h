@@ -35,7 +35,9 @@ constexpr std::size_t ScreenImageSize(int width, int height) {
 }
 
 // A 4-bit colour component expanded to a byte: 0x0 -> 0, 0x8 -> 136, 0xF -> 255.
-constexpr std::uint8_t Expand4(unsigned c) { return static_cast<std::uint8_t>((c & 0xF) * 17); }
+constexpr std::uint8_t Expand4(unsigned c) {
+    return static_cast<std::uint8_t>((c & 0xF) * 17);
+}
 
 } // namespace lumetto
 

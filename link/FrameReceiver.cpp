@@ -11,7 +11,9 @@ constexpr char kCCONTX[] = "close_tx";
 
 using Lock = std::unique_lock<std::recursive_mutex>;
 
-Lock TakeLock(std::recursive_mutex* m) { return m ? Lock(*m) : Lock(); }
+Lock TakeLock(std::recursive_mutex* m) {
+    return m ? Lock(*m) : Lock();
+}
 
 } // namespace
 
@@ -58,8 +60,7 @@ void CFrameReceiver::ProcessBytes(std::uint32_t dwBytesRead) {
         if (!m_bHeaderRead && m_dwCountOfTotalBytesRead >= m_dwHeaderSize) {
             const std::uint8_t* f = FrameStart();
             const std::uint32_t total = std::uint32_t(f[8]) | (std::uint32_t(f[9]) << 8) |
-                                        (std::uint32_t(f[10]) << 16) |
-                                        (std::uint32_t(f[11]) << 24);
+                                        (std::uint32_t(f[10]) << 16) | (std::uint32_t(f[11]) << 24);
             if (total < kFrameOverhead || total > m_dwBufferSize) {
                 // Not a frame: drop this start marker and look for the next one
                 // among the bytes already held.

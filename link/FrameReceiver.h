@@ -22,10 +22,10 @@ class IFrameSink {
 public:
     // Why bytes were thrown away.
     enum class Drop {
-        Noise,       // bytes before a start marker, or held bytes without one
-        BadLength,   // a start marker whose length field is below 20 or above the buffer
-        BadEndMarker,// a complete frame that ends in neither marker
-        Silence,     // a partly received frame dropped after the line went silent
+        Noise,        // bytes before a start marker, or held bytes without one
+        BadLength,    // a start marker whose length field is below 20 or above the buffer
+        BadEndMarker, // a complete frame that ends in neither marker
+        Silence,      // a partly received frame dropped after the line went silent
     };
 
     virtual ~IFrameSink() = default;
