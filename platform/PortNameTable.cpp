@@ -1,0 +1,163 @@
+#include "platform/PortNameTable.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+#include <dirent.h>
+#include <fstream>
+#include <set>
+
+namespace {
+
+// Device families in the order their numbers are given out.
+constexpr const char* kFamilies[] = {"ttyUSB", "ttyACM", "rfcomm", "ttyS"};
+constexpr int kFamilyCount = 4;
+
+std::string Trim(const std::string& s) {
+    std::size_t b = 0;
+    std::size_t e = s.size();
+    while (b < e && std::isspace(static_cast<unsigned char>(s[b])))
+        ++b;
+    while (e > b && std::isspace(static_cast<unsigned char>(s[e - 1])))
+        --e;
+    return s.substr(b, e - b);
+}
+
+bool AllDigits(const std::string& s) {
+    return !s.empty() && s.size() <= 9 &&
+           std::all_of(s.begin(), s.end(), [](unsigned char c) { return std::isdigit(c); });
+}
+
+struct Found {
+    int nFamily;
+    long nNumber;
+    std::string strName;
+};
+
+// Family and number of a device name such as "ttyUSB12", or nothing.
+std::optional<Found> ParseDevName(const std::string& name) {
+    for (int f = 0; f < kFamilyCount; ++f) {
+        const std::string prefix = kFamilies[f];
+        if (name.size() > prefix.size() && name.compare(0, prefix.size(), prefix) == 0) {
+            const std::string digits = name.substr(prefix.size());
+            if (AllDigits(digits))
+                return Found{f, std::stol(digits), name};
+        }
+    }
+    return std::nullopt;
+}
+
+std::string JoinPath(const std::string& dir, const std::string& name) {
+    if (!dir.empty() && dir.back() == '/')
+        return dir + name;
+    return dir + "/" + name;
+}
+
+} // namespace
+
+std::string CPortNameTable::NormalizeComName(const std::string& strName) {
+    const std::string s = Trim(strName);
+    if (s.size() < 4)
+        return {};
+    for (int i = 0; i < 3; ++i)
+        if (std::toupper(static_cast<unsigned char>(s[i])) != "COM"[i])
+            return {};
+    const std::string digits = s.substr(3);
+    if (!AllDigits(digits))
+        return {};
+    const long n = std::stol(digits);
+    if (n <= 0)
+        return {};
+    return "COM" + std::to_string(n);
+}
+
+CPortNameTable CPortNameTable::Build(const std::string& strAliases,
+                                     const std::vector<std::string>& devNames,
+                                     const HardwareProbe& probe, const std::string& strDevDir) {
+    CPortNameTable table;
+    std::set<std::string> takenNames;
+    std::set<std::string> takenDevices;
+
+    // Aliases: "NAME=PATH" separated by ';'. Entries that are not COMn with an
+    // absolute path are ignored; the first alias for a name wins.
+    std::size_t pos = 0;
+    while (pos <= strAliases.size()) {
+        std::size_t end = strAliases.find(';', pos);
+        if (end == std::string::npos)
+            end = strAliases.size();
+        const std::string item = strAliases.substr(pos, end - pos);
+        pos = end + 1;
+        const std::size_t eq = item.find('=');
+        if (eq == std::string::npos)
+            continue;
+        const std::string name = NormalizeComName(item.substr(0, eq));
+        const std::string device = Trim(item.substr(eq + 1));
+        if (name.empty() || device.empty() || device[0] != '/' || takenNames.count(name))
+            continue;
+        takenNames.insert(name);
+        takenDevices.insert(device);
+        table.m_entries.push_back({name, device, true});
+    }
+
+    std::vector<Found> found;
+    for (const std::string& name : devNames) {
+        std::optional<Found> f = ParseDevName(name);
+        if (!f)
+            continue;
+        if (std::string(kFamilies[f->nFamily]) == "ttyS" && !(probe && probe(name)))
+            continue;
+        if (takenDevices.count(JoinPath(strDevDir, name)))
+            continue;
+        found.push_back(*f);
+    }
+    std::sort(found.begin(), found.end(), [](const Found& a, const Found& b) {
+        return a.nFamily != b.nFamily ? a.nFamily < b.nFamily : a.nNumber < b.nNumber;
+    });
+    found.erase(std::unique(found.begin(), found.end(),
+                            [](const Found& a, const Found& b) { return a.strName == b.strName; }),
+                found.end());
+
+    int next = 1;
+    for (const Found& f : found) {
+        while (takenNames.count("COM" + std::to_string(next)))
+            ++next;
+        const std::string name = "COM" + std::to_string(next++);
+        takenNames.insert(name);
+        table.m_entries.push_back({name, JoinPath(strDevDir, f.strName), false});
+    }
+    return table;
+}
+
+bool CPortNameTable::SysfsHasHardware(const std::string& strDevName) {
+    // The serial core reports the UART type; 0 is "unknown", i.e. no UART.
+    std::ifstream in("/sys/class/tty/" + strDevName + "/type");
+    int type = 0;
+    return in && (in >> type) && type != 0;
+}
+
+CPortNameTable CPortNameTable::FromSystem() {
+    const char* env = std::getenv("LUMETTO_PORTS");
+    std::vector<std::string> names;
+    if (DIR* dir = ::opendir("/dev")) {
+        while (const dirent* e = ::readdir(dir))
+            names.emplace_back(e->d_name);
+        ::closedir(dir);
+    }
+    return Build(env ? env : "", names, &CPortNameTable::SysfsHasHardware);
+}
+
+std::optional<std::string> CPortNameTable::Resolve(const std::string& strName) const {
+    if (!strName.empty() && strName[0] == '/')
+        return strName;
+    const std::string name = NormalizeComName(strName);
+    if (name.empty())
+        return std::nullopt;
+    for (const PortNameEntry& e : m_entries)
+        if (e.strName == name)
+            return e.strDevice;
+    return std::nullopt;
+}
+
+std::string CPortNameTable::DisplayName(const PortNameEntry& entry) {
+    return entry.strName + " (" + entry.strDevice + ")";
+}

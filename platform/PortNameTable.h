@@ -1,0 +1,56 @@
+// The table that maps the COM port names users pick to serial device files.
+//
+// Entries come first from the aliases in LUMETTO_PORTS
+// ("COM7=/dev/pts/3;COM8=/dev/rfcomm0"), then from the machine's serial
+// devices: /dev/ttyUSB*, /dev/ttyACM*, /dev/rfcomm*, and the /dev/ttyS* that
+// have real hardware behind them. Devices are sorted by kind and number and
+// take the lowest COM numbers that no alias holds, so a device keeps its name
+// while the set of devices does not change. A name that starts with '/' is a
+// device path and stands for itself.
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+struct PortNameEntry {
+    std::string strName;   // "COM3"
+    std::string strDevice; // "/dev/ttyUSB0"
+    bool bAlias = false;   // given in LUMETTO_PORTS
+};
+
+class CPortNameTable {
+public:
+    // Tells whether /dev/ttySn (given as "ttyS0") has a real UART behind it.
+    using HardwareProbe = std::function<bool(const std::string& strDevName)>;
+
+    CPortNameTable() = default;
+
+    // strAliases: the LUMETTO_PORTS text; devNames: the names found in strDevDir
+    // (as a directory listing gives them); probe: for ttyS names.
+    static CPortNameTable Build(const std::string& strAliases,
+                                const std::vector<std::string>& devNames,
+                                const HardwareProbe& probe, const std::string& strDevDir = "/dev");
+
+    // From the environment, /dev and /sys/class/tty.
+    static CPortNameTable FromSystem();
+
+    const std::vector<PortNameEntry>& Entries() const { return m_entries; }
+
+    // The device path for a port name: itself for a path, the table's device
+    // for COMn (any letter case), nothing for an unknown name.
+    std::optional<std::string> Resolve(const std::string& strName) const;
+
+    // "COM3 (/dev/ttyUSB0)", as the port list shows an entry.
+    static std::string DisplayName(const PortNameEntry& entry);
+
+    // "COM7" for "com7" or "COM07"; empty when the text is not COM and digits.
+    static std::string NormalizeComName(const std::string& strName);
+
+    // Whether the ttyS device has a UART behind it, from /sys/class/tty.
+    static bool SysfsHasHardware(const std::string& strDevName);
+
+private:
+    std::vector<PortNameEntry> m_entries;
+};

@@ -1,0 +1,181 @@
+#include "platform/SerialDevice.h"
+
+#include <cerrno>
+#include <chrono>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+bool CSerialDevice::Open(const std::string& strPath) {
+    Close();
+    int fd;
+    do {
+        fd = ::open(strPath.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0)
+        return false;
+    if (!::isatty(fd)) {
+        ::close(fd);
+        errno = ENOTTY;
+        return false;
+    }
+    // The advisory lock is what other serial programs honour; TIOCEXCL keeps
+    // out later opens by anyone but root.
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const int err = errno;
+        ::close(fd);
+        errno = (err == EWOULDBLOCK) ? EBUSY : err;
+        return false;
+    }
+    ::ioctl(fd, TIOCEXCL);
+    m_fd = fd;
+    return true;
+}
+
+void CSerialDevice::Close() {
+    if (m_fd < 0)
+        return;
+    ::ioctl(m_fd, TIOCNXCL);
+    ::close(m_fd); // also releases the lock
+    m_fd = -1;
+}
+
+bool CSerialDevice::SpeedFor(int nBaud, unsigned int* pSpeed) {
+    static const struct {
+        int baud;
+        speed_t speed;
+    } kSpeeds[] = {{1200, B1200},     {2400, B2400},     {4800, B4800},    {9600, B9600},
+                   {19200, B19200},   {38400, B38400},   {57600, B57600},  {115200, B115200},
+                   {230400, B230400}, {460800, B460800}, {921600, B921600}};
+    for (const auto& s : kSpeeds) {
+        if (s.baud == nBaud) {
+            *pSpeed = s.speed;
+            return true;
+        }
+    }
+    return false;
+}
+
+bool CSerialDevice::SetLineSettings(const LineSettings& settings) {
+    if (m_fd < 0) {
+        errno = EBADF;
+        return false;
+    }
+    unsigned int speed = 0;
+    if (!SpeedFor(settings.nBaud, &speed) || settings.nDataBits < 5 || settings.nDataBits > 8 ||
+        (settings.nStopBits != 1 && settings.nStopBits != 2)) {
+        errno = EINVAL;
+        return false;
+    }
+    termios tio{};
+    if (::tcgetattr(m_fd, &tio) != 0)
+        return false;
+    ::cfmakeraw(&tio);
+    tio.c_cflag &= ~(CSIZE | PARENB | PARODD | CSTOPB | CRTSCTS);
+    tio.c_cflag |= CREAD | CLOCAL;
+    static const tcflag_t kSizes[] = {CS5, CS6, CS7, CS8};
+    tio.c_cflag |= kSizes[settings.nDataBits - 5];
+    switch (settings.cParity) {
+    case 'N':
+    case 'n':
+        break;
+    case 'E':
+    case 'e':
+        tio.c_cflag |= PARENB;
+        break;
+    case 'O':
+    case 'o':
+        tio.c_cflag |= PARENB | PARODD;
+        break;
+    default:
+        errno = EINVAL;
+        return false;
+    }
+    if (settings.nStopBits == 2)
+        tio.c_cflag |= CSTOPB;
+    tio.c_iflag &= ~(IXON | IXOFF | IXANY);
+    // Reads return at once with whatever has arrived.
+    tio.c_cc[VMIN] = 0;
+    tio.c_cc[VTIME] = 0;
+    if (::cfsetispeed(&tio, speed) != 0 || ::cfsetospeed(&tio, speed) != 0)
+        return false;
+    return ::tcsetattr(m_fd, TCSANOW, &tio) == 0;
+}
+
+bool CSerialDevice::RaiseModemLines() {
+    if (m_fd < 0) {
+        errno = EBADF;
+        return false;
+    }
+    const int lines = TIOCM_RTS | TIOCM_DTR;
+    if (::ioctl(m_fd, TIOCMBIS, &lines) == 0)
+        return true;
+    // Pseudo-terminals and some adapters have no modem-control lines.
+    return errno == ENOTTY || errno == EINVAL;
+}
+
+bool CSerialDevice::Flush() {
+    if (m_fd < 0) {
+        errno = EBADF;
+        return false;
+    }
+    return ::tcflush(m_fd, TCIOFLUSH) == 0;
+}
+
+long CSerialDevice::BytesQueued() const {
+    int n = 0;
+    if (m_fd < 0 || ::ioctl(m_fd, FIONREAD, &n) != 0)
+        return -1;
+    return n;
+}
+
+ssize_t CSerialDevice::Read(std::uint8_t* pBuffer, std::size_t nMax) {
+    if (m_fd < 0) {
+        errno = EBADF;
+        return -1;
+    }
+    ssize_t n;
+    do {
+        n = ::read(m_fd, pBuffer, nMax);
+    } while (n < 0 && errno == EINTR);
+    return n;
+}
+
+std::size_t CSerialDevice::Write(const std::uint8_t* pData, std::size_t nLength, int nTimeoutMs) {
+    if (m_fd < 0) {
+        errno = EBADF;
+        return 0;
+    }
+    using Clock = std::chrono::steady_clock;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(nTimeoutMs);
+    std::size_t sent = 0;
+    while (sent < nLength) {
+        const ssize_t n = ::write(m_fd, pData + sent, nLength - sent);
+        if (n > 0) {
+            sent += static_cast<std::size_t>(n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && errno != EAGAIN)
+            return sent;
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        if (left <= 0) {
+            errno = ETIMEDOUT;
+            return sent;
+        }
+        pollfd p{m_fd, POLLOUT, 0};
+        const int r = ::poll(&p, 1, static_cast<int>(left));
+        if (r < 0 && errno != EINTR)
+            return sent;
+        if (r > 0 && (p.revents & (POLLERR | POLLHUP | POLLNVAL)) && !(p.revents & POLLOUT)) {
+            errno = EIO;
+            return sent;
+        }
+    }
+    return sent;
+}
