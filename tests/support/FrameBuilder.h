@@ -38,6 +38,11 @@ inline Bytes Cat(std::initializer_list<Bytes> parts) {
     return out;
 }
 
+// The first n bytes of b.
+inline Bytes Prefix(const Bytes& b, std::size_t n) {
+    return Bytes(b.begin(), b.begin() + n);
+}
+
 inline Bytes Pattern(std::size_t n, std::uint8_t seed) {
     Bytes b(n);
     for (std::size_t i = 0; i < n; ++i)
