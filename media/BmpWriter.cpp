@@ -1,65 +1,84 @@
 #include "media/BmpWriter.h"
 
 #include "codec/ScreenFormat.h"
+#include "media/LeBytes.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace lumetto {
 
 namespace {
 
-void Put16(std::uint8_t* p, std::uint32_t v) {
-    p[0] = static_cast<std::uint8_t>(v);
-    p[1] = static_cast<std::uint8_t>(v >> 8);
-}
-
-void Put32(std::uint8_t* p, std::uint32_t v) {
-    Put16(p, v & 0xFFFF);
-    Put16(p + 2, v >> 16);
+// Writes all n bytes, going on after interruptions and short writes.
+bool WriteAll(int fd, const std::uint8_t* p, std::size_t n) {
+    while (n > 0) {
+        const ssize_t k = ::write(fd, p, n);
+        if (k < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        p += k;
+        n -= static_cast<std::size_t>(k);
+    }
+    return true;
 }
 
 } // namespace
 
 std::array<std::uint8_t, kBmpHeaderSize> MakeBmpHeader(int width, int rows) {
     const auto image = static_cast<std::uint32_t>(DibRowStride(width) * rows);
+    CLeBytes b;
+    b.Put8('B');
+    b.Put8('M');
+    b.Put32(kBmpHeaderSize + image); // file size
+    b.Put32(0);                      // reserved
+    b.Put32(kBmpHeaderSize);         // offset of the pixels
+    b.Put32(40);                     // info header size
+    b.Put32(static_cast<std::uint32_t>(width));
+    b.Put32(static_cast<std::uint32_t>(rows)); // positive: rows bottom-up
+    b.Put16(1);                                // planes
+    b.Put16(24);                               // bits per pixel
+    b.Put32(0);                                // BI_RGB
+    b.Put32(image);
+    b.Put32(10000); // pixels per metre
+    b.Put32(10000);
+    b.Put32(0); // colours used
+    b.Put32(0); // colours important
     std::array<std::uint8_t, kBmpHeaderSize> h{};
-    h[0] = 'B';
-    h[1] = 'M';
-    Put32(&h[2], kBmpHeaderSize + image); // file size
-    Put32(&h[10], kBmpHeaderSize);        // offset of the pixels
-    Put32(&h[14], 40);                    // info header size
-    Put32(&h[18], static_cast<std::uint32_t>(width));
-    Put32(&h[22], static_cast<std::uint32_t>(rows)); // positive: bottom-up
-    Put16(&h[26], 1);                                // planes
-    Put16(&h[28], 24);                               // bits per pixel
-    Put32(&h[30], 0);                                // BI_RGB
-    Put32(&h[34], image);
-    Put32(&h[38], 10000); // pixels per metre
-    Put32(&h[42], 10000);
+    std::memcpy(h.data(), b.Data(), h.size());
     return h;
 }
 
 bool WriteBmpFile(const std::string& path, int width, int rows, const std::uint8_t* pBits,
                   std::string& error) {
-    const auto header = MakeBmpHeader(width, rows);
-    const std::size_t image = DibRowStride(width) * static_cast<std::size_t>(rows);
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) {
+    // Write under a temporary name beside the target and rename at the end, so
+    // a failure never leaves half a picture under the chosen name.
+    const std::string temp = path + ".part" + std::to_string(::getpid());
+    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0) {
         error = "Cannot create \"" + path + "\": " + std::strerror(errno) + ".";
         return false;
     }
-    bool ok = std::fwrite(header.data(), 1, header.size(), f) == header.size() &&
-              std::fwrite(pBits, 1, image, f) == image;
+    const auto header = MakeBmpHeader(width, rows);
+    const std::size_t image = DibRowStride(width) * static_cast<std::size_t>(rows);
+    bool ok = WriteAll(fd, header.data(), header.size()) && WriteAll(fd, pBits, image);
     int err = ok ? 0 : errno;
-    if (std::fclose(f) != 0 && ok) {
+    if (::close(fd) != 0 && ok) {
+        ok = false;
+        err = errno;
+    }
+    if (ok && std::rename(temp.c_str(), path.c_str()) != 0) {
         ok = false;
         err = errno;
     }
     if (!ok) {
-        error = "Cannot write \"" + path + "\": " + std::strerror(err ? err : EIO) + ".";
-        std::remove(path.c_str());
+        error = "Cannot write \"" + path + "\": " + std::strerror(err) + ".";
+        ::unlink(temp.c_str());
     }
     return ok;
 }
