@@ -1,0 +1,78 @@
+// The phone's end of the serial link: a file, a serial device or a
+// pseudo-terminal the simulator creates.
+//
+// Writes are paced at the line rate (10 bits a byte: 8 data bits, a start and
+// a stop bit) when one is set, and always survive partial writes and EAGAIN.
+// While it writes or waits, the link reads what the other side sends and
+// notices its closing marker "close_tx".
+//
+// A pseudo-terminal is served to readers that come and go: the simulator does
+// not hold the subordinate side open, so the kernel tells it (POLLHUP on the
+// primary side) when nobody has it open. Nothing is written then, and the
+// simulator begins again with a header frame when a reader opens it.
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+class CPhoneLink {
+public:
+    using Clock = std::chrono::steady_clock;
+
+    enum class Status {
+        Ok,
+        Stopped,    // a stop was requested (signal)
+        PeerClosed, // the other side sent "close_tx"
+        NoReader,   // pseudo-terminal: nobody has the subordinate side open
+        Failed,     // a system call failed; see ErrorText()
+    };
+
+    CPhoneLink() = default;
+    CPhoneLink(const CPhoneLink&) = delete;
+    CPhoneLink& operator=(const CPhoneLink&) = delete;
+    ~CPhoneLink();
+
+    // Creates or truncates a file for the stream.
+    bool OpenFile(const std::string& path);
+    // Opens an existing path; a terminal is set to raw 115200 8N1.
+    bool OpenPort(const std::string& path);
+    // Creates a pseudo-terminal; subordinatePath receives the path readers open.
+    bool OpenPty(std::string& subordinatePath);
+    void Close();
+
+    // Line rate in baud; 0 writes as fast as the reader takes.
+    void SetLineRate(unsigned nBaud) { m_nBaud = nBaud; }
+
+    // Writes all n bytes. Only a second stop request (Count() >= 2) interrupts
+    // a write under way; a first one lets it finish.
+    Status Send(const std::uint8_t* p, std::size_t n);
+    // Waits until the deadline (and the end of the paced line time).
+    Status WaitUntil(Clock::time_point deadline);
+    // Pseudo-terminal: waits until a reader has it open (or the deadline passes).
+    Status WaitForReader(Clock::time_point deadline);
+    // Whether anybody receives: false only for a pseudo-terminal without reader.
+    bool HasReader();
+
+    const std::string& ErrorText() const { return m_strError; }
+    std::uint64_t BytesWritten() const { return m_nBytesWritten; }
+
+private:
+    enum class Kind { None, File, Port, Pty };
+    // One poll round of at most timeoutMs. Sets writable when the line takes
+    // bytes (asked with wantWrite). Reads and scans incoming bytes.
+    Status Pump(int timeoutMs, bool wantWrite, bool& writable, int stopLevel);
+    Status ReadInput();
+    Status WriteSome(const std::uint8_t* p, std::size_t n, std::size_t& written);
+    bool Fail(const std::string& what, int err);
+
+    Kind m_eKind = Kind::None;
+    int m_fd = -1;
+    bool m_bReadable = false; // the other side can talk back
+    unsigned m_nBaud = 0;
+    Clock::time_point m_lineFree{}; // when the paced line has sent what was written
+    std::string m_tail;             // last bytes received, to find a split marker
+    std::string m_strError;
+    std::uint64_t m_nBytesWritten = 0;
+};

@@ -1,0 +1,20 @@
+// SIGINT and SIGTERM as a stop request the simulator can wait on.
+//
+// The first signal asks for a clean stop (the frame on the line is finished,
+// the closing notice sent when asked for); a second one asks to stop at once.
+// The handler writes a byte into a pipe so that a poll() wakes up.
+#pragma once
+
+class CStopSignal {
+public:
+    // Installs the handlers (without SA_RESTART) and creates the wake pipe.
+    static bool Install();
+    // A descriptor that becomes readable when a signal arrived; -1 before Install.
+    static int WakeFd();
+    // Number of stop requests so far.
+    static int Count();
+    // Asks for a stop as a signal would (for tests and internal use).
+    static void Raise();
+    // Forgets earlier requests and drains the pipe.
+    static void Reset();
+};
