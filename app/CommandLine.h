@@ -1,0 +1,34 @@
+// The program's command line.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct CommandLineOptions {
+    std::string strPort;       // --port: open this port at start instead of the dialog
+    std::string strRecord;     // --record: record from the first live picture on
+    std::string strCapture;    // --capture: save the live picture when the program ends
+    double dTimeLimit = 0;     // --time-limit: seconds until the program ends; 0 = none
+    bool bExitOnClose = false; // --exit-on-close: end when the phone closes
+    bool bNoWindow = false;    // --no-window: no window, messages on standard error
+    bool bZoom = false;        // --zoom: start at 200 %
+    bool bDemo = false;        // --demo: connect to a built-in phone simulator
+    bool bHelp = false;
+    bool bVersion = false;
+};
+
+struct CommandLineResult {
+    bool bOk = true;
+    std::string strError; // what was wrong, when bOk is false
+    CommandLineOptions options;
+};
+
+// Parses the arguments after the program name. Options take their value as the
+// next argument or after '=' (--port=COM3).
+CommandLineResult ParseCommandLine(const std::vector<std::string>& args);
+
+// The text --help prints.
+const char* CommandLineHelp();
+
+// The version --version prints.
+const char* ProgramVersion();

@@ -1,0 +1,28 @@
+#include "app/CommandRules.h"
+
+#include "res/ResourceIds.h"
+
+CommandUi CommandState(int nCommandId, const UiState& s) {
+    switch (nCommandId) {
+    case ID_FILE_OPEN_CONNECTION:
+        return {!s.bPortOpen, false};
+    case ID_FILE_CLOSE_CONNECTION:
+        return {s.bPortOpen, false};
+    case ID_FILE_RECORD_MOVIE:
+        return {s.bLivePicture && !s.bRecording, false};
+    case ID_FILE_STOP_RECORDING:
+        return {s.bRecording, false};
+    case ID_FILE_CAPTURE_SCREEN:
+        return {s.bLivePicture, false};
+    case ID_VIEW_ZOOM:
+        return {true, s.nZoom != 1};
+    case ID_APP_ABOUT:
+    case ID_APP_EXIT:
+        return {true, false};
+    default:
+        break;
+    }
+    if (nCommandId >= ID_SKIN_FIRST && nCommandId <= ID_SKIN_LAST)
+        return {nCommandId - ID_SKIN_FIRST != s.nCurrentSkin, false};
+    return {};
+}

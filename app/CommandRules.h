@@ -1,0 +1,21 @@
+// When each command of the main window is enabled and checked.
+//
+// The rule is computed from the program's state every time a menu opens, and
+// the same rule decides whether a keyboard shortcut acts: a command that its
+// menu item would show disabled does nothing from the keyboard either.
+#pragma once
+
+struct UiState {
+    bool bPortOpen = false;    // the serial port is open
+    bool bLivePicture = false; // the screen window shows a received screen
+    bool bRecording = false;   // a movie is being recorded
+    int nZoom = 1;
+    int nCurrentSkin = 0; // index of the selected skin
+};
+
+struct CommandUi {
+    bool bEnabled = false;
+    bool bChecked = false;
+};
+
+CommandUi CommandState(int nCommandId, const UiState& state);
