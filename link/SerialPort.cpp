@@ -41,7 +41,9 @@ CSerialPort::~CSerialPort() {
     EndMonitorThread();
 }
 
-void CSerialPort::SetOwnerView(ILinkOwner* pView) { m_pOwnerView = pView; }
+void CSerialPort::SetOwnerView(ILinkOwner* pView) {
+    m_pOwnerView = pView;
+}
 
 bool CSerialPort::Open(ILinkOwner* hTargetWnd, const std::string& strPortName) {
     m_hTargetWnd = hTargetWnd;
@@ -121,11 +123,18 @@ bool CSerialPort::Configure(int nBaud, char cParity, int nDataBits, int nStopBit
 bool CSerialPort::StartMonitor() {
     if (!m_bOpen || m_pMonitorThread)
         return false;
+    // Input that arrived before monitoring began is stale. It is discarded
+    // here rather than on the new thread, so nothing the phone sends after
+    // StartMonitor returned can be lost.
+    {
+        std::lock_guard<std::recursive_mutex> lock(m_csPort);
+        m_hPort.Flush();
+    }
     // Set before the thread exists, so a Close that follows at once waits for it.
     m_bMonitorAlive = true;
     try {
-        m_pMonitorThread = std::make_unique<std::thread>(&CSerialPort::MonitorThread, this,
-                                                         m_strPortName);
+        m_pMonitorThread =
+            std::make_unique<std::thread>(&CSerialPort::MonitorThread, this, m_strPortName);
     } catch (const std::system_error&) {
         m_bMonitorAlive = false;
         return false;
@@ -145,11 +154,6 @@ void CSerialPort::MonitorThread(CSerialPort* pThis, std::string strPortName) {
 
 void CSerialPort::MonitorLoop(const std::string& strPortName) {
     CErrorReport report;
-    {
-        std::lock_guard<std::recursive_mutex> lock(m_csPort);
-        if (m_hPort.IsOpen())
-            m_hPort.Flush();
-    }
     int nTimeout = ToPollTimeout(m_timing.silence);
     for (;;) {
         // Stop, port, send: when several are ready the lowest index wins.
@@ -196,6 +200,7 @@ void CSerialPort::MonitorLoop(const std::string& strPortName) {
                 m_dwSendSize = 0;
             }
             m_hSendDoneEvent->Set();
+            UiHandOver().Notify(); // Close may be waiting for the answer
         }
     }
 }
@@ -442,4 +447,6 @@ void CSerialPort::OnPortFrame(const std::uint8_t* pPayload, std::uint32_t nLengt
     });
 }
 
-void CSerialPort::OnCloseNotice() { ResetOwnerScreen(); }
+void CSerialPort::OnCloseNotice() {
+    ResetOwnerScreen();
+}

@@ -35,7 +35,9 @@ void CEvent::Reset() {
     }
 }
 
-bool CEvent::IsSet() const { return Wait(0); }
+bool CEvent::IsSet() const {
+    return Wait(0);
+}
 
 bool CEvent::Wait(int nTimeoutMs) const {
     if (m_fd < 0)

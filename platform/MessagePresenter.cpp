@@ -25,7 +25,9 @@ bool CStderrPresenter::AskYesNo(const std::string& strText, const std::string& s
     return true;
 }
 
-void SetMessagePresenter(IMessagePresenter* pPresenter) { g_pPresenter = pPresenter; }
+void SetMessagePresenter(IMessagePresenter* pPresenter) {
+    g_pPresenter = pPresenter;
+}
 
 IMessagePresenter& MessagePresenter() {
     static CStderrPresenter fallback;
@@ -33,7 +35,6 @@ IMessagePresenter& MessagePresenter() {
     return p ? *p : fallback;
 }
 
-void ShowMessageBox(const std::string& strText, const std::string& strCaption,
-                    MessageIcon eIcon) {
+void ShowMessageBox(const std::string& strText, const std::string& strCaption, MessageIcon eIcon) {
     UiHandOver().Call([&] { MessagePresenter().ShowMessage(strText, strCaption, eIcon); });
 }

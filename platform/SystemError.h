@@ -19,5 +19,4 @@ std::string DeviceGroupName(const std::string& strPath);
 //  - ENOENT for a COMn name that no device answers to.
 // strPortName is the name the user chose, strDevice the device path it was
 // resolved to (empty when it resolved to none).
-std::string PortOpenAdvice(int nCode, const std::string& strPortName,
-                           const std::string& strDevice);
+std::string PortOpenAdvice(int nCode, const std::string& strPortName, const std::string& strDevice);

@@ -1,0 +1,16 @@
+// One enumerated serial port, and the ordered list the enumeration fills.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct PortInfo {
+    std::string strDevicePath;   // "\\.\" followed by the port name
+    std::string strPortName;     // as the system reports it, e.g. "COM3"
+    std::string strFriendlyName; // the text the port list shows
+    bool bUsb = false;           // reached through USB; the listing cannot tell, always false
+    std::string strDescription;  // the friendly name without a trailing "(...)" part
+};
+
+// Entries in the order of discovery; never sorted, no duplicate check.
+using PortInfoArray = std::vector<PortInfo>;

@@ -1,0 +1,155 @@
+#include "ports/PortSelectDlg.h"
+
+#include "platform/MessagePresenter.h"
+#include "ports/PortEnumeration.h"
+#include "ports/PortNameExtract.h"
+#include "res/ResourceIds.h"
+#include "res/Strings.h"
+
+#include <QApplication>
+#include <QFontMetricsF>
+#include <QGroupBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRect>
+#include <QVBoxLayout>
+
+namespace {
+
+// The dialog's layout in dialog units, as its template gives it.
+struct SDlgRect {
+    int x, y, cx, cy;
+};
+constexpr SDlgRect kDialog = {0, 0, 255, 145};
+constexpr SDlgRect kList = {30, 29, 194, 71};
+constexpr SDlgRect kOk = {71, 120, 50, 14};
+constexpr SDlgRect kCancel = {133, 120, 50, 14};
+constexpr SDlgRect kGroup = {18, 14, 218, 91};
+
+// Pixels per dialog unit for a font: a quarter of the average letter width
+// across, an eighth of the line height down.
+struct SDlgUnits {
+    double dX;
+    double dY;
+
+    explicit SDlgUnits(const QFont& font) {
+        const QFontMetricsF fm(font);
+        const QString letters =
+            QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
+        dX = fm.horizontalAdvance(letters) / letters.size() / 4.0;
+        dY = fm.height() / 8.0;
+    }
+    int X(int n) const { return static_cast<int>(n * dX + 0.5); }
+    int Y(int n) const { return static_cast<int>(n * dY + 0.5); }
+    QRect Rect(const SDlgRect& r) const { return {X(r.x), Y(r.y), X(r.cx), Y(r.cy)}; }
+};
+
+QString FromLocal(const std::string& s) {
+    return QString::fromLocal8Bit(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+} // namespace
+
+const char* CPortSelectDlg::EmptyListText() {
+    return "No serial port was found.\n"
+           "Plug the phone in, pair its Bluetooth serial link, or set LUMETTO_PORTS "
+           "(for example LUMETTO_PORTS=\"COM7=/dev/pts/3\"), then open the connection again.";
+}
+
+CPortSelectDlg::CPortSelectDlg(QWidget* pParent)
+    : QDialog(pParent ? pParent : QApplication::activeWindow(),
+              Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                  Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
+                  Qt::MSWindowsFixedSizeDialogHint) {
+    BuildControls();
+}
+
+CPortSelectDlg::~CPortSelectDlg() = default;
+
+void CPortSelectDlg::BuildControls() {
+    setWindowTitle(QStringLiteral("COM ports"));
+    setModal(true);
+
+    const SDlgUnits units(font());
+    setFixedSize(units.X(kDialog.cx), units.Y(kDialog.cy));
+
+    // Created in tab order: the list, OK, Cancel; the group box takes no focus.
+    m_listPorts = new QListWidget(this);
+    m_listPorts->setObjectName(QStringLiteral("IDC_PORT_LIST"));
+    m_listPorts->setGeometry(units.Rect(kList));
+    m_listPorts->setSortingEnabled(false);
+    m_listPorts->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_listPorts->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_listPorts->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_listPorts->setFocusPolicy(Qt::StrongFocus);
+
+    m_pOk = new QPushButton(QStringLiteral("OK"), this);
+    m_pOk->setObjectName(QStringLiteral("IDOK"));
+    m_pOk->setGeometry(units.Rect(kOk));
+    m_pOk->setDefault(true);
+
+    m_pCancel = new QPushButton(QStringLiteral("Cancel"), this);
+    m_pCancel->setObjectName(QStringLiteral("IDCANCEL"));
+    m_pCancel->setGeometry(units.Rect(kCancel));
+
+    m_pGroup = new QGroupBox(QStringLiteral("Select a COM port for connection"), this);
+    m_pGroup->setGeometry(units.Rect(kGroup));
+    m_pGroup->lower(); // behind the list it frames
+
+    setTabOrder(m_listPorts, m_pOk);
+    setTabOrder(m_pOk, m_pCancel);
+
+    // While the list is empty, the list itself says why and what to do.
+    m_pEmptyNote = new QLabel(QString::fromLatin1(EmptyListText()));
+    m_pEmptyNote->setWordWrap(true);
+    m_pEmptyNote->setAlignment(Qt::AlignCenter);
+    m_pEmptyNote->setAttribute(Qt::WA_TransparentForMouseEvents);
+    m_pEmptyNote->setForegroundRole(QPalette::PlaceholderText);
+    auto* pNoteLayout = new QVBoxLayout(m_listPorts->viewport());
+    pNoteLayout->setContentsMargins(6, 4, 6, 4);
+    pNoteLayout->addWidget(m_pEmptyNote);
+    m_pEmptyNote->hide();
+
+    connect(m_pOk, &QPushButton::clicked, this, &CPortSelectDlg::accept);
+    connect(m_pCancel, &QPushButton::clicked, this, &CPortSelectDlg::reject);
+    connect(m_listPorts, &QListWidget::itemDoubleClicked, this, [this] { OnOK(); });
+}
+
+int CPortSelectDlg::DoModal() {
+    OnInitDialog();
+    return exec() == QDialog::Accepted ? IDOK : IDCANCEL;
+}
+
+void CPortSelectDlg::OnInitDialog() {
+    PortInfoArray ports;
+    if (m_pQuery)
+        EnumerateComPorts(ports, *m_pQuery);
+    else
+        EnumerateComPorts(ports);
+
+    m_listPorts->clear();
+    for (const PortInfo& port : ports)
+        m_listPorts->addItem(FromLocal(port.strFriendlyName));
+    if (m_listPorts->count() > 0)
+        m_listPorts->setCurrentRow(0);
+    m_pEmptyNote->setVisible(m_listPorts->count() == 0);
+    m_listPorts->setFocus();
+}
+
+void CPortSelectDlg::accept() {
+    OnOK();
+}
+
+void CPortSelectDlg::OnOK() {
+    std::string strEntry;
+    const QList<QListWidgetItem*> selected = m_listPorts->selectedItems();
+    if (!selected.isEmpty()) {
+        const QByteArray text = selected.front()->text().toLocal8Bit();
+        strEntry.assign(text.constData(), static_cast<std::size_t>(text.size()));
+    }
+    if (!ExtractComPortName(strEntry, m_strPort))
+        ShowMessageBox(LoadStringResource(IDS_PORT_SELECTION_FAILED),
+                       LoadStringResource(IDS_APP_TITLE), MessageIcon::Warning);
+    QDialog::accept();
+}

@@ -1,0 +1,83 @@
+// The modal "COM ports" dialog in which the user picks the serial port for a
+// new connection to the phone.
+//
+// Run it with DoModal(), never with exec(): the port list is filled in
+// DoModal() before the dialog shows, and an error of the enumeration passes
+// out of DoModal() to the caller (a std::string, see EnumerateComPorts):
+//
+//     CPortSelectDlg dlg;
+//     try {
+//         if (dlg.DoModal() == IDCANCEL)
+//             return;
+//     } catch (const std::string& strError) {
+//         ShowMessageBox(strError, "Morvane Lumetto", MessageIcon::Warning);
+//         return;
+//     }
+//     Open(dlg.GetPortName());
+#pragma once
+
+#include "ports/DialogResult.h"
+
+#include <QDialog>
+#include <string>
+
+class IComPortQuery;
+class QGroupBox;
+class QLabel;
+class QListWidget;
+class QPushButton;
+
+class CPortSelectDlg : public QDialog {
+public:
+    static constexpr int IDD = 132; // IDD_COM_PORTS
+    static constexpr int IDC_PORT_LIST = 1016;
+
+    // Without a parent the application's active window owns the dialog.
+    explicit CPortSelectDlg(QWidget* pParent = nullptr);
+    ~CPortSelectDlg() override;
+
+    // Fills the list, shows the dialog and returns IDOK or IDCANCEL when it
+    // ended. Throws what the enumeration throws; the dialog does not show then.
+    int DoModal();
+
+    // The chosen port name, "COM" and digits; meaningful after IDOK.
+    std::string GetPortName() const { return m_strPort; }
+
+    // The query the list is filled from; nullptr (the default) asks the running
+    // system. Not owned.
+    void SetPortQuery(IComPortQuery* pQuery) { m_pQuery = pQuery; }
+
+    // Fills the list from the enumeration, selects the first entry and puts the
+    // focus on the list. DoModal() calls it; tests that show the dialog
+    // without DoModal() call it themselves.
+    void OnInitDialog();
+
+    // OK: takes the port name from the selected entry (message 61408 when it
+    // holds none) and ends the dialog with IDOK. The OK button, Enter and a
+    // double click on an entry all come here.
+    void OnOK();
+
+    QListWidget* PortList() const { return m_listPorts; }
+    QPushButton* OkButton() const { return m_pOk; }
+    QPushButton* CancelButton() const { return m_pCancel; }
+    // The text shown inside the list while it is empty.
+    QLabel* EmptyListNote() const { return m_pEmptyNote; }
+
+    // The text shown inside an empty list.
+    static const char* EmptyListText();
+
+protected:
+    void accept() override;
+
+private:
+    void BuildControls();
+
+    QListWidget* m_listPorts = nullptr;
+    std::string m_strPort;
+
+    QGroupBox* m_pGroup = nullptr;
+    QPushButton* m_pOk = nullptr;
+    QPushButton* m_pCancel = nullptr;
+    QLabel* m_pEmptyNote = nullptr;
+    IComPortQuery* m_pQuery = nullptr;
+};
