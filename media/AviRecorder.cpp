@@ -58,7 +58,13 @@ bool CAviRecorder::Open(const std::string& strPath, int nWidth, int nHeight) {
         return Fail("A movie of " + std::to_string(nWidth) + " x " + std::to_string(nHeight) +
                     " pixels cannot be recorded.");
     IgnoreFileSizeSignal();
-    const int hFile = ::open(strPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    // Only a file this call created is removed again when its header cannot be written.
+    bool bCreated = true;
+    int hFile = ::open(strPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (hFile < 0 && errno == EEXIST) {
+        bCreated = false;
+        hFile = ::open(strPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    }
     if (hFile < 0)
         return Fail("Could not create the movie file \"" + strPath + "\": " + std::strerror(errno) +
                     ".");
@@ -80,7 +86,8 @@ bool CAviRecorder::Open(const std::string& strPath, int nWidth, int nHeight) {
     if (!RewriteHeader()) {
         ::close(m_hFile);
         m_hFile = -1;
-        ::unlink(strPath.c_str());
+        if (bCreated)
+            ::unlink(strPath.c_str());
         return false;
     }
     return true;

@@ -3,15 +3,20 @@
 #pragma once
 
 #include "codec/ScreenFormat.h"
+#include "media/AviLayout.h"
+
+#include <gtest/gtest.h>
 
 #include <cstdint>
 #include <cstdio>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <map>
 #include <sstream>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -95,9 +100,45 @@ inline std::string FourCC(const Bytes& b, std::size_t at) {
                               : std::string();
 }
 
+// A movie file read field by field, for files too large to hold in memory.
+class CMovieFile {
+public:
+    explicit CMovieFile(const std::string& path) : m_fd(::open(path.c_str(), O_RDONLY)) {
+        struct stat st {};
+        m_size = m_fd >= 0 && ::fstat(m_fd, &st) == 0 ? static_cast<std::uint64_t>(st.st_size) : 0;
+    }
+    ~CMovieFile() {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    CMovieFile(const CMovieFile&) = delete;
+    CMovieFile& operator=(const CMovieFile&) = delete;
+    std::uint64_t size() const { return m_size; }
+    Bytes Read(std::uint64_t at, std::size_t n) const {
+        Bytes b(n, 0);
+        if (at + n <= m_size && ::pread(m_fd, b.data(), n, static_cast<off_t>(at)) != ssize_t(n))
+            std::fill(b.begin(), b.end(), 0);
+        return b;
+    }
+
+private:
+    int m_fd;
+    std::uint64_t m_size = 0;
+};
+
+inline std::uint32_t Le32(const CMovieFile& f, std::uint64_t at) {
+    return Le32(f.Read(at, 4), 0);
+}
+inline std::uint64_t Le64(const CMovieFile& f, std::uint64_t at) {
+    return Le64(f.Read(at, 8), 0);
+}
+inline std::string FourCC(const CMovieFile& f, std::uint64_t at) {
+    return at + 4 <= f.size() ? FourCC(f.Read(at, 4), 0) : std::string();
+}
+
 // Frames that the RIFF and movi list sizes describe, walking the file as a
 // strict reader would: -1 if any size points beyond the file.
-inline long DescribedFrames(const Bytes& f) {
+template <class Movie> long DescribedFrames(const Movie& f) {
     long frames = 0;
     for (std::uint64_t riff = 0; riff + 12 <= f.size();) {
         if (FourCC(f, riff) != "RIFF")
@@ -160,6 +201,56 @@ inline Bytes DecodeFrames(const std::string& path) {
     const std::string out =
         Run("ffmpeg -nostdin -v error -i '" + path + "' -f rawvideo -pix_fmt bgr24 -");
     return Bytes(out.begin(), out.end());
+}
+
+// Walks the top-level RIFF lists of an OpenDML movie and checks every index.
+template <class Movie>
+void ExpectOpenDmlStructure(const Movie& f, std::uint32_t frames, std::uint32_t sample) {
+    std::vector<std::string> kinds;
+    for (std::size_t at = 0; at + 12 <= f.size();) {
+        ASSERT_EQ(FourCC(f, at), "RIFF") << "at " << at;
+        kinds.push_back(FourCC(f, at + 8));
+        at += 8 + std::size_t{Le32(f, at + 4)};
+        ASSERT_LE(at, f.size());
+    }
+    ASSERT_GE(kinds.size(), 2u);
+    EXPECT_EQ(kinds[0], "AVI ");
+    for (std::size_t i = 1; i < kinds.size(); ++i)
+        EXPECT_EQ(kinds[i], "AVIX");
+
+    EXPECT_EQ(FourCC(f, lumetto::avi::kIndxChunk), "indx");
+    EXPECT_EQ(FourCC(f, lumetto::avi::kOdmlChunk), "LIST");
+    EXPECT_EQ(FourCC(f, lumetto::avi::kOdmlChunk + 12), "dmlh");
+    EXPECT_EQ(Le32(f, lumetto::avi::kOdmlChunk + 20), frames) << "dmlh total frames";
+    EXPECT_EQ(Le32(f, 140), frames) << "strh length";
+
+    const std::uint32_t entries = Le32(f, lumetto::avi::kIndxData + 4);
+    EXPECT_EQ(entries, kinds.size());
+    std::uint32_t indexed = 0;
+    for (std::uint32_t e = 0; e < entries; ++e) {
+        const std::size_t slot = lumetto::avi::kIndxData + 24 + 16 * e;
+        const std::uint64_t ix = Le64(f, slot);
+        const std::uint32_t count = Le32(f, slot + 12);
+        ASSERT_EQ(FourCC(f, ix), "ix00");
+        EXPECT_EQ(Le32(f, slot + 8), 8 + Le32(f, ix + 4));
+        EXPECT_EQ(Le32(f, ix + 12), count);
+        const std::uint64_t base = Le64(f, ix + 20);
+        EXPECT_EQ(FourCC(f, base), "movi");
+        for (std::uint32_t k = 0; k < count; ++k) {
+            const std::uint64_t data = base + Le32(f, ix + 32 + 8 * k);
+            EXPECT_EQ(FourCC(f, data - 8), "00db");
+            EXPECT_EQ(Le32(f, ix + 36 + 8 * k), sample) << "key frame of full size";
+        }
+        if (e == 0) {
+            EXPECT_EQ(Le32(f, 48), count) << "avih counts the first RIFF's frames";
+        }
+        indexed += count;
+    }
+    EXPECT_EQ(indexed, frames);
+    // The first RIFF ends with an idx1 for old players.
+    const std::size_t idx1 = lumetto::avi::kMoviFourCC + Le32(f, 4612);
+    EXPECT_EQ(FourCC(f, idx1), "idx1");
+    EXPECT_EQ(Le32(f, idx1 + 4), 16 * Le32(f, 48));
 }
 
 } // namespace moviesupport
