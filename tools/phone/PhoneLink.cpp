@@ -8,6 +8,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
@@ -114,7 +115,39 @@ bool CPhoneLink::OpenPty(std::string& subordinatePath) {
     m_eKind = Kind::Pty;
     m_bReadable = true;
     subordinatePath = name;
+    m_strSubordinate = name;
     return true;
+}
+
+void CPhoneLink::Drain(Clock::duration maxWait) {
+    if (m_eKind != Kind::Pty && m_eKind != Kind::Port)
+        return;
+    int queueFd = m_fd;
+    unsigned long request = TIOCOUTQ; // bytes the port has not sent yet
+    if (m_eKind == Kind::Pty) {
+        if (!HasReader())
+            return;
+        // What the reader has not read yet waits in the subordinate side's
+        // input queue; look at it through a descriptor of our own.
+        queueFd = open(m_strSubordinate.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+        if (queueFd < 0)
+            return;
+        request = FIONREAD;
+    } else if (!isatty(m_fd)) {
+        return;
+    }
+    // The kernel hands written bytes on to the queue a moment later, so an
+    // empty queue counts only when it stays empty for a few looks.
+    const auto end = Clock::now() + maxWait;
+    int pending = 0, emptyLooks = 0;
+    while (emptyLooks < 5 && Clock::now() < end && CStopSignal::Count() < 2 &&
+           ioctl(queueFd, request, &pending) == 0) {
+        emptyLooks = pending > 0 ? 0 : emptyLooks + 1;
+        pollfd p = {CStopSignal::WakeFd(), POLLIN, 0};
+        poll(&p, p.fd >= 0 ? 1 : 0, 10);
+    }
+    if (queueFd != m_fd)
+        close(queueFd);
 }
 
 bool CPhoneLink::HasReader() {

@@ -40,6 +40,10 @@ public:
     bool OpenPort(const std::string& path);
     // Creates a pseudo-terminal; subordinatePath receives the path readers open.
     bool OpenPty(std::string& subordinatePath);
+    // Waits (at most maxWait, or until a second stop request) until the other
+    // side has taken what was written: closing a pseudo-terminal throws away
+    // what its reader has not read yet, and a serial port may still be sending.
+    void Drain(Clock::duration maxWait);
     void Close();
 
     // Line rate in baud; 0 writes as fast as the reader takes.
@@ -73,6 +77,7 @@ private:
     unsigned m_nBaud = 0;
     Clock::time_point m_lineFree{}; // when the paced line has sent what was written
     std::string m_tail;             // last bytes received, to find a split marker
+    std::string m_strSubordinate;   // pseudo-terminal: the path readers open
     std::string m_strError;
     std::uint64_t m_nBytesWritten = 0;
 };

@@ -61,7 +61,10 @@ int RunPhoneProgram(const PhoneOptions& options, std::ostream& out, std::ostream
                                               std::chrono::system_clock::now().time_since_epoch())
                                               .count();
     CPhoneSimulator simulator(options, *source, link, clockStart);
+    simulator.SetNoticeStream(&err);
     const CPhoneSimulator::End end = simulator.Run();
+    if (end != CPhoneSimulator::End::Failed && end != CPhoneSimulator::End::PeerClosed)
+        link.Drain(std::chrono::seconds(5));
     link.Close();
     if (end == CPhoneSimulator::End::Failed)
         err << "lumetto-phone: " << simulator.ErrorText() << "\n";

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdio>
 #include <ctime>
+#include <ostream>
 
 using Status = CPhoneLink::Status;
 using Clock = CPhoneLink::Clock;
@@ -64,6 +65,18 @@ CPhoneSimulator::End CPhoneSimulator::Run() {
     std::int64_t slot = 0;
     std::int64_t sinceHeader = 0;
     bool needHeader = true;
+    bool connected = m_link.HasReader();
+    auto notice = [&](const char* text) {
+        if (m_pNotices)
+            *m_pNotices << "lumetto-phone: " << text << std::endl;
+    };
+    // The reader went away: the next one starts with a header frame.
+    auto readerLost = [&] {
+        needHeader = true;
+        if (connected)
+            notice("reader left");
+        connected = false;
+    };
     End end = End::FrameLimit;
     Status status = Status::Ok;
     for (;;) {
@@ -81,17 +94,21 @@ CPhoneSimulator::End CPhoneSimulator::Run() {
             break;
         }
         if (!m_link.HasReader()) {
+            readerLost();
             status = m_link.WaitForReader(stopAt);
-            needHeader = true;
             if (status == Status::NoReader)
                 continue; // the time limit is looked at above
+            if (status == Status::Ok) {
+                notice("reader connected");
+                connected = true;
+            }
         } else if (interval != Clock::duration::zero()) {
             status = m_link.WaitUntil(std::min(stopAt, start + slot * interval));
             if (Clock::now() >= stopAt && status == Status::Ok)
                 continue;
         }
         if (status == Status::NoReader) {
-            needHeader = true;
+            readerLost();
             continue;
         }
         if (status != Status::Ok)
@@ -102,7 +119,7 @@ CPhoneSimulator::End CPhoneSimulator::Run() {
             needHeader || (m_options.nHeaderEvery > 0 && sinceHeader >= m_options.nHeaderEvery);
         if (!SendFrame(slot, header, status)) {
             if (status == Status::NoReader) {
-                needHeader = true; // the frame was cut off; the next reader starts afresh
+                readerLost(); // the frame was cut off
                 continue;
             }
             break;

@@ -14,6 +14,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <iosfwd>
 #include <string>
 #include <vector>
 
@@ -40,6 +41,9 @@ public:
         m_observer = std::move(observer);
     }
 
+    // Where notices about readers coming and going go (none when null).
+    void SetNoticeStream(std::ostream* pNotices) { m_pNotices = pNotices; }
+
     End Run();
 
     std::int64_t FramesSent() const { return m_nFrames; }
@@ -63,6 +67,7 @@ private:
     std::vector<std::uint8_t> m_payload;
     std::vector<std::uint8_t> m_frame;
     std::function<void(const SentFrame&)> m_observer;
+    std::ostream* m_pNotices = nullptr;
     std::int64_t m_nFrames = 0;
     std::int64_t m_nHeaderFrames = 0;
     double m_dSeconds = 0;
