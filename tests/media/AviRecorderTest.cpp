@@ -62,6 +62,12 @@ struct CFakeClock {
     }
 };
 
+lumetto::AviRecorderTuning WithRiffLimit(std::uint64_t riffLimit) {
+    lumetto::AviRecorderTuning t;
+    t.nRiffLimit = riffLimit;
+    return t;
+}
+
 struct MovieCase {
     const char* name;
     int w, h, frames;
@@ -210,6 +216,23 @@ TEST(AviRecorder, OpenDmlMovieReadsBackWhole) {
     EXPECT_EQ(probe["nb_frames"], std::to_string(frames));
     EXPECT_EQ(probe["r_frame_rate"], "5/1");
     ExpectFrames(path, pictures, w, h, frames);
+}
+
+TEST(AviRecorder, FullSuperIndexStopsTheMovieWhole) {
+    // A RIFF limit of one byte gives every frame a RIFF list of its own.
+    CTempDir dir;
+    const std::string path = dir.File("full.avi");
+    const int slots = static_cast<int>(avi::kSuperIndexSlots);
+    CAviRecorder rec(WithRiffLimit(1));
+    ASSERT_TRUE(rec.Open(path, 1, 3));
+    const auto pictures = Record(rec, 1, 3, slots);
+    const Bytes one_more = MakePicture(1, 3, slots);
+    EXPECT_FALSE(rec.WriteFrame(one_more.data(), one_more.size()));
+    EXPECT_NE(rec.GetLastError().find("largest size"), std::string::npos) << rec.GetLastError();
+    EXPECT_EQ(rec.GetFrameCount(), slots);
+    ASSERT_TRUE(rec.Close()) << rec.GetLastError();
+    ExpectOpenDmlStructure(ReadFile(path), slots, 12);
+    ExpectFrames(path, pictures, 1, 3, slots);
 }
 
 TEST(AviRecorder, RefusesWhatItCannotRecordAndKeepsTheMovieWhole) {
@@ -386,7 +409,7 @@ TEST_P(FileSizeLimit, WriteFailsWithTheSystemTextAndTheMoviePlays) {
     // The size of the movie after `fitting` frames, learnt from an unlimited one.
     off_t sizeAfter = 0;
     {
-        CAviRecorder rec(lumetto::AviRecorderTuning{{}, {}, c.riffLimit});
+        CAviRecorder rec(WithRiffLimit(c.riffLimit));
         ASSERT_TRUE(rec.Open(dir.File("free.avi"), w, h));
         Record(rec, w, h, c.fitting);
         struct stat st {};
@@ -402,7 +425,7 @@ TEST_P(FileSizeLimit, WriteFailsWithTheSystemTextAndTheMoviePlays) {
     if (child == 0) {
         rlimit rl{static_cast<rlim_t>(limit), static_cast<rlim_t>(limit)};
         ::setrlimit(RLIMIT_FSIZE, &rl);
-        CAviRecorder rec(lumetto::AviRecorderTuning{{}, {}, c.riffLimit});
+        CAviRecorder rec(WithRiffLimit(c.riffLimit));
         int code = 0;
         if (!rec.Open(path, w, h))
             ::_exit(10);
@@ -450,6 +473,8 @@ INSTANTIATE_TEST_SUITE_P(
                       LimitCase{"NoRoomForTheIndex", avi::kRiffLimit, 10, 100, false},
                       // the limit falls where the first RIFF's indexes are written
                       LimitCase{"AtTheOpenDmlRollover", 1 << 20, 9, 100, false},
+                      // the indexes fit, the next RIFF's first frame does not
+                      LimitCase{"AfterTheOpenDmlRollover", 1 << 20, 9, 300, true},
                       LimitCase{"InsideAContinuation", 1 << 20, 13, 60000, true}),
     [](const auto& info) { return std::string(info.param.name); });
 
