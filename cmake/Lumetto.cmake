@@ -10,6 +10,8 @@ function(lumetto_test name)
   if(T_QT)
     list(APPEND env "QT_QPA_PLATFORM=offscreen")
   endif()
+  # A list value must keep its separators through gtest_discover_tests.
+  string(REPLACE ";" "\\;" env "${env}")
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES ENVIRONMENT "${env}" TIMEOUT 600)
 endfunction()
 
