@@ -1,0 +1,65 @@
+// The main window: caption, menu bar, keyboard shortcuts, scroll bars and its
+// own size. Its client area holds the view; it holds no screen state.
+#pragma once
+
+#include "app/CommandRules.h"
+#include "app/QuillonDoc.h"
+
+#include <QMainWindow>
+
+#include <functional>
+#include <map>
+
+class CFrameClient;
+class CQuillonView;
+class QAction;
+
+class CMainFrame : public QMainWindow {
+public:
+    // onCommand receives every command chosen from the menu or the keyboard
+    // that its enabling rule allows; canClose decides a close request.
+    CMainFrame();
+    ~CMainFrame() override;
+
+    CQuillonDoc& Document() { return m_doc; }
+    CQuillonView* GetActiveView() const { return m_pView; }
+    CFrameClient* Client() const { return m_pClient; }
+
+    void SetCommandHandler(std::function<void(int)> fn) { m_fnCommand = std::move(fn); }
+    // Asked before the window closes; false keeps it open.
+    void SetCloseHandler(std::function<bool()> fn) { m_fnClose = std::move(fn); }
+    // The state the enabling rules are computed from.
+    void SetStateProvider(std::function<UiState()> fn) { m_fnState = std::move(fn); }
+
+    // Rebuilds the skin catalog and the skin submenu for a platform and
+    // selects its first skin.
+    void RebuildSkinMenu(int nPlatform);
+    // Fits the window around a content of cx x cy, centres it, and scrolls the
+    // phone's screen into the middle of the page.
+    void ResizeToContent(int cx, int cy);
+
+    // Runs a command as the menu would: only when its rule enables it.
+    bool RunCommand(int nCommandId);
+    // Whether the command's rule enables it now.
+    bool IsCommandEnabled(int nCommandId) const;
+    QAction* Action(int nCommandId) const;
+
+    // Closes without asking (Exit from a signal or a time limit).
+    void CloseWithoutAsking();
+
+protected:
+    void closeEvent(QCloseEvent* pEvent) override;
+
+private:
+    void UpdateMenu(class QMenu* pMenu);
+    void UpdateCaption(const std::string& strTitle);
+
+    CQuillonDoc m_doc;
+    CFrameClient* m_pClient;
+    CQuillonView* m_pView;
+    std::map<int, QAction*> m_actions;
+    std::function<void(int)> m_fnCommand;
+    std::function<bool()> m_fnClose;
+    std::function<UiState()> m_fnState;
+    bool m_bForceClose = false;
+};

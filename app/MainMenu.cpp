@@ -1,0 +1,68 @@
+#include "app/MainMenu.h"
+
+#include "res/ResourceIds.h"
+
+#include <QAction>
+#include <QKeySequence>
+#include <QMenu>
+#include <QMenuBar>
+#include <iterator>
+
+namespace {
+
+const char* const kMenuTitles[] = {"&File", "&View", "&Help"};
+
+const MainMenuItem kItems[] = {
+    {0, ID_FILE_OPEN_CONNECTION, "&Open connection...\tCtrl+O", "Ctrl+O", false},
+    {0, ID_FILE_CLOSE_CONNECTION, "&Close connection\tCtrl+C", "Ctrl+C", false},
+    {0, 0, nullptr, nullptr, false},
+    {0, ID_FILE_RECORD_MOVIE, "&Record a movie...\tCtrl+R", "Ctrl+R", false},
+    {0, ID_FILE_STOP_RECORDING, "S&top recording\tCtrl+T", "Ctrl+T", false},
+    {0, 0, nullptr, nullptr, false},
+    {0, ID_FILE_CAPTURE_SCREEN, "Ca&pture screen...\tCtrl+P", "Ctrl+P", false},
+    {0, 0, nullptr, nullptr, false},
+    {0, ID_APP_EXIT, "E&xit\tAlt+X", "Alt+X", false},
+    {1, ID_VIEW_ZOOM, "&Zoom 200%", nullptr, true},
+    {1, -1, "&Select background image", nullptr, false},
+    {2, ID_APP_ABOUT, "&About Morvane Lumetto", nullptr, false},
+};
+
+} // namespace
+
+const MainMenuItem* MainMenuItems(int& nCount) {
+    nCount = static_cast<int>(std::size(kItems));
+    return kItems;
+}
+
+std::map<int, QAction*> BuildMainMenu(QMenuBar* pMenuBar,
+                                      const std::function<void(int)>& onCommand) {
+    std::map<int, QAction*> actions;
+    QMenu* menus[3];
+    for (int i = 0; i < 3; ++i)
+        menus[i] = pMenuBar->addMenu(QString::fromLatin1(kMenuTitles[i]));
+    for (const MainMenuItem& item : kItems) {
+        QMenu* pMenu = menus[item.nMenu];
+        if (item.nCommandId == 0) {
+            pMenu->addSeparator();
+            continue;
+        }
+        if (item.nCommandId == -1) {
+            QMenu* pSub = pMenu->addMenu(QString::fromLatin1(item.pszText));
+            pSub->addAction(QStringLiteral("placeholder"))->setEnabled(false);
+            continue;
+        }
+        // The text before '\t' is the item; Qt shows the shortcut's own text.
+        const QString text = QString::fromLatin1(item.pszText).section(QLatin1Char('\t'), 0, 0);
+        QAction* pAction = pMenu->addAction(text);
+        if (item.pszShortcut) {
+            pAction->setShortcut(QKeySequence(QString::fromLatin1(item.pszShortcut)));
+            pAction->setShortcutContext(Qt::WindowShortcut);
+        }
+        pAction->setCheckable(item.bCheckable);
+        pAction->setMenuRole(QAction::NoRole);
+        const int id = item.nCommandId;
+        QObject::connect(pAction, &QAction::triggered, pAction, [onCommand, id] { onCommand(id); });
+        actions[id] = pAction;
+    }
+    return actions;
+}

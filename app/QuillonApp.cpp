@@ -1,0 +1,344 @@
+#include "app/QuillonApp.h"
+
+#include "app/AboutDlg.h"
+#include "app/FileDialogs.h"
+#include "app/MainFrame.h"
+#include "app/QuillonView.h"
+#include "display/ScreenWnd.h"
+#include "media/BmpWriter.h"
+#include "platform/MessagePresenter.h"
+#include "platform/qt/QtHandOverPump.h"
+#include "platform/qt/QtMessagePresenter.h"
+#include "ports/PortSelectDlg.h"
+#include "res/ResourceIds.h"
+#include "res/Strings.h"
+
+#include <QCoreApplication>
+#include <QSocketNotifier>
+#include <QTimer>
+
+#include <csignal>
+#include <fcntl.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+CQuillonApp* theApp = nullptr;
+
+namespace {
+
+// The write end of the pipe the signal handler wakes the UI thread through.
+int g_signalFd = -1;
+
+void OnSignal(int) {
+    const char c = 1;
+    if (g_signalFd >= 0) [[maybe_unused]]
+        auto n = ::write(g_signalFd, &c, 1);
+}
+
+const std::string& AppTitle() {
+    static const std::string title = LoadStringResource(IDS_APP_TITLE);
+    return title;
+}
+
+} // namespace
+
+CQuillonApp::CQuillonApp() {
+    theApp = this;
+}
+
+CQuillonApp::~CQuillonApp() {
+    ExitInstance();
+    if (theApp == this)
+        theApp = nullptr;
+}
+
+CQuillonView* CQuillonApp::View() const {
+    return m_pMainFrame ? m_pMainFrame->GetActiveView() : nullptr;
+}
+
+bool CQuillonApp::InitInstance(const CommandLineOptions& options) {
+    m_options = options;
+    if (options.bNoWindow && options.strPort.empty() && !options.bDemo) {
+        ShowMessageBox("Without a window the port cannot be chosen in the \"COM ports\" dialog: "
+                       "give it with --port NAME (or use --demo).",
+                       AppTitle(), MessageIcon::Error);
+        return false;
+    }
+    QCoreApplication::setOrganizationName(QStringLiteral("Vistorel PC-side"));
+    QCoreApplication::setApplicationName(QStringLiteral("Lumetto"));
+
+    m_pPump = std::make_unique<CQtHandOverPump>();
+    if (!options.bNoWindow) {
+        m_pPresenter = std::make_unique<CQtMessagePresenter>();
+        SetMessagePresenter(m_pPresenter.get());
+    }
+
+    m_pMainFrame = std::make_unique<CMainFrame>();
+    CMainFrame* pFrame = m_pMainFrame.get();
+    CQuillonView* pView = pFrame->GetActiveView();
+    if (m_pPresenter)
+        m_pPresenter->SetOwner(pFrame);
+    pFrame->SetCommandHandler([this](int id) { OnCommand(id); });
+    pFrame->SetCloseHandler([this] { return AskToClose(); });
+    pFrame->SetStateProvider([this] {
+        UiState s;
+        s.bPortOpen = m_serial.IsOpen();
+        if (CQuillonView* v = View()) {
+            s.bLivePicture = v->HasLivePicture();
+            s.bRecording = v->IsRecording();
+            s.nZoom = v->Zoom();
+            s.nCurrentSkin = v->Catalog().CurrentIndex();
+        }
+        return s;
+    });
+    pView->onLivePicture = [this] { OnLivePicture(); };
+    pView->onConnectionLost = [this] {
+        SetConnectionTitle(false);
+        if (m_options.bNoWindow)
+            Quit(1);
+    };
+    pView->onCloseNotice = [this] {
+        if (m_options.bExitOnClose)
+            QTimer::singleShot(0, this, [this] { Quit(0); });
+    };
+
+    pView->OnInitialUpdate();
+    pView->ScreenWindow()->Relayout();
+    m_serial.SetOwnerView(pView);
+    pFrame->RebuildSkinMenu(lumetto::kPlatformS60);
+    if (options.bZoom)
+        pView->OnZoom();
+    if (!options.bNoWindow)
+        pFrame->show();
+
+    m_bRecordPending = !options.strRecord.empty();
+    if (options.dTimeLimit > 0)
+        QTimer::singleShot(static_cast<int>(options.dTimeLimit * 1000), this, [this] { Quit(0); });
+    WatchSignals();
+
+    // Connect once the event loop runs, so the window is up first.
+    QTimer::singleShot(0, this, [this] {
+        if (!m_options.strPort.empty()) {
+            if (!OpenPort(m_options.strPort) && m_options.bNoWindow)
+                Quit(1);
+        } else if (!m_options.bNoWindow) {
+            OnOpenConnection();
+        }
+    });
+    return true;
+}
+
+int CQuillonApp::ExitInstance() {
+    if (m_bEnded)
+        return m_nExitStatus;
+    m_bEnded = true;
+    if (CQuillonView* pView = View()) {
+        if (!m_options.strCapture.empty() && pView->HasLivePicture() &&
+            !SaveScreenshot(m_options.strCapture, true))
+            m_nExitStatus = 1;
+        pView->StopRecording();
+    }
+    // The view goes first: the driver then ends without writing to the phone.
+    m_serial.SetOwnerView(nullptr);
+    m_serial.Close(true);
+    m_pMainFrame.reset();
+    SetMessagePresenter(nullptr);
+    m_pPresenter.reset();
+    m_pPump.reset();
+    if (m_pSignalNotifier) {
+        g_signalFd = -1;
+        std::signal(SIGINT, SIG_DFL);
+        std::signal(SIGTERM, SIG_DFL);
+    }
+    return m_nExitStatus;
+}
+
+void CQuillonApp::Quit(int nStatus) {
+    if (nStatus != 0)
+        m_nExitStatus = nStatus;
+    if (m_pMainFrame)
+        m_pMainFrame->CloseWithoutAsking();
+    QCoreApplication::exit(m_nExitStatus);
+}
+
+void CQuillonApp::WatchSignals() {
+    int fds[2];
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, fds) != 0)
+        return;
+    g_signalFd = fds[1];
+    m_pSignalNotifier = new QSocketNotifier(fds[0], QSocketNotifier::Read, this);
+    connect(m_pSignalNotifier, &QSocketNotifier::activated, this, [this, fd = fds[0]] {
+        char buf[16];
+        while (::read(fd, buf, sizeof buf) > 0) {
+        }
+        Quit(0);
+    });
+    struct sigaction sa {};
+    sa.sa_handler = OnSignal;
+    sigemptyset(&sa.sa_mask);
+    sa.sa_flags = SA_RESTART;
+    ::sigaction(SIGINT, &sa, nullptr);
+    ::sigaction(SIGTERM, &sa, nullptr);
+}
+
+void CQuillonApp::OnCommand(int nCommandId) {
+    switch (nCommandId) {
+    case ID_FILE_OPEN_CONNECTION:
+        OnOpenConnection();
+        break;
+    case ID_FILE_CLOSE_CONNECTION:
+        OnCloseConnection();
+        break;
+    case ID_FILE_RECORD_MOVIE:
+        OnRecordMovie();
+        break;
+    case ID_FILE_STOP_RECORDING:
+        OnStopRecording();
+        break;
+    case ID_FILE_CAPTURE_SCREEN:
+        OnCaptureScreen();
+        break;
+    case ID_APP_ABOUT:
+        OnAppAbout();
+        break;
+    case ID_APP_EXIT:
+        if (m_pMainFrame)
+            m_pMainFrame->close();
+        break;
+    case ID_VIEW_ZOOM:
+        if (CQuillonView* v = View())
+            v->OnZoom();
+        break;
+    default:
+        if (nCommandId >= ID_SKIN_FIRST && nCommandId <= ID_SKIN_LAST)
+            if (CQuillonView* v = View())
+                v->OnSelectSkin(nCommandId);
+        break;
+    }
+}
+
+std::optional<std::string> CQuillonApp::ChoosePort() {
+    if (m_fnChoosePort)
+        return m_fnChoosePort();
+    CPortSelectDlg dlg(m_pMainFrame.get());
+    try {
+        if (dlg.DoModal() != IDOK)
+            return std::nullopt;
+    } catch (const std::string& strError) {
+        ShowMessageBox(strError, AppTitle(), MessageIcon::Warning);
+        return std::nullopt;
+    }
+    return dlg.GetPortName();
+}
+
+void CQuillonApp::OnOpenConnection() {
+    const auto name = ChoosePort();
+    if (!name || !View())
+        return;
+    OpenPort(*name);
+}
+
+bool CQuillonApp::OpenPort(const std::string& strPortName) {
+    CQuillonView* pView = View();
+    if (!pView)
+        return false;
+    if (!m_serial.Open(pView, strPortName)) {
+        SetConnectionTitle(false);
+        return false;
+    }
+    SetConnectionTitle(true);
+    m_serial.StartMonitor();
+    return true;
+}
+
+void CQuillonApp::OnCloseConnection() {
+    if (!m_serial.Close(true)) {
+        ShowMessageBox(FormatStringResource(IDS_CANNOT_CLOSE_PORT, m_serial.CurrentPortName()),
+                       AppTitle(), MessageIcon::Information);
+        return;
+    }
+    if (m_pMainFrame) {
+        m_pMainFrame->Document().SetTitle(LoadStringResource(IDS_NO_CONNECTION));
+        View()->ScreenWindow()->Relayout();
+    }
+}
+
+void CQuillonApp::SetConnectionTitle(bool bConnected) {
+    if (!m_pMainFrame)
+        return;
+    m_pMainFrame->Document().SetTitle(
+        bConnected ? FormatStringResource(IDS_PORT_TITLE, m_serial.CurrentPortName())
+                   : std::string(LoadStringResource(IDS_NO_CONNECTION)));
+}
+
+IFileDialogs& CQuillonApp::FileDialogs() {
+    if (m_pFileDialogs)
+        return *m_pFileDialogs;
+    if (!m_pOwnFileDialogs)
+        m_pOwnFileDialogs = std::make_unique<CQtFileDialogs>(m_pMainFrame.get());
+    return *m_pOwnFileDialogs;
+}
+
+void CQuillonApp::OnRecordMovie() {
+    const auto path = FileDialogs().GetSaveFileName(
+        SaveKind::Movie, LoadStringResource(IDS_AVI_FILTER), LoadStringResource(IDS_AVI_EXT));
+    if (path && View())
+        View()->StartRecording(*path);
+}
+
+void CQuillonApp::OnStopRecording() {
+    if (CQuillonView* v = View())
+        v->StopRecording();
+}
+
+void CQuillonApp::OnCaptureScreen() {
+    CQuillonView* pView = View();
+    if (!pView)
+        return;
+    // The snapshot first: the file shows the screen as it was when the
+    // command was chosen, whatever arrives while the dialog is open.
+    pView->ScreenWindow()->MakeScreenCopy();
+    const auto path = FileDialogs().GetSaveFileName(
+        SaveKind::Screenshot, LoadStringResource(IDS_BMP_FILTER), LoadStringResource(IDS_BMP_EXT));
+    if (path)
+        SaveScreenshot(*path, false);
+}
+
+// Writes the screen window's snapshot as a BMP file, taking a new one first
+// when asked. A failure to write is shown.
+bool CQuillonApp::SaveScreenshot(const std::string& strPath, bool bTakeSnapshot) {
+    CScreenWnd* pScreen = View()->ScreenWindow();
+    if (bTakeSnapshot)
+        pScreen->MakeScreenCopy();
+    const CScreenDib* pCopy = pScreen->GetScreenCopy();
+    if (!pCopy)
+        return false;
+    std::string error;
+    if (!lumetto::WriteBmpFile(strPath, pCopy->Width(), pCopy->Rows(), pCopy->Bits(), error)) {
+        ShowMessageBox("The screenshot was not saved. " + error, AppTitle(), MessageIcon::Warning);
+        return false;
+    }
+    return true;
+}
+
+void CQuillonApp::OnAppAbout() {
+    CAboutDlg dlg(m_pMainFrame.get());
+    dlg.exec();
+}
+
+bool CQuillonApp::AskToClose() {
+    CQuillonView* pView = View();
+    if (pView && !pView->ScreenWindow()->IsBitmapMode() &&
+        !MessagePresenter().AskYesNo(LoadStringResource(IDS_CONFIRM_EXIT), AppTitle()))
+        return false;
+    if (pView)
+        pView->StopRecording();
+    return true;
+}
+
+void CQuillonApp::OnLivePicture() {
+    if (!m_bRecordPending)
+        return;
+    m_bRecordPending = false;
+    View()->StartRecording(m_options.strRecord);
+}

@@ -1,0 +1,87 @@
+// The application object: owns the serial port driver for the whole run,
+// builds the main window, and handles the connection, recording, capture and
+// About commands.
+#pragma once
+
+#include "app/CommandLine.h"
+#include "link/SerialPort.h"
+
+#include <QObject>
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+class CMainFrame;
+class CQuillonView;
+class CQtHandOverPump;
+class CQtMessagePresenter;
+class IFileDialogs;
+class QSocketNotifier;
+
+class CQuillonApp : public QObject {
+public:
+    CQuillonApp();
+    ~CQuillonApp() override;
+
+    // Builds the main window and starts as the options say: the "COM ports"
+    // dialog, or the port of --port, or the built-in phone of --demo. False
+    // when the program cannot start (the reason was shown).
+    bool InitInstance(const CommandLineOptions& options);
+    // Ends the run: finishes a recording, saves --capture, closes the port
+    // and destroys the windows. Returns the program's exit status.
+    int ExitInstance();
+
+    // Commands (the menu and keyboard route them here after their rule).
+    void OnCommand(int nCommandId);
+    void OnOpenConnection();
+    void OnCloseConnection();
+    void OnRecordMovie();
+    void OnStopRecording();
+    void OnCaptureScreen();
+    void OnAppAbout();
+    void SetConnectionTitle(bool bConnected);
+
+    // Opens a port by name and starts monitoring it; shows the driver's
+    // errors. Used by the dialog, --port and --demo.
+    bool OpenPort(const std::string& strPortName);
+
+    // Ends the program as Exit does, without the exit question.
+    void Quit(int nStatus = 0);
+
+    CMainFrame* MainWindow() const { return m_pMainFrame.get(); }
+    CQuillonView* View() const;
+    // Test seam: the save dialogs (not owned; null gives the desktop's).
+    void SetFileDialogs(IFileDialogs* pDialogs) { m_pFileDialogs = pDialogs; }
+    // Test seam: runs the "COM ports" dialog; returns the chosen name or
+    // nothing on Cancel. Null: the real dialog.
+    void SetPortChooser(std::function<std::optional<std::string>()> fn) {
+        m_fnChoosePort = std::move(fn);
+    }
+
+    CSerialPort m_serial;
+
+private:
+    bool AskToClose();
+    void OnLivePicture();
+    void WatchSignals();
+    IFileDialogs& FileDialogs();
+    std::optional<std::string> ChoosePort();
+    bool SaveScreenshot(const std::string& strPath, bool bTakeSnapshot);
+
+    CommandLineOptions m_options;
+    std::unique_ptr<CQtHandOverPump> m_pPump;
+    std::unique_ptr<CQtMessagePresenter> m_pPresenter;
+    std::unique_ptr<IFileDialogs> m_pOwnFileDialogs;
+    IFileDialogs* m_pFileDialogs = nullptr;
+    std::function<std::optional<std::string>()> m_fnChoosePort;
+    std::unique_ptr<CMainFrame> m_pMainFrame;
+    QSocketNotifier* m_pSignalNotifier = nullptr;
+    bool m_bRecordPending = false;
+    int m_nExitStatus = 0;
+    bool m_bEnded = false;
+};
+
+// The one application object while it exists.
+extern CQuillonApp* theApp;

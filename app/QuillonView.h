@@ -1,0 +1,110 @@
+// The view: everything that concerns the picture. It owns the skin window and
+// the screen window, the skin catalog, the screen decoder with its pictures,
+// the zoom factor, and the movie recorder with its 200 ms timer.
+//
+// The serial driver hands it each payload (OnPortFrame) and the end of a
+// connection (ResetScreen) on the UI thread, through the UI hand-over.
+#pragma once
+
+#include "codec/ScreenDecoder.h"
+#include "display/PictureHost.h"
+#include "display/SkinCatalog.h"
+#include "display/SkinDisplay.h"
+#include "link/LinkOwner.h"
+
+#include <QBasicTimer>
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+class CScreenWnd;
+class CSkinWnd;
+class CMainFrame;
+namespace lumetto {
+class CAviRecorder;
+}
+
+class CQuillonView : public QWidget,
+                     public IPictureHost,
+                     public ILinkOwner,
+                     public IScreenPlatformHost {
+public:
+    explicit CQuillonView(CMainFrame* pFrame, QWidget* pParent = nullptr);
+    ~CQuillonView() override;
+
+    // Sets the title "No connection" and sizes the main window to the skin.
+    void OnInitialUpdate();
+
+    CSkinWnd* SkinWindow() const { return m_pSkinWnd; }
+    CScreenWnd* ScreenWindow() const { return m_pScreenWnd; }
+    CSkinCatalog& Catalog() { return m_catalog; }
+    CSkinDisplay& SkinDisplay() { return m_skinDisplay; }
+    const CScreenDecoder& Decoder() const { return m_decoder; }
+
+    // ILinkOwner
+    void OnPortFrame(const std::uint8_t* pPayload, std::uint32_t nLength) override;
+    void ResetScreen(bool bShowStored) override;
+    bool ShowsReceivedScreens() const override;
+    void OnConnectionLost() override;
+
+    // IPictureHost
+    void GetScreenFormat(int& nWidth, int& nHeight, int& nFormat) const override;
+    bool IsRecording() const override { return m_bRecording; }
+    void ResizeToContent(int cx, int cy) override;
+
+    // IScreenPlatformHost
+    int CurrentPlatform() const override;
+    void SwitchPlatform(int nPlatform) override;
+
+    // Zoom 200 %: toggles between 1 and 2.
+    void OnZoom();
+    int Zoom() const { return m_nZoom; }
+    void OnSelectSkin(int nCommandId);
+
+    // Recording. StartRecording shows the program's message when the movie
+    // cannot be opened and returns false.
+    bool StartRecording(const std::string& strPath);
+    void StopRecording();
+    // One frame of the movie: the screen window's current picture.
+    void OnTimer();
+    // Sets the recording period (tests shorten it); 200 ms in the program.
+    void SetFramePeriodMs(int nMs) { m_nFramePeriodMs = nMs; }
+    const lumetto::CAviRecorder* Recorder() const { return m_pRecorder.get(); }
+
+    // Whether the screen window shows a received screen now.
+    bool HasLivePicture() const;
+
+    // Hooks for the application: a payload left a live picture, the phone
+    // sent its closing notice, the device went away.
+    std::function<void()> onLivePicture;
+    std::function<void()> onCloseNotice;
+    std::function<void()> onConnectionLost;
+    // The recording stopped by itself (screen size change, write error).
+    std::function<void(const std::string&)> onRecordingStopped;
+
+protected:
+    void timerEvent(QTimerEvent* pEvent) override;
+
+private:
+    void StopRecordingWithMessage(const std::string& strMessage);
+
+    CMainFrame* m_pFrame;
+    CSkinWnd* m_pSkinWnd;
+    CScreenWnd* m_pScreenWnd;
+    CSkinDisplay m_skinDisplay;
+    CSkinCatalog m_catalog;
+    CScreenDecoder m_decoder;
+    bool m_bFirstSize = true;
+    int m_nZoom = 1;
+    std::unique_ptr<lumetto::CAviRecorder> m_pRecorder;
+    bool m_bRecording = false;
+    QBasicTimer m_timer;
+    int m_nFramePeriodMs = 200;
+    int m_nRecordWidth = 0;
+    int m_nRecordHeight = 0;
+};
+
+// The one view, for the windows and handlers that need it.
+extern CQuillonView* g_pView;
