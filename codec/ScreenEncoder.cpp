@@ -43,13 +43,16 @@ bool CScreenEncoder::Encode(const std::uint16_t* pPicture, const std::uint16_t* 
     const std::size_t bound = params.nFormat == kFormatDirect12
                                   ? MaxRunListBytes(pixels) + MaxRunListBytes(pairs)
                                   : 2 + 2 * 256 + MaxRunListBytes(pixels);
-    out.resize(8 + bound);
+    // Written into a scratch buffer of the worst-case size, then copied out:
+    // only the bytes used are touched in `out`.
+    if (m_work.size() < 8 + bound)
+        m_work.resize(8 + bound);
     if (m_data.size() < pixels) {
         m_data.resize(pixels);
         m_kinds.resize(pixels);
     }
 
-    std::uint8_t* p = WriteHeader(params, out.data());
+    std::uint8_t* p = WriteHeader(params, m_work.data());
     std::uint8_t* const body = p;
     bool ok = params.nFormat == kFormatDirect12 ? EncodeDirect12(pPicture, pPrevious, pixels, p)
                                                 : EncodeIndexed8(pPicture, pPrevious, pixels, p);
@@ -60,11 +63,9 @@ bool CScreenEncoder::Encode(const std::uint16_t* pPicture, const std::uint16_t* 
         ok = params.nFormat == kFormatDirect12 ? EncodeDirect12(pPicture, nullptr, pixels, p)
                                                : EncodeIndexed8(pPicture, nullptr, pixels, p);
     }
-    if (!ok) {
-        out.clear();
+    if (!ok)
         return false;
-    }
-    out.resize(std::size_t(p - out.data()));
+    out.assign(m_work.data(), p);
 
     if (pShown) {
         if (params.nFormat == kFormatDirect12) {
@@ -207,18 +208,42 @@ void CScreenEncoder::BuildPalette(const std::uint16_t* pic, const std::uint16_t*
         m_sendIndex[m_colours[i]] = std::int16_t(i);
         m_exactIndex[m_colours[i]] = std::int16_t(i);
     }
-    for (std::size_t k = m_nPaletteSize; k < m_colours.size(); ++k) {
-        const std::uint16_t c = m_colours[k];
-        std::size_t best = 0;
-        unsigned bestDistance = ~0u;
-        for (std::size_t i = 0; i < m_nPaletteSize && bestDistance != 0; ++i) {
-            const unsigned d = Distance(c, m_palette[i]);
-            if (d < bestDistance) {
-                bestDistance = d;
-                best = i;
-            }
+    if (m_bReduced) {
+        // Palette indices grouped by red, so the search for the nearest colour
+        // can go outward from a colour's own red and stop once the red
+        // difference alone costs more than the best match found.
+        std::array<std::uint16_t, 17> start{};
+        for (std::size_t i = 0; i < m_nPaletteSize; ++i)
+            ++start[(m_palette[i] >> 8) + 1];
+        for (std::size_t r = 1; r < start.size(); ++r)
+            start[r] += start[r - 1];
+        std::array<std::uint16_t, 16> fill{};
+        std::array<std::uint8_t, 256> byRed{};
+        for (std::size_t i = 0; i < m_nPaletteSize; ++i) {
+            const unsigned r = m_palette[i] >> 8;
+            byRed[start[r] + fill[r]++] = std::uint8_t(i);
         }
-        m_sendIndex[c] = std::int16_t(best);
+        for (std::size_t k = m_nPaletteSize; k < m_colours.size(); ++k) {
+            const std::uint16_t c = m_colours[k];
+            const int red = c >> 8;
+            unsigned best = 0, bestDistance = ~0u;
+            for (int dr = 0; dr < 16 && unsigned(3 * dr * dr) <= bestDistance; ++dr) {
+                for (int side = 0; side < (dr == 0 ? 1 : 2); ++side) {
+                    const int r = side == 0 ? red - dr : red + dr;
+                    if (r < 0 || r > 15)
+                        continue;
+                    for (unsigned j = start[r]; j < start[r + 1]; ++j) {
+                        const unsigned i = byRed[j];
+                        const unsigned d = Distance(c, m_palette[i]);
+                        if (d < bestDistance || (d == bestDistance && i < best)) {
+                            bestDistance = d;
+                            best = i;
+                        }
+                    }
+                }
+            }
+            m_sendIndex[c] = std::int16_t(best);
+        }
     }
     for (std::uint16_t c : m_colours)
         m_histogram[c] = 0;

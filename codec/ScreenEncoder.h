@@ -57,6 +57,7 @@ private:
                         std::uint8_t*& p);
     void BuildPalette(const std::uint16_t* pic, const std::uint16_t* prev, std::size_t pixels);
 
+    std::vector<std::uint8_t> m_work;  // the payload while it is written
     std::vector<std::uint8_t> m_data;  // one data byte a unit
     std::vector<std::uint8_t> m_kinds; // one UnitKind a unit
     std::array<std::uint32_t, 4096> m_histogram{};

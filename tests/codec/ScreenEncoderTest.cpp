@@ -303,6 +303,26 @@ TEST(ScreenEncoder, ReducedColoursConvergeToThePicture) {
         ASSERT_EQ(dec.LastResult(), CScreenDecoder::Result::Ok);
         ASSERT_EQ(DecodedPicture(dec), shown);
         ASSERT_TRUE(OnlyExpandedComponents(dec));
+        if (payloads == 0) {
+            // Each pixel got a palette colour nearest to its own (weights 3, 4, 2).
+            auto distance = [](unsigned a, unsigned b) {
+                const int dr = int(a >> 8) - int(b >> 8), dg = int(a >> 4 & 15) - int(b >> 4 & 15),
+                          db = int(a & 15) - int(b & 15);
+                return 3 * dr * dr + 4 * dg * dg + 2 * db * db;
+            };
+            std::vector<unsigned> palette;
+            for (std::size_t i = 0; i < enc.LastPaletteSize(); ++i) {
+                const std::uint8_t* e = dec.Palette().data() + 3 * i;
+                palette.push_back(unsigned(e[0] / 17) << 8 | unsigned(e[1] / 17) << 4 | e[2] / 17);
+            }
+            ASSERT_EQ(palette.size(), 256u);
+            for (std::size_t i = 0; i < pic.size(); ++i) {
+                int best = 1 << 30;
+                for (unsigned c : palette)
+                    best = std::min(best, distance(c, pic[i]));
+                ASSERT_EQ(distance(shown[i], pic[i]), best) << "pixel " << i;
+            }
+        }
     }
     EXPECT_EQ(shown, pic);
     EXPECT_EQ(payloads, 16);
