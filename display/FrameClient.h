@@ -1,0 +1,61 @@
+// The main window's client area on Qt: the view at the top left, with the
+// main window's own horizontal and vertical scroll bars beside it, shown only
+// when the zoomed skin does not fit the desktop's work area.
+//
+// ResizeToContent sizes the top-level window (fixed size: the user cannot
+// resize it) for a content of cx x cy, centres it in the work area, and
+// scrolls the phone's screen into the middle of the page. The scroll bars
+// speak the scroll codes of CFrameLayout; dragging a thumb moves nothing
+// until it is released.
+#pragma once
+
+#include "display/FrameLayout.h"
+
+#include <QWidget>
+
+#include <optional>
+
+class QScrollBar;
+class CSkinWnd;
+class CScreenWnd;
+
+class CFrameClient : public QWidget {
+public:
+    explicit CFrameClient(QWidget* pParent = nullptr);
+
+    // The view (the parent of the picture windows); it becomes a child.
+    void SetView(QWidget* pView);
+    void SetPictureWindows(CSkinWnd* pSkinWnd, CScreenWnd* pScreenWnd);
+
+    void ResizeToContent(int cx, int cy);
+    void OnHScroll(int nCode, int nPos);
+    void OnVScroll(int nCode, int nPos);
+
+    // The work area and decoration sizes of the window's screen and style;
+    // tests may fix them.
+    SWorkArea WorkArea() const;
+    SSystemMeasures Measures() const;
+    void OverrideWorkArea(std::optional<SWorkArea> work) { m_workOverride = work; }
+    void OverrideMeasures(std::optional<SSystemMeasures> sm) { m_measuresOverride = sm; }
+
+    const CFrameLayout& Layout() const { return m_layout; }
+    QScrollBar* HorizontalBar() const { return m_pHBar; }
+    QScrollBar* VerticalBar() const { return m_pVBar; }
+
+protected:
+    void resizeEvent(QResizeEvent* pEvent) override;
+
+private:
+    void ConnectBar(QScrollBar* pBar, bool bHorizontal);
+    void PlaceChildren();
+
+    CFrameLayout m_layout;
+    QWidget* m_pView = nullptr;
+    CSkinWnd* m_pSkinWnd = nullptr;
+    CScreenWnd* m_pScreenWnd = nullptr;
+    QScrollBar* m_pHBar;
+    QScrollBar* m_pVBar;
+    std::optional<SWorkArea> m_workOverride;
+    std::optional<SSystemMeasures> m_measuresOverride;
+    SSystemMeasures m_lastMeasures;
+};

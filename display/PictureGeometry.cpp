@@ -1,0 +1,44 @@
+#include "display/PictureGeometry.h"
+
+#include <algorithm>
+
+int EvenScrollOffset(int nOffset, int nZoom) {
+    if (nZoom > 0 && nOffset % nZoom == 1)
+        return nOffset - 1;
+    return nOffset;
+}
+
+SRect PlaceScreenWindow(const SRect& rcScreen, int nZoom, int nScrollX, int nScrollY) {
+    SRect rc;
+    rc.left = nZoom * rcScreen.left - nScrollX;
+    rc.top = nZoom * rcScreen.top - nScrollY;
+    rc.right = rc.left + nZoom * rcScreen.Width();
+    rc.bottom = rc.top + nZoom * rcScreen.Height();
+    return rc;
+}
+
+void CenteredScroll(const SRect& rcScreen, int nZoom, int nMaxX, int nMaxY, int nPageX, int nPageY,
+                    int& x, int& y) {
+    // Integer division truncates toward zero, as the centring is defined.
+    x = nZoom * rcScreen.left - (nPageX - nZoom * rcScreen.Width()) / 2;
+    y = nZoom * rcScreen.top - (nPageY - nZoom * rcScreen.Height()) / 2;
+    x = std::clamp(x, 0, std::max(nMaxX, 0));
+    y = std::clamp(y, 0, std::max(nMaxY, 0));
+}
+
+SSkinBlit SkinBlit(int nBitmapW, int nBitmapH, int nWinW, int nWinH, int nScrollX, int nScrollY,
+                   int nZoom) {
+    SSkinBlit blit;
+    if (nBitmapW <= 0 || nBitmapH <= 0 || nWinW <= 0 || nWinH <= 0 || nZoom <= 0)
+        return blit;
+    // The source origin in whole skin pixels, kept inside the bitmap: a scroll
+    // offset never makes the skin read beyond its picture.
+    const int sx = std::clamp(std::max(nScrollX, 0) / nZoom, 0, nBitmapW);
+    const int sy = std::clamp(std::max(nScrollY, 0) / nZoom, 0, nBitmapH);
+    blit.src = {sx, sy, nBitmapW, nBitmapH};
+    // The whole bitmap maps onto the whole window; the visible part keeps that scale.
+    const long long dw = static_cast<long long>(nBitmapW - sx) * nWinW / nBitmapW;
+    const long long dh = static_cast<long long>(nBitmapH - sy) * nWinH / nBitmapH;
+    blit.dst = {0, 0, static_cast<int>(dw), static_cast<int>(dh)};
+    return blit;
+}

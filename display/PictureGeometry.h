@@ -1,0 +1,39 @@
+// The arithmetic of placing and scrolling the two picture windows, free of
+// any widget so that it can be tested alone.
+#pragma once
+
+struct SRect {
+    int left = 0;
+    int top = 0;
+    int right = 0;  // exclusive
+    int bottom = 0; // exclusive
+    int Width() const { return right - left; }
+    int Height() const { return bottom - top; }
+    bool operator==(const SRect&) const = default;
+};
+
+// The screen window's scroll offset: at zoom 2 an odd offset is lowered by one,
+// so the screen moves by whole skin pixels like the skin's shifted drawing.
+int EvenScrollOffset(int nOffset, int nZoom);
+
+// Where the screen window lies in the view: the skin's screen rectangle at the
+// zoom, moved by the scroll offsets.
+SRect PlaceScreenWindow(const SRect& rcScreen, int nZoom, int nScrollX, int nScrollY);
+
+// Offsets that centre the zoomed screen rectangle in a page of pageX x pageY,
+// each kept within 0 ... max.
+void CenteredScroll(const SRect& rcScreen, int nZoom, int nMaxX, int nMaxY, int nPageX, int nPageY,
+                    int& x, int& y);
+
+// The part of a skin bitmap of W x H that the skin window draws when it is
+// scrolled by (scrollX, scrollY) window pixels, and where it goes in a window of
+// winW x winH. The source starts at (scrollX / zoom, scrollY / zoom) skin
+// pixels and never reaches beyond the bitmap; the rest of the window is left to
+// the background. Empty when nothing of the bitmap is visible.
+struct SSkinBlit {
+    SRect src; // in bitmap pixels
+    SRect dst; // in window pixels
+    bool IsEmpty() const { return src.Width() <= 0 || src.Height() <= 0; }
+};
+SSkinBlit SkinBlit(int nBitmapW, int nBitmapH, int nWinW, int nWinH, int nScrollX, int nScrollY,
+                   int nZoom);

@@ -1,0 +1,24 @@
+// What the picture windows need from the view that owns them.
+//
+// The view implements this; the windows ask it for the current screen size
+// when they copy or draw a received screen, whether a movie is being recorded
+// (for the "REC!" mark), and hand it the skin's new content size so that the
+// main window can fit itself around it.
+#pragma once
+
+class IPictureHost {
+public:
+    virtual ~IPictureHost() = default;
+
+    // Width and height of the screen picture the view holds (0 x 0 while none)
+    // and its colour format.
+    virtual void GetScreenFormat(int& nWidth, int& nHeight, int& nFormat) const = 0;
+
+    // True while a movie is being recorded.
+    virtual bool IsRecording() const = 0;
+
+    // The skin window has taken a new size (zoom x skin bitmap): the main
+    // window fits a content area of cx x cy, centres itself and scrolls the
+    // phone's screen into the middle of its page.
+    virtual void ResizeToContent(int cx, int cy) = 0;
+};

@@ -1,0 +1,88 @@
+// A window that paints one picture over its whole area, scaled by the zoom:
+// either a bitmap (a resource or a file) or the received screen.
+//
+// The screen is held as a CScreenDib (see there) and drawn straight from those
+// bytes, mirrored to top-down, without the slack row, scaled by whole pixels
+// (no smoothing). While the owner records a movie, "REC!" is drawn in red over
+// the screen on the window only.
+#pragma once
+
+#include "display/PictureHost.h"
+#include "display/ScreenDib.h"
+
+#include <QImage>
+#include <QWidget>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+class CPictureWnd : public QWidget {
+public:
+    CPictureWnd(IPictureHost* pHost, bool bFixedOrigin, QWidget* pParent = nullptr);
+    ~CPictureWnd() override;
+
+    // Shows bitmap resource nId (bitmap mode). -1 only enters bitmap mode.
+    // Neither repaints nor re-lays out.
+    void LoadResourceBitmap(int nId);
+    // Shows a bitmap file (bitmap mode). False if it could not be loaded; the
+    // window then has no picture (0 x 0).
+    bool LoadFileBitmap(const std::string& strPath);
+    // Shows a received screen: copies the first height rows of pBits (laid out
+    // as a CScreenDib of the host's current screen size) and leaves bitmap mode.
+    // Without bits or with no valid size nothing changes.
+    void SetScreenData(const std::uint8_t* pBits);
+
+    // The unzoomed size of what the window shows: the bitmap's size in bitmap
+    // mode, the screen's (without the slack row) in screen mode; 0 x 0 if none.
+    void GetBitmapSize(int& cx, int& cy) const;
+    QSize GetBitmapSize() const;
+    // The held screen while the window shows it, else null (no live screen).
+    const CScreenDib* GetScreenBitmap() const;
+
+    bool IsBitmapMode() const { return m_bBitmapMode; }
+    void SetBitmapMode(bool bBitmapMode) { m_bBitmapMode = bBitmapMode; }
+
+    // A snapshot of the held screen for a capture; GetScreenCopy is null when
+    // there was no screen to copy.
+    void MakeScreenCopy();
+    const CScreenDib* GetScreenCopy() const { return m_hDibCopy.get(); }
+
+    virtual void SetScrollY(int y);
+    virtual void SetScrollX(int x);
+    virtual void SetZoom(int z);
+    virtual void Relayout() {}
+
+    int Zoom() const { return m_nZoom; }
+    int ScrollX() const { return m_nScrollX; }
+    int ScrollY() const { return m_nScrollY; }
+    int BitmapId() const { return m_nBitmapId; }
+    // The bitmap shown in bitmap mode (null image if none).
+    const QImage& Bitmap() const { return m_pBitmap; }
+
+protected:
+    void paintEvent(QPaintEvent* pEvent) override;
+    // Presses do nothing and show nothing.
+    void mousePressEvent(QMouseEvent* pEvent) override;
+    void mouseReleaseEvent(QMouseEvent* pEvent) override;
+    void mouseDoubleClickEvent(QMouseEvent* pEvent) override;
+
+    void DrawBitmap(QPainter& dc, const QRect& rc);
+    void DrawScreen(QPainter& dc, const QRect& rc);
+    // Draws picture `img` of W x H scrolled as this window is, flipping it
+    // vertically when bFlip is set (pictures held bottom row first).
+    void DrawScaled(QPainter& dc, const QRect& rc, const QImage& img, bool bFlip);
+    void SetBitmap(QImage img);
+
+    IPictureHost* m_pHost;
+    int m_nBitmapId = -1;
+    bool m_bBitmapMode = true;
+    int m_nZoom = 1;
+    QImage m_pBitmap;                   // the loaded bitmap, converted once for drawing
+    std::unique_ptr<CScreenDib> m_hDib; // the received screen
+    QImage m_hDrawBitmap;               // wraps m_hDib's first height rows, no copy
+    int m_nScrollY = 0;
+    int m_nScrollX = 0;
+    const bool m_bFixedOrigin;
+    std::unique_ptr<CScreenDib> m_hDibCopy; // snapshot for a capture
+};

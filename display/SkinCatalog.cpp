@@ -1,0 +1,218 @@
+#include "display/SkinCatalog.h"
+
+#include "codec/ScreenFormat.h"
+#include "display/SkinFile.h"
+#include "res/ResourceIds.h"
+#include "res/Strings.h"
+
+#include <algorithm>
+#include <cctype>
+#include <climits>
+#include <filesystem>
+#include <system_error>
+#ifdef _WIN32
+#define NOMINMAX
+#include <windows.h>
+#else
+#include <unistd.h>
+#endif
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kDefaultSkinFile = "default.lumetto";
+constexpr const char* kSkinExtension = ".lumetto";
+
+std::string Lower(std::string s) {
+    for (char& c : s)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+}
+
+} // namespace
+
+std::string ProgramFolder() {
+    std::string path;
+#ifdef _WIN32
+    char buf[MAX_PATH];
+    const DWORD n = GetModuleFileNameA(nullptr, buf, MAX_PATH);
+    path.assign(buf, n);
+    const std::size_t cut = path.find_last_of("\\/");
+#else
+    std::error_code ec;
+    path = fs::read_symlink("/proc/self/exe", ec).string();
+    const std::size_t cut = path.find_last_of('/');
+#endif
+    if (cut == std::string::npos)
+        return std::string();
+    return path.substr(0, cut + 1);
+}
+
+int BuiltinSkinBitmap(int nPlatform) {
+    return nPlatform == lumetto::kPlatformUIQ ? IDB_UIQ_FRAME : IDB_S60_FRAME;
+}
+
+SRect BuiltinSkinRect(int nPlatform) {
+    if (nPlatform == lumetto::kPlatformUIQ)
+        return {0, 0, lumetto::kUIQWidth, lumetto::kUIQHeight};
+    return {0, 0, lumetto::kS60Width, lumetto::kS60Height};
+}
+
+std::vector<std::string> ListSkinFiles(const std::string& strFolder) {
+    std::vector<std::string> names;
+    std::error_code ec;
+    fs::directory_iterator it(strFolder, ec);
+    if (ec)
+        return names;
+    for (; it != fs::directory_iterator(); it.increment(ec)) {
+        if (ec)
+            break;
+        const std::string name = it->path().filename().string();
+        const std::size_t ext = std::char_traits<char>::length(kSkinExtension);
+        if (name.size() >= ext && Lower(name.substr(name.size() - ext)) == kSkinExtension)
+            names.push_back(name);
+    }
+    std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+        const std::string la = Lower(a), lb = Lower(b);
+        return la != lb ? la < lb : a < b;
+    });
+    return names;
+}
+
+std::string FindDefaultSkinFile(const std::string& strFolder) {
+    std::error_code ec;
+    if (fs::is_regular_file(fs::path(strFolder) / kDefaultSkinFile, ec))
+        return kDefaultSkinFile;
+    // File names are matched without regard to letter case, as on the
+    // platform the skin folders come from.
+    for (const std::string& name : ListSkinFiles(strFolder)) {
+        if (Lower(name) == kDefaultSkinFile)
+            return name;
+    }
+    return std::string();
+}
+
+CSkinCatalog::CSkinCatalog(BitmapCheck fnBitmapLoads)
+    : m_fnBitmapLoads(std::move(fnBitmapLoads)), m_strProgramFolder(::ProgramFolder()) {}
+
+void CSkinCatalog::SetProgramFolder(std::string strFolder) {
+    if (!strFolder.empty() && strFolder.back() != '/')
+        strFolder.push_back('/');
+    m_strProgramFolder = std::move(strFolder);
+}
+
+std::string CSkinCatalog::SkinFolder(int nPlatform) const {
+    return m_strProgramFolder + (nPlatform == lumetto::kPlatformUIQ ? "skins/UIQ/" : "skins/S60/");
+}
+
+const CSkinEntry* CSkinCatalog::Skin(int nIndex) const {
+    const auto it = m_mapSkins.find(nIndex);
+    return it == m_mapSkins.end() ? nullptr : it->second.get();
+}
+
+void CSkinCatalog::LoadSkinMenu(ISkinMenu* pSubmenu, int nPlatform) {
+    if (!pSubmenu)
+        return;
+    pSubmenu->RemoveAllItems();
+    ClearSkins();
+
+    const std::string folder = SkinFolder(nPlatform);
+    const std::string defaultName = FindDefaultSkinFile(folder);
+    if (!defaultName.empty())
+        ParseSkinFile(folder + defaultName, pSubmenu);
+    for (const std::string& name : ListSkinFiles(folder)) {
+        // Only the exact name is the default file already read.
+        if (name != kDefaultSkinFile)
+            ParseSkinFile(folder + name, pSubmenu);
+    }
+    AddBuiltinSkin(pSubmenu, nPlatform);
+}
+
+void CSkinCatalog::ParseSkinFile(const std::string& strPath, ISkinMenu* pSubmenu) {
+    const std::optional<SSkinFile> skin = ReadSkinFile(strPath);
+    if (!skin)
+        return;
+    const int index = AddSkin(SkinBitmapPath(strPath), skin->nPlatform, skin->nLeft, skin->nTop,
+                              skin->nRight, skin->nBottom);
+    if (index != -1 && pSubmenu)
+        pSubmenu->AppendItem(kFirstCommand + index, skin->strName);
+}
+
+int CSkinCatalog::AddSkin(const std::string& strBitmapPath, int nPlatform, int left, int top,
+                          int right, int bottom) {
+    if (m_nSkinCount >= kMaxSkins)
+        return -1;
+    if (strBitmapPath != " " && !(m_fnBitmapLoads && m_fnBitmapLoads(strBitmapPath)))
+        return -1;
+    // Width and height are computed wide: a file may hold any integers.
+    const auto span = [](int a, int b) {
+        return static_cast<int>(
+            std::clamp<long long>(static_cast<long long>(b) - a, INT_MIN, INT_MAX));
+    };
+    m_mapSkins[m_nSkinCount] = std::make_unique<CSkinEntry>(nPlatform, strBitmapPath, left, top,
+                                                            span(left, right), span(top, bottom));
+    return m_nSkinCount++;
+}
+
+void CSkinCatalog::AddBuiltinSkin(ISkinMenu* pSubmenu, int nPlatform) {
+    const int platform =
+        nPlatform == lumetto::kPlatformUIQ ? lumetto::kPlatformUIQ : lumetto::kPlatformS60;
+    const SRect rc = BuiltinSkinRect(platform);
+    const int index = AddSkin(" ", platform, rc.left, rc.top, rc.right, rc.bottom);
+    if (index != -1 && pSubmenu) {
+        const int textId = platform == lumetto::kPlatformUIQ ? IDS_UIQ_FRAME : IDS_S60_FRAME;
+        pSubmenu->AppendItem(kFirstCommand + index, LoadStringResource(textId));
+    }
+    OnSelectSkin(kFirstCommand);
+}
+
+void CSkinCatalog::ClearSkins() {
+    m_pCurrentSkin = nullptr;
+    m_mapSkins.clear();
+    m_nSkinCount = 0;
+    m_bFallback = false;
+}
+
+void CSkinCatalog::OnSelectSkin(int nCommandId) {
+    const int index = nCommandId - kFirstCommand;
+    const auto it = m_mapSkins.find(index);
+    if (it == m_mapSkins.end())
+        return;
+    m_pCurrentSkin = it->second.get();
+    m_bFallback = false;
+    if (m_pWindows) {
+        if (m_pCurrentSkin->IsBuiltin()) {
+            m_pWindows->LoadSkinResource(BuiltinSkinBitmap(m_pCurrentSkin->m_nPlatform));
+        } else if (!m_pWindows->LoadSkinFile(m_pCurrentSkin->m_strBitmapPath)) {
+            // The bitmap changed since the scan: show the bare screen on the
+            // platform's white skin rather than a window with no picture.
+            m_bFallback = true;
+            m_pWindows->LoadSkinResource(BuiltinSkinBitmap(m_pCurrentSkin->m_nPlatform));
+        }
+    }
+    SRect rc;
+    GetScreenRect(rc);
+    if (m_pWindows)
+        m_pWindows->Relayout();
+    m_nCurrentSkin = index;
+}
+
+void CSkinCatalog::GetScreenRect(SRect& rc) {
+    if (!m_pCurrentSkin) {
+        rc = {0, 0, 1, 1};
+        return;
+    }
+    if (m_bFallback) {
+        rc = BuiltinSkinRect(m_pCurrentSkin->m_nPlatform);
+    } else {
+        rc.left = m_pCurrentSkin->m_nScreenX;
+        rc.top = m_pCurrentSkin->m_nScreenY;
+        rc.right = static_cast<int>(std::clamp<long long>(
+            static_cast<long long>(rc.left) + m_pCurrentSkin->m_nScreenWidth, INT_MIN, INT_MAX));
+        rc.bottom = static_cast<int>(std::clamp<long long>(
+            static_cast<long long>(rc.top) + m_pCurrentSkin->m_nScreenHeight, INT_MIN, INT_MAX));
+    }
+    if (m_pWindows)
+        m_pWindows->SetScreenRect(rc.left, rc.top, rc.right, rc.bottom);
+}

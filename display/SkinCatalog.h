@@ -1,0 +1,121 @@
+// The skin catalog: the skins of one phone platform, read from the skin files
+// in the program's folder, plus the platform's built-in skin (the bare screen
+// on plain white), at most 50 in all. Each skin is a menu item with command id
+// ID_SKIN_FIRST + its index; selecting one loads its bitmap into the skin
+// window, places the screen window on its screen rectangle and re-lays out.
+//
+// Skin folders: <program folder>/skins/S60/ (platform 0) and skins/UIQ/
+// (platform 1). "default.lumetto" is read first, then every other "*.lumetto"
+// file of the folder. Every problem with a skin file is silent: the file is
+// left out and the scan goes on.
+#pragma once
+
+#include "display/PictureGeometry.h"
+#include "display/SkinEntry.h"
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+// The submenu that lists the skins.
+class ISkinMenu {
+public:
+    virtual ~ISkinMenu() = default;
+    virtual void RemoveAllItems() = 0;
+    virtual void AppendItem(int nCommandId, const std::string& strText) = 0;
+};
+
+// What selecting a skin does to the picture windows.
+class ISkinWindows {
+public:
+    virtual ~ISkinWindows() = default;
+    // The skin window shows a bitmap resource.
+    virtual void LoadSkinResource(int nResourceId) = 0;
+    // The skin window shows a bitmap file; false if it could not be loaded.
+    virtual bool LoadSkinFile(const std::string& strPath) = 0;
+    // The screen window's rectangle inside the skin, in skin pixels.
+    virtual void SetScreenRect(int left, int top, int right, int bottom) = 0;
+    // The screen window re-places itself, the skin window re-sizes itself and
+    // the main window fits them.
+    virtual void Relayout() = 0;
+};
+
+constexpr int kMaxSkins = 50;
+
+class CSkinCatalog {
+public:
+    // Tells whether a bitmap file loads; a skin whose bitmap does not is refused.
+    using BitmapCheck = std::function<bool(const std::string& strPath)>;
+
+    explicit CSkinCatalog(BitmapCheck fnBitmapLoads);
+
+    // The folder the skin folders lie in, ending in '/'. Initially the folder
+    // of the running program.
+    void SetProgramFolder(std::string strFolder);
+    const std::string& ProgramFolder() const { return m_strProgramFolder; }
+    // The skin folder of a platform, ending in '/'.
+    std::string SkinFolder(int nPlatform) const;
+
+    void SetWindows(ISkinWindows* pWindows) { m_pWindows = pWindows; }
+
+    // Rebuilds the catalog and the submenu for a platform and selects index 0.
+    // Does nothing without a submenu.
+    void LoadSkinMenu(ISkinMenu* pSubmenu, int nPlatform);
+    // Reads one skin file; a valid one becomes a skin and a submenu item.
+    void ParseSkinFile(const std::string& strPath, ISkinMenu* pSubmenu);
+    // Appends a skin; its index, or -1 when the catalog is full or the bitmap
+    // (unless built-in, " ") does not load.
+    int AddSkin(const std::string& strBitmapPath, int nPlatform, int left, int top, int right,
+                int bottom);
+    // Appends the platform's built-in skin and its item, then selects index 0.
+    void AddBuiltinSkin(ISkinMenu* pSubmenu, int nPlatform);
+    void ClearSkins();
+    // Makes the skin with this command id current; unknown ids do nothing.
+    void OnSelectSkin(int nCommandId);
+    // The current skin's screen rectangle, also handed to the screen window;
+    // (0, 0, 1, 1) and the windows left alone when no skin is current.
+    void GetScreenRect(SRect& rc);
+
+    // The menu-update rule: every skin item is enabled except the current one.
+    bool IsSkinItemEnabled(int nCommandId) const {
+        return nCommandId - kFirstCommand != m_nCurrentSkin;
+    }
+    // The current skin's platform, or -1 when none is current.
+    int CurrentPlatform() const { return m_pCurrentSkin ? m_pCurrentSkin->m_nPlatform : -1; }
+    const CSkinEntry* CurrentSkin() const { return m_pCurrentSkin; }
+    const CSkinEntry* Skin(int nIndex) const;
+    int SkinCount() const { return m_nSkinCount; }
+    int CurrentIndex() const { return m_nCurrentSkin; }
+    // True when the current skin's bitmap failed to load and the platform's
+    // built-in skin is drawn in its place.
+    bool IsShowingFallback() const { return m_bFallback; }
+
+    static constexpr int kFirstCommand = 32783;
+
+private:
+    BitmapCheck m_fnBitmapLoads;
+    ISkinWindows* m_pWindows = nullptr;
+    std::string m_strProgramFolder;
+
+    std::map<int, std::unique_ptr<CSkinEntry>> m_mapSkins;
+    int m_nSkinCount = 0;
+    CSkinEntry* m_pCurrentSkin = nullptr;
+    int m_nCurrentSkin = 0;
+    bool m_bFallback = false;
+};
+
+// The folder of the running program (from the executable's own path), ending in '/'.
+std::string ProgramFolder();
+
+// The platform's built-in skin: its bitmap resource and screen rectangle.
+int BuiltinSkinBitmap(int nPlatform);
+SRect BuiltinSkinRect(int nPlatform);
+
+// The names of the skin files in a folder: those ending in ".lumetto" (in any
+// letter case), in a stable order (by name, letter case ignored first).
+std::vector<std::string> ListSkinFiles(const std::string& strFolder);
+// The name of the folder's default file: "default.lumetto", or a name that
+// differs from it only in letter case; empty when there is none.
+std::string FindDefaultSkinFile(const std::string& strFolder);
