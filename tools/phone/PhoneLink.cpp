@@ -52,8 +52,10 @@ void CPhoneLink::Close() {
     m_eKind = Kind::None;
 }
 
-bool CPhoneLink::Fail(const std::string& what, int err) {
+bool CPhoneLink::Fail(const std::string& what, int err, const char* hint) {
     m_strError = what + ": " + std::strerror(err);
+    if (hint)
+        m_strError += std::string(". ") + hint;
     return false;
 }
 
@@ -62,7 +64,8 @@ bool CPhoneLink::OpenFile(const std::string& path) {
     m_fd = path == "-" ? fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 3)
                        : open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (m_fd < 0)
-        return Fail("cannot create the output file '" + path + "'", errno);
+        return Fail("cannot create the output file '" + path + "'", errno,
+                    "Check that its folder exists and may be written");
     m_eKind = Kind::File;
     m_bReadable = false;
     return true;
@@ -72,9 +75,8 @@ bool CPhoneLink::OpenPort(const std::string& path) {
     Close();
     m_fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (m_fd < 0)
-        return Fail("cannot open the port '" + path +
-                        "' (give a serial device, or use --pty or --out)",
-                    errno);
+        return Fail("cannot open the port '" + path + "'", errno,
+                    "Give the path of a serial device, or use --pty or --out");
     struct stat st = {};
     fstat(m_fd, &st);
     m_eKind = Kind::Port;
@@ -130,8 +132,12 @@ void CPhoneLink::Drain(Clock::duration maxWait) {
         // What the reader has not read yet waits in the subordinate side's
         // input queue; look at it through a descriptor of our own.
         queueFd = open(m_strSubordinate.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-        if (queueFd < 0)
+        if (queueFd < 0) {
+            // The reader holds it exclusively (TIOCEXCL): give it a moment.
+            pollfd p = {CStopSignal::WakeFd(), POLLIN, 0};
+            poll(&p, p.fd >= 0 ? 1 : 0, 500);
             return;
+        }
         request = FIONREAD;
     } else if (!isatty(m_fd)) {
         return;

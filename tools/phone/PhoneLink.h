@@ -69,7 +69,7 @@ private:
     Status Pump(int timeoutMs, bool wantWrite, bool& writable, int stopLevel);
     Status ReadInput();
     Status WriteSome(const std::uint8_t* p, std::size_t n, std::size_t& written);
-    bool Fail(const std::string& what, int err);
+    bool Fail(const std::string& what, int err, const char* hint = nullptr);
 
     Kind m_eKind = Kind::None;
     int m_fd = -1;
