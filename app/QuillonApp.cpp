@@ -58,6 +58,8 @@ CQuillonView* CQuillonApp::View() const {
 
 bool CQuillonApp::InitInstance(const CommandLineOptions& options) {
     m_options = options;
+    if (m_pTestPresenter)
+        SetMessagePresenter(m_pTestPresenter);
     if (options.bNoWindow && options.strPort.empty() && !options.bDemo) {
         ShowMessageBox("Without a window the port cannot be chosen in the \"COM ports\" dialog: "
                        "give it with --port NAME (or use --demo).",
@@ -68,7 +70,7 @@ bool CQuillonApp::InitInstance(const CommandLineOptions& options) {
     QCoreApplication::setApplicationName(QStringLiteral("Lumetto"));
 
     m_pPump = std::make_unique<CQtHandOverPump>();
-    if (!options.bNoWindow) {
+    if (!m_pTestPresenter && !options.bNoWindow) {
         m_pPresenter = std::make_unique<CQtMessagePresenter>();
         SetMessagePresenter(m_pPresenter.get());
     }
@@ -102,6 +104,8 @@ bool CQuillonApp::InitInstance(const CommandLineOptions& options) {
             QTimer::singleShot(0, this, [this] { Quit(0); });
     };
 
+    if (!m_strProgramFolder.empty())
+        pView->Catalog().SetProgramFolder(m_strProgramFolder);
     pView->OnInitialUpdate();
     pView->ScreenWindow()->Relayout();
     m_serial.SetOwnerView(pView);

@@ -17,6 +17,7 @@ class CMainFrame;
 class CQuillonView;
 class CQtHandOverPump;
 class CQtMessagePresenter;
+class IMessagePresenter;
 class IFileDialogs;
 class QSocketNotifier;
 
@@ -60,6 +61,12 @@ public:
         m_fnChoosePort = std::move(fn);
     }
 
+    // Test seam: message boxes go to this presenter instead of Qt's (not owned).
+    void SetPresenter(IMessagePresenter* pPresenter) { m_pTestPresenter = pPresenter; }
+    // Test seam: the folder whose "skins" folder is read (default: the
+    // program's own folder).
+    void SetProgramFolder(std::string strFolder) { m_strProgramFolder = std::move(strFolder); }
+
     CSerialPort m_serial;
 
 private:
@@ -71,8 +78,10 @@ private:
     bool SaveScreenshot(const std::string& strPath, bool bTakeSnapshot);
 
     CommandLineOptions m_options;
+    std::string m_strProgramFolder;
     std::unique_ptr<CQtHandOverPump> m_pPump;
     std::unique_ptr<CQtMessagePresenter> m_pPresenter;
+    IMessagePresenter* m_pTestPresenter = nullptr;
     std::unique_ptr<IFileDialogs> m_pOwnFileDialogs;
     IFileDialogs* m_pFileDialogs = nullptr;
     std::function<std::optional<std::string>()> m_fnChoosePort;
