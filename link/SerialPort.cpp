@@ -42,7 +42,14 @@ CSerialPort::~CSerialPort() {
 }
 
 void CSerialPort::SetOwnerView(ILinkOwner* pView) {
-    m_pOwnerView = pView;
+    ILinkOwner* pOld = m_pOwnerView.exchange(pView);
+    // A view that unregisters also stops receiving payloads: the driver must
+    // not deliver to a view that is going away. Payloads are delivered on the
+    // UI thread, where views unregister, so none can be under way here.
+    if (pView == nullptr && pOld != nullptr) {
+        ILinkOwner* pExpected = pOld;
+        m_hTargetWnd.compare_exchange_strong(pExpected, nullptr);
+    }
 }
 
 bool CSerialPort::Open(ILinkOwner* hTargetWnd, const std::string& strPortName) {

@@ -49,7 +49,8 @@ public:
     CSerialPort& operator=(const CSerialPort&) = delete;
 
     // The view told when the connection ends, asked whether it shows received
-    // screens; may be null. Not owned.
+    // screens; may be null. Not owned. Unregistering (null) also stops the
+    // payloads to that view.
     void SetOwnerView(ILinkOwner* pView);
 
     // Opens strPortName (COMn from the port-name table, or a device path) for

@@ -15,6 +15,7 @@
 #include <fcntl.h>
 #include <functional>
 #include <gtest/gtest.h>
+#include <memory>
 #include <sys/file.h>
 #include <termios.h>
 
@@ -157,6 +158,7 @@ TEST_F(SerialPortTest, SilenceResetsTheViewOnceAndDropsThePartialFrame) {
 
 struct CloseCase {
     bool bShowsScreens;
+    bool bSendClose;
     Bytes expected;
 };
 
@@ -166,7 +168,7 @@ class SerialPortCloseTest : public SerialPortTest,
 TEST_P(SerialPortCloseTest, CloseWritesTheMarkerOnlyWhileShowingScreens) {
     OpenAndMonitor();
     view.showsScreens = GetParam().bShowsScreens;
-    ASSERT_TRUE(port.Close(true));
+    ASSERT_TRUE(port.Close(GetParam().bSendClose));
     EXPECT_FALSE(port.IsOpen());
     EXPECT_FALSE(port.HasMonitorThread());
     EXPECT_EQ(phone.ReadNow(), GetParam().expected);
@@ -180,8 +182,9 @@ TEST_P(SerialPortCloseTest, CloseWritesTheMarkerOnlyWhileShowingScreens) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Views, SerialPortCloseTest,
-                         ::testing::Values(CloseCase{true, Text("close_tx")},
-                                           CloseCase{false, Bytes{}}));
+                         ::testing::Values(CloseCase{true, true, Text("close_tx")},
+                                           CloseCase{false, true, Bytes{}},
+                                           CloseCase{true, false, Bytes{}}));
 
 TEST_F(SerialPortTest, CloseOnADriverThatWasNeverOpenedDoesNothing) {
     EXPECT_TRUE(port.Close(true));
@@ -190,11 +193,21 @@ TEST_F(SerialPortTest, CloseOnADriverThatWasNeverOpenedDoesNothing) {
     EXPECT_EQ(messages.Count(), 0u);
 }
 
-TEST_F(SerialPortTest, CloseWithoutMarkerWritesNothing) {
-    OpenAndMonitor();
-    view.showsScreens = true;
-    ASSERT_TRUE(port.Close(false));
-    EXPECT_TRUE(phone.ReadNow().empty());
+TEST_F(SerialPortTest, AViewThatUnregistersGetsNoMorePayloads) {
+    auto first = std::make_unique<CFakeView>();
+    port.SetOwnerView(first.get());
+    ASSERT_TRUE(port.Open(first.get(), phone.Path()));
+    ASSERT_TRUE(port.StartMonitor());
+    ASSERT_TRUE(phone.Write(Frame(Pattern(7, 1))));
+    ASSERT_TRUE(WaitFor([&] { return first->frames.size() == 1; }));
+    // The view goes away while the connection stays open.
+    port.SetOwnerView(nullptr);
+    first.reset();
+    port.SetOwnerView(&view);
+    // The closing notice after the frame shows that the frame was handled.
+    ASSERT_TRUE(phone.Write(Cat({Frame(Pattern(7, 2)), Frame({}, "close_tx")})));
+    ASSERT_TRUE(WaitFor([&] { return view.resets == 1; }));
+    EXPECT_TRUE(view.frames.empty());
 }
 
 TEST_F(SerialPortTest, CloseWhileADeliveryWaitsForTheUiThreadDoesNotDeadlock) {

@@ -113,18 +113,4 @@ TEST_F(HandOverTest, OnlyTheUiThreadServes) {
     worker.join();
 }
 
-TEST_F(HandOverTest, ServingDepthCountsRunningCalls) {
-    int depthInside = -1;
-    std::thread worker([&] { handOver.Call([&] { depthInside = handOver.ServingDepth(); }); });
-    ASSERT_TRUE(handOver.WaitServing([&] { return depthInside != -1; }, 20s));
-    worker.join();
-    EXPECT_EQ(depthInside, 1);
-    EXPECT_EQ(handOver.ServingDepth(), 0);
-}
-
-TEST_F(HandOverTest, WaitServingGivesUpAtItsDeadline) {
-    EXPECT_FALSE(handOver.WaitServing([] { return false; }, 20ms));
-    EXPECT_TRUE(handOver.WaitServing([] { return true; }, 0ms));
-}
-
 } // namespace

@@ -49,18 +49,6 @@ TEST(SerialDevice, RefusesWhatIsNotATerminal) {
     EXPECT_EQ(errno, ENOENT);
 }
 
-TEST(SerialDevice, RefusesLineSettingsItCannotExpress) {
-    Pty pty;
-    CSerialDevice d;
-    ASSERT_TRUE(d.Open(pty.path));
-    for (const LineSettings& s :
-         {LineSettings{12345, 'N', 8, 1}, LineSettings{115200, 'X', 8, 1},
-          LineSettings{115200, 'N', 9, 1}, LineSettings{115200, 'N', 8, 3}}) {
-        EXPECT_FALSE(d.SetLineSettings(s));
-        EXPECT_EQ(errno, EINVAL);
-    }
-}
-
 TEST(SerialDevice, AWriteTheLineDoesNotTakeEndsAtItsTimeLimit) {
     Pty pty;
     CSerialDevice d;
