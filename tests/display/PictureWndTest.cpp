@@ -327,6 +327,11 @@ TEST_F(PictureWndTest, MainWindowScrollsTheScreenIntoTheMiddleAndIgnoresThumbDra
     frame.OverrideMeasures(kMeasures);
     view.setParent(nullptr);
     frame.SetView(&view);
+    // The fixture owns the view: take it back before the frame goes.
+    struct CGiveBack {
+        QWidget& w;
+        ~CGiveBack() { w.setParent(nullptr); }
+    } giveBack{view};
     frame.SetPictureWindows(skin, screen);
     host.frame = &frame;
 
@@ -360,7 +365,6 @@ TEST_F(PictureWndTest, MainWindowScrollsTheScreenIntoTheMiddleAndIgnoresThumbDra
     EXPECT_EQ(bar->value(), 101);
     EXPECT_EQ(screen->ScrollY(), 100);
     EXPECT_EQ(skin->ScrollY(), 101);
-    view.setParent(nullptr);
 }
 
 } // namespace
