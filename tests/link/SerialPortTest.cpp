@@ -162,6 +162,10 @@ struct CloseCase {
     Bytes expected;
 };
 
+void PrintTo(const CloseCase& c, std::ostream* os) {
+    *os << (c.bShowsScreens ? "live" : "idle") << (c.bSendClose ? ", send close" : ", no close");
+}
+
 class SerialPortCloseTest : public SerialPortTest,
                             public ::testing::WithParamInterface<CloseCase> {};
 

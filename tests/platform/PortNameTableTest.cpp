@@ -1,6 +1,7 @@
 #include "platform/PortNameTable.h"
 
 #include <gtest/gtest.h>
+#include <ostream>
 
 namespace {
 
@@ -21,6 +22,10 @@ struct TableCase {
     std::vector<std::string> dev;
     std::vector<std::string> expected;
 };
+
+void PrintTo(const TableCase& c, std::ostream* os) {
+    *os << c.what;
+}
 
 class PortNameTableBuild : public ::testing::TestWithParam<TableCase> {};
 

@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <gtest/gtest.h>
+#include <ostream>
 #include <thread>
 
 namespace {
@@ -41,6 +42,10 @@ struct PortCase {
     const char* device;
     const char* expectedPart;
 };
+
+void PrintTo(const PortCase& c, std::ostream* os) {
+    *os << c.nCode << " " << c.device;
+}
 
 class ErrorReportPort : public ::testing::TestWithParam<PortCase> {};
 
