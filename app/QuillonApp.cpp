@@ -1,6 +1,7 @@
 #include "app/QuillonApp.h"
 
 #include "app/AboutDlg.h"
+#include "app/DemoPhone.h"
 #include "app/FileDialogs.h"
 #include "app/MainFrame.h"
 #include "app/QuillonView.h"
@@ -122,7 +123,17 @@ bool CQuillonApp::InitInstance(const CommandLineOptions& options) {
 
     // Connect once the event loop runs, so the window is up first.
     QTimer::singleShot(0, this, [this] {
-        if (!m_options.strPort.empty()) {
+        if (m_options.bDemo) {
+            m_pDemo = std::make_unique<CDemoPhone>();
+            std::string path, error;
+            if (!m_pDemo->Start(lumetto::kPlatformS60, path, error)) {
+                ShowMessageBox(error, AppTitle(), MessageIcon::Error);
+                if (m_options.bNoWindow)
+                    Quit(1);
+            } else if (!OpenPort(path) && m_options.bNoWindow) {
+                Quit(1);
+            }
+        } else if (!m_options.strPort.empty()) {
             if (!OpenPort(m_options.strPort) && m_options.bNoWindow)
                 Quit(1);
         } else if (!m_options.bNoWindow) {
@@ -145,6 +156,7 @@ int CQuillonApp::ExitInstance() {
     // The view goes first: the driver then ends without writing to the phone.
     m_serial.SetOwnerView(nullptr);
     m_serial.Close(true);
+    m_pDemo.reset();
     m_pMainFrame.reset();
     SetMessagePresenter(nullptr);
     m_pPresenter.reset();

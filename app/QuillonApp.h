@@ -16,6 +16,7 @@
 class CMainFrame;
 class CQuillonView;
 class CQtHandOverPump;
+class CDemoPhone;
 class CQtMessagePresenter;
 class IMessagePresenter;
 class IFileDialogs;
@@ -86,6 +87,7 @@ private:
     IFileDialogs* m_pFileDialogs = nullptr;
     std::function<std::optional<std::string>()> m_fnChoosePort;
     std::unique_ptr<CMainFrame> m_pMainFrame;
+    std::unique_ptr<CDemoPhone> m_pDemo;
     QSocketNotifier* m_pSignalNotifier = nullptr;
     bool m_bRecordPending = false;
     int m_nExitStatus = 0;

@@ -7,6 +7,19 @@
 #include <cstring>
 #include <iostream>
 
+namespace {
+
+// Without a window, Qt's offscreen platform notes each window operation it
+// cannot carry out; those notes mean nothing to the user.
+void QuietOffscreenNotes(QtMsgType type, const QMessageLogContext&, const QString& msg) {
+    if (type == QtDebugMsg || msg.startsWith(QLatin1String("This plugin does not support")) ||
+        msg.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR")))
+        return;
+    std::cerr << msg.toLocal8Bit().constData() << "\n";
+}
+
+} // namespace
+
 int main(int argc, char** argv) {
     // --help and --version answer before any window system is needed;
     // without a window the program runs on Qt's offscreen platform.
@@ -22,8 +35,10 @@ int main(int argc, char** argv) {
         }
         noWindow = noWindow || !std::strcmp(argv[i], "--no-window");
     }
-    if (noWindow)
+    if (noWindow) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
+        qInstallMessageHandler(QuietOffscreenNotes);
+    }
 
     QApplication qapp(argc, argv); // takes Qt's own options out of the arguments
     std::vector<std::string> args;

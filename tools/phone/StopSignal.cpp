@@ -20,11 +20,13 @@ void OnSignal(int) {
 
 } // namespace
 
+bool CStopSignal::CreateWakePipe() {
+    return g_wakePipe[0] >= 0 || pipe2(g_wakePipe, O_CLOEXEC | O_NONBLOCK) == 0;
+}
+
 bool CStopSignal::Install() {
-    if (g_wakePipe[0] < 0) {
-        if (pipe2(g_wakePipe, O_CLOEXEC | O_NONBLOCK) != 0)
-            return false;
-    }
+    if (!CreateWakePipe())
+        return false;
     struct sigaction sa = {};
     sa.sa_handler = OnSignal;
     sigemptyset(&sa.sa_mask);

@@ -9,6 +9,9 @@ class CStopSignal {
 public:
     // Installs the handlers (without SA_RESTART) and creates the wake pipe.
     static bool Install();
+    // Creates only the wake pipe, for a simulator inside another program that
+    // stops it with Raise() and keeps its own signal handlers.
+    static bool CreateWakePipe();
     // A descriptor that becomes readable when a signal arrived; -1 before Install.
     static int WakeFd();
     // Number of stop requests so far.

@@ -1,0 +1,64 @@
+#include "app/DemoPhone.h"
+
+#include "tools/phone/HomeScreenScene.h"
+#include "tools/phone/PhoneLink.h"
+#include "tools/phone/PhoneOptions.h"
+#include "tools/phone/PhoneSimulator.h"
+#include "tools/phone/StopSignal.h"
+
+#include <chrono>
+#include <csignal>
+
+struct CDemoPhone::State {
+    PhoneOptions options;
+    CPhoneLink link;
+    std::unique_ptr<CHomeScreenScene> scene;
+};
+
+CDemoPhone::CDemoPhone() = default;
+
+CDemoPhone::~CDemoPhone() {
+    Stop();
+}
+
+bool CDemoPhone::Start(int nPlatform, std::string& strPath, std::string& strError) {
+    Stop();
+    auto state = std::make_unique<State>();
+    state->options.eOutput = PhoneOptions::Output::Pty;
+    state->options.nPlatform = nPlatform;
+    state->options.dFps = 10;
+    state->options.nBaud = 0; // as fast as a USB port takes it
+    if (!CStopSignal::CreateWakePipe()) {
+        strError = "The demo phone cannot start: no pipe could be created.";
+        return false;
+    }
+    CStopSignal::Reset();
+    std::signal(SIGPIPE, SIG_IGN);
+    if (!state->link.OpenPty(strPath)) {
+        strError = "The demo phone cannot start: " + state->link.ErrorText();
+        return false;
+    }
+    state->scene =
+        std::make_unique<CHomeScreenScene>(state->options.Width(), state->options.Height());
+    m_pState = std::move(state);
+    State* s = m_pState.get();
+    m_thread = std::thread([s] {
+        const auto now = std::chrono::duration_cast<std::chrono::milliseconds>(
+                             std::chrono::system_clock::now().time_since_epoch())
+                             .count();
+        CPhoneSimulator simulator(s->options, *s->scene, s->link, now);
+        simulator.Run();
+        s->link.Close();
+    });
+    return true;
+}
+
+void CDemoPhone::Stop() {
+    if (m_thread.joinable()) {
+        // Two requests: stop at once, without waiting for the reader.
+        CStopSignal::Raise();
+        CStopSignal::Raise();
+        m_thread.join();
+    }
+    m_pState.reset();
+}
