@@ -72,13 +72,13 @@ bool CSerialPort::Configure(int nBaud, char cParity, int nDataBits, int nStopBit
                             std::uint32_t dwEventMask) {
     if (InsideHandedOverCall())
         return false;
-    // 1-2: end the connection and the monitor thread before anything changes.
+    // End the connection and the monitor thread before anything changes.
     if (m_bOpen)
         Close(true);
     EndMonitorThread();
 
     CErrorReport report;
-    // 3: fresh events for the new connection; the old ones are released here.
+    // Fresh events for the new connection; the old ones are released here.
     m_hStopEvent = std::make_unique<CEvent>();
     m_hSendEvent = std::make_unique<CEvent>();
     for (const CEvent* e : {m_hStopEvent.get(), m_hSendEvent.get(), m_hSendDoneEvent.get()}) {
@@ -87,17 +87,14 @@ bool CSerialPort::Configure(int nBaud, char cParity, int nDataBits, int nStopBit
             return false;
         }
     }
-    // 4
     m_dwEventMask = dwEventMask;
 
     std::lock_guard<std::recursive_mutex> lock(m_csPort);
-    // 5
     m_hPort.Close();
-    // 6
     m_dcb = LineSettings{nBaud, cParity, nDataBits, nStopBits};
 
-    // 7: the name as the user chose it: COMn through the port-name table, or
-    // a device path.
+    // The name as the user chose it: COMn through the port-name table, or a
+    // device path.
     const std::optional<std::string> device = CPortNameTable::FromSystem().Resolve(m_strPortName);
     m_strDevicePath = device.value_or(std::string());
     if (!device) {
@@ -109,17 +106,16 @@ bool CSerialPort::Configure(int nBaud, char cParity, int nDataBits, int nStopBit
         return false;
     }
 
-    // 8: line settings, reads that return at once, RTS (and DTR) on.
+    // Line settings, reads that return at once, RTS (and DTR) on.
     if (!m_hPort.SetLineSettings(m_dcb))
         report.ShowLastError();
     else if (!m_hPort.RaiseModemLines())
         report.ShowLastError();
 
-    // 9
     if (!report.ErrorShown())
         m_hPort.Flush();
 
-    // 10: a port that could not be configured is closed again at once, so it
+    // A port that could not be configured is closed again at once, so it
     // is not left locked against other programs.
     m_bOpen = !report.ErrorShown();
     if (!m_bOpen)
