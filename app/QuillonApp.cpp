@@ -345,7 +345,7 @@ void CQuillonApp::OnAppAbout() {
 bool CQuillonApp::AskToClose() {
     CQuillonView* pView = View();
     if (pView && !pView->ScreenWindow()->IsBitmapMode() &&
-        !MessagePresenter().AskYesNo(LoadStringResource(IDS_CONFIRM_EXIT), AppTitle()))
+        !MessagePresenter().AskOkCancel(LoadStringResource(IDS_CONFIRM_EXIT), AppTitle()))
         return false;
     if (pView)
         pView->StopRecording();

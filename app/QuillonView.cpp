@@ -87,6 +87,11 @@ void CQuillonView::OnConnectionLost() {
         onConnectionLost();
 }
 
+void CQuillonView::OnCloseNotice() {
+    if (onCloseNotice)
+        onCloseNotice();
+}
+
 void CQuillonView::GetScreenFormat(int& nWidth, int& nHeight, int& nFormat) const {
     m_decoder.GetScreenFormat(nWidth, nHeight, nFormat);
     if (m_decoder.HasPicture()) {

@@ -48,6 +48,7 @@ public:
     void ResetScreen(bool bShowStored) override;
     bool ShowsReceivedScreens() const override;
     void OnConnectionLost() override;
+    void OnCloseNotice() override;
 
     // IPictureHost
     void GetScreenFormat(int& nWidth, int& nHeight, int& nFormat) const override;

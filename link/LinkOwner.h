@@ -30,4 +30,8 @@ public:
     // the user, closed the port and reset the screen; the application shows
     // "No connection" again. The port can be opened again later.
     virtual void OnConnectionLost() {}
+
+    // The phone sent its closing notice; ResetScreen follows at once. The
+    // port stays open.
+    virtual void OnCloseNotice() {}
 };

@@ -14,6 +14,11 @@ public:
                              MessageIcon eIcon) = 0;
     // Asks a yes/no question; true for yes.
     virtual bool AskYesNo(const std::string& strText, const std::string& strCaption) = 0;
+    // Asks for confirmation with OK and Cancel; true for OK. Unless a
+    // presenter shows such a box of its own, it is the yes/no question.
+    virtual bool AskOkCancel(const std::string& strText, const std::string& strCaption) {
+        return AskYesNo(strText, strCaption);
+    }
 };
 
 // Prints "Caption: text" to standard error; questions are answered with yes.

@@ -47,3 +47,10 @@ bool CQtMessagePresenter::AskYesNo(const std::string& strText, const std::string
     box.setDefaultButton(QMessageBox::Yes);
     return box.exec() == QMessageBox::Yes;
 }
+
+bool CQtMessagePresenter::AskOkCancel(const std::string& strText, const std::string& strCaption) {
+    QMessageBox box(QMessageBox::Question, Text(strCaption), Text(strText),
+                    QMessageBox::Ok | QMessageBox::Cancel, Owner());
+    box.setDefaultButton(QMessageBox::Ok);
+    return box.exec() == QMessageBox::Ok;
+}

@@ -14,6 +14,7 @@ public:
     void ShowMessage(const std::string& strText, const std::string& strCaption,
                      MessageIcon eIcon) override;
     bool AskYesNo(const std::string& strText, const std::string& strCaption) override;
+    bool AskOkCancel(const std::string& strText, const std::string& strCaption) override;
 
 private:
     QWidget* Owner() const;
