@@ -97,10 +97,13 @@ bool CQuillonApp::InitInstance(const CommandLineOptions& options) {
     pView->onLivePicture = [this] { OnLivePicture(); };
     pView->onConnectionLost = [this] {
         SetConnectionTitle(false);
+        // Without a window nothing is left to do; a phone that hangs up right
+        // after its closing notice has ended the run as asked.
         if (m_options.bNoWindow)
-            Quit(1);
+            Quit(m_bPhoneClosed && m_options.bExitOnClose ? 0 : 1);
     };
     pView->onCloseNotice = [this] {
+        m_bPhoneClosed = true;
         if (m_options.bExitOnClose)
             QTimer::singleShot(0, this, [this] { Quit(0); });
     };

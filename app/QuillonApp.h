@@ -90,6 +90,7 @@ private:
     std::unique_ptr<CDemoPhone> m_pDemo;
     QSocketNotifier* m_pSignalNotifier = nullptr;
     bool m_bRecordPending = false;
+    bool m_bPhoneClosed = false; // the phone sent its closing notice
     int m_nExitStatus = 0;
     bool m_bEnded = false;
 };

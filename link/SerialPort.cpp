@@ -451,5 +451,10 @@ void CSerialPort::OnPortFrame(const std::uint8_t* pPayload, std::uint32_t nLengt
 }
 
 void CSerialPort::OnCloseNotice() {
-    ResetOwnerScreen();
+    CallOnUiThread([this] {
+        if (ILinkOwner* pView = m_pOwnerView.load()) {
+            pView->OnCloseNotice();
+            pView->ResetScreen(true);
+        }
+    });
 }
