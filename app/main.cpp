@@ -4,6 +4,7 @@
 
 #include <QApplication>
 
+#include <algorithm>
 #include <cstring>
 #include <iostream>
 
@@ -21,33 +22,43 @@ void QuietOffscreenNotes(QtMsgType type, const QMessageLogContext&, const QStrin
 } // namespace
 
 int main(int argc, char** argv) {
-    // --help and --version answer before any window system is needed;
-    // without a window the program runs on Qt's offscreen platform.
-    bool noWindow = false;
-    for (int i = 1; i < argc; ++i) {
-        if (!std::strcmp(argv[i], "--help") || !std::strcmp(argv[i], "-h")) {
-            std::cout << CommandLineHelp();
-            return 0;
-        }
-        if (!std::strcmp(argv[i], "--version")) {
-            std::cout << ProgramVersion() << "\n";
-            return 0;
-        }
-        noWindow = noWindow || !std::strcmp(argv[i], "--no-window");
+    // The command line is read before any window system is needed, so that
+    // --help, --version and mistakes answer on any machine. Options of Qt's
+    // own (a single dash, such as -platform) are left to Qt.
+    std::vector<std::string> raw(argv + 1, argv + argc);
+    CommandLineResult cmd = ParseCommandLine(raw);
+    const bool qtOptions = std::any_of(raw.begin(), raw.end(), [](const std::string& a) {
+        return a.size() > 1 && a[0] == '-' && a[1] != '-';
+    });
+    if (!cmd.bOk && !qtOptions) {
+        std::cerr << "lumetto: " << cmd.strError << "\n";
+        return 2;
     }
+    if (cmd.bOk && cmd.options.bHelp) {
+        std::cout << CommandLineHelp();
+        return 0;
+    }
+    if (cmd.bOk && cmd.options.bVersion) {
+        std::cout << ProgramVersion() << "\n";
+        return 0;
+    }
+    const bool noWindow = std::find(raw.begin(), raw.end(), "--no-window") != raw.end();
     if (noWindow) {
+        // Without a window the program runs on Qt's offscreen platform.
         qputenv("QT_QPA_PLATFORM", "offscreen");
         qInstallMessageHandler(QuietOffscreenNotes);
     }
 
     QApplication qapp(argc, argv); // takes Qt's own options out of the arguments
-    std::vector<std::string> args;
-    for (const QString& a : QCoreApplication::arguments().mid(1))
-        args.push_back(a.toStdString());
-    const CommandLineResult cmd = ParseCommandLine(args);
     if (!cmd.bOk) {
-        std::cerr << "lumetto: " << cmd.strError << "\n";
-        return 2;
+        std::vector<std::string> args;
+        for (const QString& a : QCoreApplication::arguments().mid(1))
+            args.push_back(a.toStdString());
+        cmd = ParseCommandLine(args);
+        if (!cmd.bOk) {
+            std::cerr << "lumetto: " << cmd.strError << "\n";
+            return 2;
+        }
     }
 
     CQuillonApp app;

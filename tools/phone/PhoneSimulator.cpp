@@ -59,6 +59,7 @@ CPhoneSimulator::End CPhoneSimulator::Run() {
                               ? std::chrono::duration_cast<Clock::duration>(
                                     std::chrono::duration<double>(1.0 / m_options.dFps))
                               : Clock::duration::zero();
+    constexpr auto kReaderSettle = std::chrono::milliseconds(100);
     auto elapsed = [&] { return std::chrono::duration<double>(Clock::now() - start).count(); };
 
     m_link.SetLineRate(m_options.nBaud);
@@ -101,6 +102,10 @@ CPhoneSimulator::End CPhoneSimulator::Run() {
             if (status == Status::Ok) {
                 notice("reader connected");
                 connected = true;
+                // A reader that just opened the port flushes its input while
+                // it sets the port up: give it a moment, so the header frame
+                // that follows is not thrown away.
+                status = m_link.WaitUntil(std::min(stopAt, Clock::now() + kReaderSettle));
             }
         } else if (interval != Clock::duration::zero()) {
             status = m_link.WaitUntil(std::min(stopAt, start + slot * interval));
