@@ -11,6 +11,7 @@
 #include "platform/RecordingPresenter.h"
 #include "res/ResourceIds.h"
 #include "tests/support/QtTestEnvironment.h"
+#include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -108,12 +109,6 @@ public:
     std::vector<std::string> filters;
 };
 
-struct TempDir {
-    fs::path path = fs::temp_directory_path() / ("lumetto-app-" + std::to_string(::getpid()));
-    TempDir() { fs::create_directories(path); }
-    ~TempDir() { fs::remove_all(path); }
-};
-
 // A picture whose every pixel differs from its neighbours.
 std::vector<std::uint16_t> Picture(int w, int h, int seed) {
     std::vector<std::uint16_t> pic(static_cast<std::size_t>(w) * h);
@@ -147,7 +142,7 @@ std::string Caption(CQuillonApp& app) {
 }
 
 struct Fixture {
-    TempDir dir;
+    CTempFolder dir;
     CRecordingPresenter presenter;
     FakeDialogs dialogs;
     CQuillonApp app;
@@ -158,7 +153,7 @@ struct Fixture {
         app.SetPresenter(&presenter);
         app.SetFileDialogs(&dialogs);
         if (!bSkins)
-            app.SetProgramFolder(dir.path.string() + "/");
+            app.SetProgramFolder(dir.Dir().string() + "/");
         app.SetPortChooser([this] {
             ++nChooserCalls;
             return chosenPort;
@@ -214,7 +209,7 @@ TEST(App, ShowsThePhoneRecordsCapturesAndCloses) {
 
     // Record a few frames.
     f.View()->SetFramePeriodMs(20);
-    f.dialogs.answer = (f.dir.path / "movie.avi").string();
+    f.dialogs.answer = (f.dir.Dir() / "movie.avi").string();
     ASSERT_TRUE(f.app.MainWindow()->RunCommand(ID_FILE_RECORD_MOVIE));
     ASSERT_TRUE(f.View()->IsRecording());
     EXPECT_FALSE(f.Enabled(ID_FILE_RECORD_MOVIE));
@@ -222,9 +217,9 @@ TEST(App, ShowsThePhoneRecordsCapturesAndCloses) {
     ASSERT_TRUE(WaitFor([&] { return f.View()->Recorder()->GetFrameCount() >= 3; }));
 
     // Capture: the file is the picture with the white slack row, REC! not in it.
-    f.dialogs.answer = (f.dir.path / "shot.bmp").string();
+    f.dialogs.answer = (f.dir.Dir() / "shot.bmp").string();
     ASSERT_TRUE(f.app.MainWindow()->RunCommand(ID_FILE_CAPTURE_SCREEN));
-    std::ifstream in(f.dir.path / "shot.bmp", std::ios::binary);
+    std::ifstream in(f.dir.Dir() / "shot.bmp", std::ios::binary);
     const Bytes bmp((std::istreambuf_iterator<char>(in)), {});
     ASSERT_EQ(bmp.size(), 110406u);
     EXPECT_EQ(Bytes(bmp.begin() + 54, bmp.end() - 528), Expected(second, 176, 208));
@@ -233,7 +228,7 @@ TEST(App, ShowsThePhoneRecordsCapturesAndCloses) {
 
     ASSERT_TRUE(f.app.MainWindow()->RunCommand(ID_FILE_STOP_RECORDING));
     EXPECT_FALSE(f.View()->IsRecording());
-    EXPECT_GT(fs::file_size(f.dir.path / "movie.avi"), 3 * 110000u);
+    EXPECT_GT(fs::file_size(f.dir.Dir() / "movie.avi"), 3 * 110000u);
 
     // Closing while a live picture shows tells the phone.
     ASSERT_TRUE(f.app.MainWindow()->RunCommand(ID_FILE_CLOSE_CONNECTION));
@@ -251,7 +246,7 @@ TEST(App, PhoneClosingResetsTheScreenButKeepsThePort) {
     ASSERT_TRUE(WaitFor([&] { return f.app.m_serial.IsOpen(); }));
     phone.SendPicture(Picture(176, 208, 2), 176, 208, true);
     ASSERT_TRUE(WaitFor([&] { return f.View()->HasLivePicture(); }));
-    f.dialogs.answer = (f.dir.path / "m.avi").string();
+    f.dialogs.answer = (f.dir.Dir() / "m.avi").string();
     ASSERT_TRUE(f.app.MainWindow()->RunCommand(ID_FILE_RECORD_MOVIE));
 
     phone.SendCloseNotice();
@@ -273,7 +268,7 @@ TEST(App, ScreenSizeChangeEndsTheRecordingAndSwitchesPlatform) {
     ASSERT_TRUE(WaitFor([&] { return f.app.m_serial.IsOpen(); }));
     phone.SendPicture(Picture(176, 208, 4), 176, 208, true);
     ASSERT_TRUE(WaitFor([&] { return f.View()->HasLivePicture(); }));
-    f.dialogs.answer = (f.dir.path / "m.avi").string();
+    f.dialogs.answer = (f.dir.Dir() / "m.avi").string();
     ASSERT_TRUE(f.app.MainWindow()->RunCommand(ID_FILE_RECORD_MOVIE));
 
     const auto uiq = Picture(208, 320, 5);
@@ -315,7 +310,7 @@ TEST(App, MovieThatCannotOpenSaysSo) {
     ASSERT_TRUE(WaitFor([&] { return f.app.m_serial.IsOpen(); }));
     phone.SendPicture(Picture(176, 208, 7), 176, 208, true);
     ASSERT_TRUE(WaitFor([&] { return f.View()->HasLivePicture(); }));
-    f.dialogs.answer = (f.dir.path / "no" / "such" / "m.avi").string();
+    f.dialogs.answer = (f.dir.Dir() / "no" / "such" / "m.avi").string();
     ASSERT_TRUE(f.app.MainWindow()->RunCommand(ID_FILE_RECORD_MOVIE));
     EXPECT_FALSE(f.View()->IsRecording());
     ASSERT_EQ(f.presenter.Count(), 1u);

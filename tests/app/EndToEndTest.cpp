@@ -1,6 +1,7 @@
 // The programs as a user runs them: lumetto-phone on a pseudo-terminal and
 // lumetto without a window, recording and capturing.
 #include "tests/support/ChildProcess.h"
+#include "tests/support/TempFolder.h"
 
 #include <QColor>
 #include <QImage>
@@ -15,12 +16,6 @@ using testsupport::CChild;
 using Bytes = std::vector<std::uint8_t>;
 
 namespace {
-
-struct TempDir {
-    fs::path path = fs::temp_directory_path() / ("lumetto-e2e-" + std::to_string(::getpid()));
-    TempDir() { fs::create_directories(path); }
-    ~TempDir() { fs::remove_all(path); }
-};
 
 // A picture in 12-bit colours, so it arrives exactly, saved as PNG; returns
 // its pixels top-down as blue, green, red.
@@ -60,14 +55,14 @@ Bytes MovieFrames(const fs::path& movie) {
 } // namespace
 
 TEST(EndToEnd, RecordsAndCapturesWhatThePhoneSends) {
-    TempDir dir;
-    const Bytes picture = MakePicture(dir.path / "screen.png", 176, 208);
+    CTempFolder dir;
+    const Bytes picture = MakePicture(dir.Dir() / "screen.png", 176, 208);
     CChild phone("lumetto-phone",
-                 {"--pty", "--fps", "20", "--rate", "0", (dir.path / "screen.png").string()});
+                 {"--pty", "--fps", "20", "--rate", "0", (dir.Dir() / "screen.png").string()});
     const std::string port = phone.ReadLine();
     ASSERT_EQ(port.rfind("/dev/", 0), 0u) << phone.Stderr();
 
-    const fs::path movie = dir.path / "movie.avi", shot = dir.path / "shot.bmp";
+    const fs::path movie = dir.Dir() / "movie.avi", shot = dir.Dir() / "shot.bmp";
     CChild lumetto("lumetto", {"--port", port, "--no-window", "--record", movie.string(),
                                "--capture", shot.string(), "--time-limit", "3"});
     ASSERT_EQ(lumetto.Wait(), 0) << lumetto.Stderr();

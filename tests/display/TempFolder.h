@@ -1,35 +1,4 @@
-// A fresh folder under the system's temporary folder, removed at the end.
+// The display tests' temporary folders are the shared ones.
 #pragma once
 
-#include <atomic>
-#include <filesystem>
-#include <fstream>
-#include <string>
-#include <unistd.h>
-
-class CTempFolder {
-public:
-    CTempFolder() {
-        static std::atomic<int> counter{0};
-        m_path =
-            std::filesystem::temp_directory_path() /
-            ("lumetto-display-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
-        std::filesystem::remove_all(m_path);
-        std::filesystem::create_directories(m_path);
-    }
-    ~CTempFolder() {
-        std::error_code ec;
-        std::filesystem::remove_all(m_path, ec);
-    }
-    // The folder as a string ending in '/'.
-    std::string Path() const { return m_path.string() + "/"; }
-    std::string Write(const std::string& relative, const std::string& content) const {
-        const std::filesystem::path p = m_path / relative;
-        std::filesystem::create_directories(p.parent_path());
-        std::ofstream(p, std::ios::binary) << content;
-        return p.string();
-    }
-
-private:
-    std::filesystem::path m_path;
-};
+#include "tests/support/TempFolder.h"

@@ -1,6 +1,7 @@
 #include "media/BmpWriter.h"
 
 #include "codec/ScreenFormat.h"
+#include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -23,12 +24,6 @@ Bytes ReadAll(const fs::path& p) {
 std::uint32_t Le32(const Bytes& b, std::size_t at) {
     return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (std::uint32_t(b[at + 3]) << 24);
 }
-
-struct TempDir {
-    fs::path path = fs::temp_directory_path() / ("lumetto-bmp-" + std::to_string(::getpid()));
-    TempDir() { fs::create_directories(path); }
-    ~TempDir() { fs::remove_all(path); }
-};
 
 } // namespace
 
@@ -60,8 +55,8 @@ TEST(BmpWriter, HeaderFieldsForEveryScreenSize) {
 }
 
 TEST(BmpWriter, FileIsHeaderAndPixelsAndReplacesAnOldFile) {
-    TempDir dir;
-    const fs::path file = dir.path / "shot.bmp";
+    CTempFolder dir;
+    const fs::path file = dir.Dir() / "shot.bmp";
     std::ofstream(file) << std::string(500000, 'x'); // an older, larger file
     Bytes pixels(lumetto::ScreenImageSize(176, 208));
     for (std::size_t i = 0; i < pixels.size(); ++i)
@@ -71,20 +66,20 @@ TEST(BmpWriter, FileIsHeaderAndPixelsAndReplacesAnOldFile) {
     const Bytes b = ReadAll(file);
     ASSERT_EQ(b.size(), 110406u);
     EXPECT_EQ(Bytes(b.begin() + 54, b.end()), pixels);
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path), fs::directory_iterator()), 1);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.Dir()), fs::directory_iterator()), 1);
 }
 
 TEST(BmpWriter, FailureLeavesNothingUnderTheName) {
-    TempDir dir;
+    CTempFolder dir;
     std::string error;
     const Bytes pixels(lumetto::ScreenImageSize(176, 208), 0);
-    EXPECT_FALSE(lumetto::WriteBmpFile((dir.path / "no/such/dir/x.bmp").string(), 176, 209,
+    EXPECT_FALSE(lumetto::WriteBmpFile((dir.Dir() / "no/such/dir/x.bmp").string(), 176, 209,
                                        pixels.data(), error));
     EXPECT_NE(error.find("Cannot create"), std::string::npos);
 
     // A file size limit makes the write fail half-way: in a child process, so
     // the limit and its signal stay there.
-    const fs::path file = dir.path / "full.bmp";
+    const fs::path file = dir.Dir() / "full.bmp";
     const pid_t pid = ::fork();
     if (pid == 0) {
         ::signal(SIGXFSZ, SIG_IGN);
@@ -98,5 +93,5 @@ TEST(BmpWriter, FailureLeavesNothingUnderTheName) {
     ASSERT_EQ(::waitpid(pid, &status, 0), pid);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     EXPECT_FALSE(fs::exists(file));
-    EXPECT_TRUE(fs::is_empty(dir.path));
+    EXPECT_TRUE(fs::is_empty(dir.Dir()));
 }

@@ -18,30 +18,15 @@
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include "tests/support/TempFolder.h"
 #include <vector>
 
 namespace moviesupport {
 
 using Bytes = std::vector<std::uint8_t>;
 
-// A fresh folder under the system's temporary folder, removed with everything in it.
-class CTempDir {
-public:
-    CTempDir() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "lumetto-movie-XXXXXX").string();
-        m_path = ::mkdtemp(pattern.data()) ? pattern : std::string();
-    }
-    ~CTempDir() {
-        std::error_code ec;
-        if (!m_path.empty())
-            std::filesystem::remove_all(m_path, ec);
-    }
-    std::string File(const std::string& name) const { return m_path + "/" + name; }
-
-private:
-    std::string m_path;
-};
+using CTempDir = ::CTempFolder;
 
 // A screen picture as the program holds it: rows bottom-up, blue-green-red,
 // rows padded to 4 bytes, and (with slack) the white row on top. Every frame

@@ -1,5 +1,6 @@
 #include "tools/dump/StreamInspector.h"
 #include "tests/support/FrameBuilder.h"
+#include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -22,12 +23,6 @@ Bytes ReadAll(const fs::path& p) {
     return Bytes(std::istreambuf_iterator<char>(in), {});
 }
 
-struct TempDir {
-    fs::path path = fs::temp_directory_path() / ("lumetto-dump-" + std::to_string(::getpid()));
-    TempDir() { fs::create_directories(path); }
-    ~TempDir() { fs::remove_all(path); }
-};
-
 } // namespace
 
 TEST(StreamInspector, DescribesEveryKindOfFrame) {
@@ -49,26 +44,26 @@ TEST(StreamInspector, DescribesEveryKindOfFrame) {
 }
 
 TEST(StreamInspector, WritesEachScreenAsABitmap) {
-    TempDir dir;
+    CTempFolder dir;
     const Bytes stream =
         Cat({Frame(kFirst), Frame({}, "close_tx"), Frame({0, 0, 0, 0, 0}), Frame(kFirst)});
-    const fs::path file = dir.path / "capture.bin";
+    const fs::path file = dir.Dir() / "capture.bin";
     std::ofstream(file, std::ios::binary)
         .write(reinterpret_cast<const char*>(stream.data()),
                static_cast<std::streamsize>(stream.size()));
     std::ostringstream out;
-    CStreamInspector inspector(out, dir.path.string());
+    CStreamInspector inspector(out, dir.Dir().string());
     std::string error;
     ASSERT_TRUE(inspector.FeedFile(file.string(), error)) << error;
     EXPECT_TRUE(inspector.Finish());
 
     // Frame 2 came after the reset without a header: no picture, no file.
-    EXPECT_TRUE(fs::exists(dir.path / "frame-00001.bmp"));
-    EXPECT_FALSE(fs::exists(dir.path / "frame-00002.bmp"));
-    EXPECT_TRUE(fs::exists(dir.path / "frame-00003.bmp"));
+    EXPECT_TRUE(fs::exists(dir.Dir() / "frame-00001.bmp"));
+    EXPECT_FALSE(fs::exists(dir.Dir() / "frame-00002.bmp"));
+    EXPECT_TRUE(fs::exists(dir.Dir() / "frame-00003.bmp"));
     EXPECT_EQ(inspector.BitmapsWritten(), 2u);
 
-    const Bytes bmp = ReadAll(dir.path / "frame-00001.bmp");
+    const Bytes bmp = ReadAll(dir.Dir() / "frame-00001.bmp");
     ASSERT_EQ(bmp.size(), 110406u);
     const Bytes header(bmp.begin(), bmp.begin() + 54);
     const Bytes expected = {'B',  'M',  0x46, 0xAF, 0x01, 0, 0,    0,    0,    0, 54,   0,    0, 0,
