@@ -1,0 +1,56 @@
+// The skin-file reader over arbitrary file contents, and the bitmap path over
+// arbitrary file names. Skin files come from a folder any user can write to.
+#include "display/SkinFile.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <sys/mman.h>
+#include <unistd.h>
+
+namespace {
+
+// Stops the run with the broken condition when a property does not hold.
+#define Check(cond)                                                                            \
+    do {                                                                                       \
+        if (!(cond)) {                                                                         \
+            std::fprintf(stderr, "%s:%d: property broken: %s\n", __FILE__, __LINE__, #cond);  \
+            std::abort();                                                                      \
+        }                                                                                      \
+    } while (0)
+
+// An in-memory file reachable by path, made once and rewritten per input.
+int MemoryFile() {
+    static const int fd = ::memfd_create("skin", MFD_CLOEXEC);
+    return fd;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const int fd = MemoryFile();
+    if (fd < 0 || ::ftruncate(fd, 0) != 0 || ::pwrite(fd, data, size, 0) != ssize_t(size))
+        return 0;
+    const std::string path = "/proc/self/fd/" + std::to_string(fd);
+    if (const auto skin = ReadSkinFile(path)) {
+        Check(skin->strName.size() <= kSkinNameMax);
+        Check(skin->strName.find('\n') == std::string::npos);
+    }
+
+    // The same bytes as a file name.
+    const std::string name(reinterpret_cast<const char*>(data), size);
+    const std::string bmp = SkinBitmapPath(name);
+    Check(bmp.size() >= 4 && bmp.compare(bmp.size() - 4, 4, ".bmp") == 0);
+    Check(name.compare(0, bmp.size() - 4, bmp, 0, bmp.size() - 4) == 0);
+
+    // Integers alone, as the reader takes them after the name line.
+    if (std::FILE* f = ::fmemopen(const_cast<std::uint8_t*>(data), size, "rb")) {
+        int value = 0;
+        for (int i = 0; i < 8 && ReadSkinInteger(f, value); ++i) {
+        }
+        std::fclose(f);
+    }
+    return 0;
+}
