@@ -1,5 +1,8 @@
 #include "codec/ScreenDecoder.h"
 
+#include "codec/PlanarRows.h"
+
+#include <algorithm>
 #include <cstring>
 
 using lumetto::Expand4;
@@ -46,10 +49,11 @@ constexpr unsigned kSkipBit = 0x8000;
 constexpr unsigned kLiteralBit = 0x4000;
 constexpr unsigned kLengthMask = 0x3FFF;
 
-// Runs one run list over `units` units. `apply(unit, data, n, stride)` writes n
-// units from `data`, advancing `stride` (1 for a literal, 0 for a repeat) bytes
-// per unit. A run that would pass the last unit stops the list unapplied.
-template <class Cursor, class Apply> Result RunList(Cursor& cur, std::size_t units, Apply apply) {
+// Runs one run list over `units` units: literal(unit, data, n) writes n units
+// from n data bytes, repeat(unit, value, n) writes one value to n units. A run
+// that would pass the last unit stops the list unapplied.
+template <class Cursor, class Literal, class Repeat>
+Result RunList(Cursor& cur, std::size_t units, Literal literal, Repeat repeat) {
     unsigned count = 0;
     if (!cur.Get16(count))
         return Result::Truncated;
@@ -65,14 +69,18 @@ template <class Cursor, class Apply> Result RunList(Cursor& cur, std::size_t uni
             pos += n;
             continue;
         }
-        const bool literal = word & kLiteralBit;
+        const bool isLiteral = word & kLiteralBit;
         const std::uint8_t* data = nullptr;
-        if (!cur.Take(literal ? n : 1, data))
+        if (!cur.Take(isLiteral ? n : 1, data))
             return Result::Truncated;
         if (n > units - pos)
             return Result::OutOfRange;
-        if (n != 0)
-            apply(pos, data, n, literal ? 1u : 0u);
+        if (n != 0) {
+            if (isLiteral)
+                literal(pos, data, n);
+            else
+                repeat(pos, *data, n);
+        }
         pos += n;
     }
     return Result::Ok;
@@ -149,16 +157,50 @@ void CScreenDecoder::ChoosePlatform(int nWidth, int nHeight) {
 void CScreenDecoder::AllocateBuffers(int nWidth, int nHeight) {
     m_nBufWidth = nWidth;
     m_nBufHeight = nHeight;
-    m_pDecodeBuf.assign(static_cast<std::size_t>(nWidth) * 3 * (nHeight + 1), 0xFF);
+    const std::size_t pixels = std::size_t(nWidth) * nHeight;
+    // White: every component 0xF.
+    m_greenBlue.assign(pixels, 0xFF);
+    m_red.assign((pixels + 1) / 2, 0xFF);
     m_pScreenBits.assign(lumetto::ScreenImageSize(nWidth, nHeight), 0xFF);
+    std::vector<std::uint8_t>().swap(m_pDecodeBuf);
+    m_bDecodeBufStale = true;
 }
 
 void CScreenDecoder::FreeBuffers() {
     // Give the memory back: a reset ends the connection's picture.
+    std::vector<std::uint8_t>().swap(m_greenBlue);
+    std::vector<std::uint8_t>().swap(m_red);
     std::vector<std::uint8_t>().swap(m_pDecodeBuf);
     std::vector<std::uint8_t>().swap(m_pScreenBits);
+    m_bDecodeBufStale = true;
     m_nBufWidth = 0;
     m_nBufHeight = 0;
+    m_nChangedFirst = m_nChangedCount = 0;
+}
+
+void CScreenDecoder::Touch(std::size_t nFirstPixel, std::size_t nPixels) {
+    if (m_nTouchedBegin == m_nTouchedEnd) {
+        m_nTouchedBegin = nFirstPixel;
+        m_nTouchedEnd = nFirstPixel + nPixels;
+        return;
+    }
+    m_nTouchedBegin = std::min(m_nTouchedBegin, nFirstPixel);
+    m_nTouchedEnd = std::max(m_nTouchedEnd, nFirstPixel + nPixels);
+}
+
+void CScreenDecoder::SetRed(std::size_t p, unsigned nRed) {
+    std::uint8_t& pair = m_red[p >> 1];
+    pair = (p & 1) ? std::uint8_t((pair & 0xF0) | nRed) : std::uint8_t((pair & 0x0F) | nRed << 4);
+}
+
+void CScreenDecoder::FillRed(std::size_t p, std::size_t n, unsigned nRed) {
+    if (n != 0 && (p & 1)) {
+        SetRed(p++, nRed);
+        --n;
+    }
+    std::memset(m_red.data() + (p >> 1), int(nRed * 0x11), n >> 1);
+    if (n & 1)
+        SetRed(p + n - 1, nRed);
 }
 
 bool CScreenDecoder::DecodeIndexed8(Cursor& cur) {
@@ -178,21 +220,43 @@ bool CScreenDecoder::DecodeIndexed8(Cursor& cur) {
             m_pPalette[3 * i] = Expand4(word >> 8);
             m_pPalette[3 * i + 1] = Expand4(word >> 4);
             m_pPalette[3 * i + 2] = Expand4(word);
+            m_palette12[i] = static_cast<std::uint16_t>(word & 0x0FFF);
         }
     }
     if (m_eLastResult == Result::Ok) {
-        std::uint8_t* buf = m_pDecodeBuf.data();
-        const std::uint8_t* pal = m_pPalette.data();
+        std::uint8_t* gb = m_greenBlue.data();
+        const std::uint16_t* pal = m_palette12.data();
         const std::size_t pixels = std::size_t(m_nBufWidth) * m_nBufHeight;
         m_eLastResult = RunList(
-            cur, pixels, [&](std::size_t p, const std::uint8_t* d, std::size_t n, unsigned step) {
-                std::uint8_t* o = buf + 3 * p;
-                for (std::size_t k = 0; k < n; ++k, d += step, o += 3) {
-                    const std::uint8_t* c = pal + 3 * *d;
-                    o[0] = c[2];
-                    o[1] = c[1];
-                    o[2] = c[0];
+            cur, pixels,
+            [&](std::size_t p, const std::uint8_t* d, std::size_t n) {
+                Touch(p, n);
+                std::size_t k = 0;
+                if (p & 1) {
+                    const unsigned c = pal[d[0]];
+                    gb[p] = std::uint8_t(c);
+                    SetRed(p, c >> 8);
+                    k = 1;
                 }
+                // Whole pairs: both reds in one byte.
+                std::uint8_t* red = m_red.data() + ((p + k) >> 1);
+                for (; k + 2 <= n; k += 2) {
+                    const unsigned c0 = pal[d[k]], c1 = pal[d[k + 1]];
+                    gb[p + k] = std::uint8_t(c0);
+                    gb[p + k + 1] = std::uint8_t(c1);
+                    *red++ = std::uint8_t((c0 >> 4 & 0xF0) | c1 >> 8);
+                }
+                if (k < n) {
+                    const unsigned c = pal[d[k]];
+                    gb[p + k] = std::uint8_t(c);
+                    SetRed(p + k, c >> 8);
+                }
+            },
+            [&](std::size_t p, std::uint8_t v, std::size_t n) {
+                Touch(p, n);
+                const unsigned c = pal[v];
+                std::memset(gb + p, c & 0xFF, n);
+                FillRed(p, n, c >> 8);
             });
     }
     RowCopy();
@@ -200,44 +264,79 @@ bool CScreenDecoder::DecodeIndexed8(Cursor& cur) {
 }
 
 bool CScreenDecoder::DecodeDirect12(Cursor& cur) {
-    std::uint8_t* buf = m_pDecodeBuf.data();
+    std::uint8_t* gb = m_greenBlue.data();
     const std::size_t pixels = std::size_t(m_nBufWidth) * m_nBufHeight;
-    // Green and blue, one unit per pixel.
+    // Green and blue, one unit per pixel: the plane holds the data bytes as sent.
     m_eLastResult = RunList(
-        cur, pixels, [&](std::size_t p, const std::uint8_t* d, std::size_t n, unsigned step) {
-            std::uint8_t* o = buf + 3 * p;
-            for (std::size_t k = 0; k < n; ++k, d += step, o += 3) {
-                o[0] = Expand4(*d);
-                o[1] = Expand4(*d >> 4);
-            }
+        cur, pixels,
+        [&](std::size_t p, const std::uint8_t* d, std::size_t n) {
+            Touch(p, n);
+            std::memcpy(gb + p, d, n);
+        },
+        [&](std::size_t p, std::uint8_t v, std::size_t n) {
+            Touch(p, n);
+            std::memset(gb + p, v, n);
         });
-    // Red, one unit per pair of pixels; an odd last pixel forms a pair alone.
+    // Red, one unit per pair of pixels; an odd last pixel forms a pair alone
+    // (the low half of its byte is never shown).
     if (m_eLastResult == Result::Ok) {
-        m_eLastResult =
-            RunList(cur, (pixels + 1) / 2,
-                    [&](std::size_t u, const std::uint8_t* d, std::size_t n, unsigned step) {
-                        std::size_t k = 0;
-                        std::uint8_t* o = buf + 6 * u + 2;
-                        const std::size_t whole = (u + n) * 2 <= pixels ? n : n - 1;
-                        for (; k < whole; ++k, d += step, o += 6) {
-                            o[0] = Expand4(*d >> 4);
-                            o[3] = Expand4(*d);
-                        }
-                        if (k < n)
-                            o[0] = Expand4(*d >> 4);
-                    });
+        std::uint8_t* red = m_red.data();
+        auto touchPairs = [&](std::size_t u, std::size_t n) {
+            Touch(2 * u, std::min(2 * (u + n), pixels) - 2 * u);
+        };
+        m_eLastResult = RunList(
+            cur, (pixels + 1) / 2,
+            [&](std::size_t u, const std::uint8_t* d, std::size_t n) {
+                touchPairs(u, n);
+                std::memcpy(red + u, d, n);
+            },
+            [&](std::size_t u, std::uint8_t v, std::size_t n) {
+                touchPairs(u, n);
+                std::memset(red + u, v, n);
+            });
     }
     RowCopy();
     return m_eLastResult == Result::Ok;
 }
 
 void CScreenDecoder::RowCopy() {
-    const std::size_t row = std::size_t(m_nBufWidth) * 3;
-    const std::size_t stride = lumetto::DibRowStride(m_nBufWidth);
-    const std::uint8_t* src = m_pDecodeBuf.data();
-    std::uint8_t* dst = m_pScreenBits.data() + stride * (m_nBufHeight - 1);
-    for (int i = 0; i < m_nBufHeight; ++i, src += row, dst -= stride)
-        std::memcpy(dst, src, row);
+    // Only the rows the payload changed; the others hold what they showed.
+    const std::size_t width = std::size_t(m_nBufWidth);
+    m_nChangedFirst = m_nChangedCount = 0;
+    if (m_nTouchedBegin < m_nTouchedEnd) {
+        const std::size_t first = m_nTouchedBegin / width;
+        const std::size_t last = (m_nTouchedEnd - 1) / width;
+        const std::size_t stride = lumetto::DibRowStride(m_nBufWidth);
+        std::uint8_t* dst = m_pScreenBits.data() + stride * (m_nBufHeight - 1 - first);
+        for (std::size_t y = first; y <= last; ++y, dst -= stride) {
+            const std::size_t p = y * width;
+            lumetto::ExpandPlanarRow(m_greenBlue.data() + p, m_red.data() + p / 2, p & 1, width,
+                                     dst);
+        }
+        m_nChangedFirst = int(first);
+        m_nChangedCount = int(last - first + 1);
+        m_bDecodeBufStale = true;
+    }
+    m_nTouchedBegin = m_nTouchedEnd = 0;
+}
+
+const std::uint8_t* CScreenDecoder::DecodeBits() const {
+    if (!HasPicture())
+        return nullptr;
+    if (m_bDecodeBufStale || m_pDecodeBuf.empty()) {
+        // Top row first, without row padding: the screen picture's rows in
+        // reverse order, then the white slack row.
+        const std::size_t row = std::size_t(m_nBufWidth) * 3;
+        const std::size_t stride = lumetto::DibRowStride(m_nBufWidth);
+        m_pDecodeBuf.resize(row * (m_nBufHeight + 1));
+        const std::uint8_t* src = m_pScreenBits.data() + stride * (m_nBufHeight - 1);
+        std::uint8_t* dst = m_pDecodeBuf.data();
+        for (int i = 0; i < m_nBufHeight; ++i, src -= stride, dst += row)
+            std::memcpy(dst, src, row);
+        std::memset(dst, 0xFF, row);
+        m_bDecodeBufStale = false;
+    }
+    return m_pDecodeBuf.data();
 }
 
 const char* ToString(CScreenDecoder::Result r) {

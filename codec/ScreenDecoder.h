@@ -2,10 +2,14 @@
 //
 // A payload is an optional header (screen size and colour format) followed by a
 // run-length coded body that updates the previous picture in place. The decoder
-// keeps two pictures for the whole connection: the decoded screen top row first
-// (m_pDecodeBuf) and the same picture bottom row first with 4-byte aligned rows
-// and one white slack row on top (m_pScreenBits), which is what the screen
-// window, the movie writer and the screenshot writer read.
+// keeps the screen for the whole connection in the payloads' own planar form
+// (a green-blue byte per pixel, a red byte per pair of pixels: see
+// PlanarRows.h), so literal runs are plain copies and repeat runs fills. After
+// each payload the rows it touched are expanded into the picture bottom row
+// first with 4-byte aligned rows and one white slack row on top
+// (m_pScreenBits), which is what the screen window, the movie writer and the
+// screenshot writer read. The same picture top row first (DecodeBits) is made
+// only when asked for.
 //
 // Every byte of a payload is untrusted: the decoder never reads past the
 // payload's length and never writes past the palette or the pixel buffers. At
@@ -56,9 +60,14 @@ public:
     // The picture bottom row first, DibRowStride(width) bytes a row, height + 1
     // rows; null while no picture exists.
     const std::uint8_t* ScreenBits() const { return HasPicture() ? m_pScreenBits.data() : nullptr; }
-    // The picture top row first, width x 3 bytes a row; null while none exists.
-    const std::uint8_t* DecodeBits() const { return HasPicture() ? m_pDecodeBuf.data() : nullptr; }
-    bool HasPicture() const { return !m_pDecodeBuf.empty(); }
+    // The picture top row first, width x 3 bytes a row, height + 1 rows (the
+    // last one white); null while none exists. Made on demand from the
+    // picture; valid until the next payload or reset.
+    const std::uint8_t* DecodeBits() const;
+    bool HasPicture() const { return !m_greenBlue.empty(); }
+    // The rows (top row 0) the last payload changed: [first, first + count).
+    int ChangedRowFirst() const { return m_nChangedFirst; }
+    int ChangedRowCount() const { return m_nChangedCount; }
     // Width and height of the picture the buffers hold (0 x 0 while none).
     int PictureWidth() const { return m_nBufWidth; }
     int PictureHeight() const { return m_nBufHeight; }
@@ -78,6 +87,9 @@ private:
     bool DecodeIndexed8(Cursor& cur);
     bool DecodeDirect12(Cursor& cur);
     void RowCopy();
+    void Touch(std::size_t nFirstPixel, std::size_t nPixels);
+    void SetRed(std::size_t nPixel, unsigned nRed);
+    void FillRed(std::size_t nPixel, std::size_t nPixels, unsigned nRed);
     void ChoosePlatform(int nWidth, int nHeight);
     void AllocateBuffers(int nWidth, int nHeight);
 
@@ -87,9 +99,19 @@ private:
     int m_nFormat = -1;
     int m_nBufWidth = 0;
     int m_nBufHeight = 0;
-    std::vector<std::uint8_t> m_pDecodeBuf;
+    std::vector<std::uint8_t> m_greenBlue; // a byte per pixel: green << 4 | blue
+    std::vector<std::uint8_t> m_red;       // a byte per pixel pair: first red << 4 | second red
     std::vector<std::uint8_t> m_pScreenBits;
+    mutable std::vector<std::uint8_t> m_pDecodeBuf; // made by DecodeBits
+    mutable bool m_bDecodeBufStale = true;
+    // Pixels [m_nTouchedBegin, m_nTouchedEnd) changed by the payload being decoded.
+    std::size_t m_nTouchedBegin = 0;
+    std::size_t m_nTouchedEnd = 0;
+    int m_nChangedFirst = 0;
+    int m_nChangedCount = 0;
     std::array<std::uint8_t, 768> m_pPalette{}; // 256 entries: red, green, blue
+    // The same entries as 4-bit components: red << 8 | green << 4 | blue.
+    std::array<std::uint16_t, 256> m_palette12{};
     Result m_eLastResult = Result::NoFormat;
 };
 
