@@ -23,6 +23,11 @@ const char kHelp[] =
     "  --zoom                start at 200 %\n"
     "  --demo                connect to a built-in phone simulator, to see the program\n"
     "                        work without a phone\n"
+    "  --check-skin FILE     show what the program reads from the skin file FILE\n"
+    "                        (.lumetto) and its bitmap, and exit; the exit status is\n"
+    "                        1 when the program would leave the skin out\n"
+    "  --list-skins          list the skins the program finds for each phone and the\n"
+    "                        folders it reads them from, and exit\n"
     "  --help                show this text and exit\n"
     "  --version             show the version and exit\n"
     "\n"
@@ -98,6 +103,10 @@ CommandLineResult ParseCommandLine(const std::vector<std::string>& args) {
             ok = noValue(o.bZoom);
         else if (name == "--demo")
             ok = noValue(o.bDemo);
+        else if (name == "--check-skin")
+            ok = takeValue(o.strCheckSkin);
+        else if (name == "--list-skins")
+            ok = noValue(o.bListSkins);
         else if (name == "--help" || name == "-h")
             ok = noValue(o.bHelp);
         else if (name == "--version")

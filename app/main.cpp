@@ -1,6 +1,8 @@
 // lumetto: shows the phone's screen inside a picture of the phone.
 #include "app/CommandLine.h"
 #include "app/QuillonApp.h"
+#include "display/SkinBitmapInfo.h"
+#include "display/SkinMenu.h"
 
 #include <QApplication>
 
@@ -42,6 +44,16 @@ int main(int argc, char** argv) {
         std::cout << ProgramVersion() << "\n";
         return 0;
     }
+    if (cmd.bOk && !cmd.options.strCheckSkin.empty()) {
+        const SSkinCheck check = CheckSkinFile(cmd.options.strCheckSkin, ReadSkinBitmapInfo);
+        std::cout << FormatSkinCheck(check);
+        return check.Listed() ? 0 : 1;
+    }
+    if (cmd.bOk && cmd.options.bListSkins) {
+        CSkinCatalog catalog(SkinBitmapLoads);
+        std::cout << FormatSkinList(catalog);
+        return 0;
+    }
     const bool noWindow = std::find(raw.begin(), raw.end(), "--no-window") != raw.end();
     if (noWindow) {
         // Without a window the program runs on Qt's offscreen platform.
@@ -50,6 +62,9 @@ int main(int argc, char** argv) {
     }
 
     QApplication qapp(argc, argv); // takes Qt's own options out of the arguments
+    // The id of the installed lumetto.desktop: Wayland desktops find the
+    // program's name and icon through it.
+    QGuiApplication::setDesktopFileName(QStringLiteral("lumetto"));
     if (!cmd.bOk) {
         std::vector<std::string> args;
         for (const QString& a : QCoreApplication::arguments().mid(1))

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cctype>
 #include <climits>
+#include <cstdlib>
 #include <filesystem>
 #include <system_error>
 #ifdef _WIN32
@@ -47,6 +48,26 @@ std::string ProgramFolder() {
     if (cut == std::string::npos)
         return std::string();
     return path.substr(0, cut + 1);
+}
+
+std::string UserSkinRoot() {
+#ifdef _WIN32
+    return std::string();
+#else
+    const char* dataHome = std::getenv("XDG_DATA_HOME");
+    if (dataHome && dataHome[0] == '/')
+        return (fs::path(dataHome) / "lumetto/skins/").string();
+    const char* home = std::getenv("HOME");
+    if (home && home[0] == '/')
+        return (fs::path(home) / ".local/share/lumetto/skins/").string();
+    return std::string();
+#endif
+}
+
+std::string InstalledSkinRoot(const std::string& strProgramFolder) {
+    if (strProgramFolder.empty())
+        return std::string();
+    return (fs::path(strProgramFolder) / "../share/lumetto/skins/").lexically_normal().string();
 }
 
 int BuiltinSkinBitmap(int nPlatform) {
@@ -94,7 +115,8 @@ std::string FindDefaultSkinFile(const std::string& strFolder) {
 }
 
 CSkinCatalog::CSkinCatalog(BitmapCheck fnBitmapLoads)
-    : m_fnBitmapLoads(std::move(fnBitmapLoads)), m_strProgramFolder(::ProgramFolder()) {}
+    : m_fnBitmapLoads(std::move(fnBitmapLoads)), m_strProgramFolder(::ProgramFolder()),
+      m_strUserSkinRoot(::UserSkinRoot()) {}
 
 void CSkinCatalog::SetProgramFolder(std::string strFolder) {
     if (!strFolder.empty() && strFolder.back() != '/')
@@ -103,7 +125,37 @@ void CSkinCatalog::SetProgramFolder(std::string strFolder) {
 }
 
 std::string CSkinCatalog::SkinFolder(int nPlatform) const {
-    return m_strProgramFolder + (nPlatform == lumetto::kPlatformUIQ ? "skins/UIQ/" : "skins/S60/");
+    const char* platformFolder = nPlatform == lumetto::kPlatformUIQ ? "UIQ/" : "S60/";
+    std::error_code ec;
+    if (!m_strProgramFolder.empty() && !fs::is_directory(m_strProgramFolder + "skins", ec)) {
+        const std::string installed = InstalledSkinRoot(m_strProgramFolder);
+        if (fs::is_directory(installed, ec))
+            return installed + platformFolder;
+    }
+    return m_strProgramFolder + "skins/" + platformFolder;
+}
+
+void CSkinCatalog::SetUserSkinRoot(std::string strFolder) {
+    if (!strFolder.empty() && strFolder.back() != '/')
+        strFolder.push_back('/');
+    m_strUserSkinRoot = std::move(strFolder);
+}
+
+std::string CSkinCatalog::UserSkinFolder(int nPlatform) const {
+    if (m_strUserSkinRoot.empty())
+        return std::string();
+    return m_strUserSkinRoot + (nPlatform == lumetto::kPlatformUIQ ? "UIQ/" : "S60/");
+}
+
+std::vector<std::string> CSkinCatalog::SkinFolders(int nPlatform) const {
+    std::vector<std::string> folders{SkinFolder(nPlatform)};
+    const std::string user = UserSkinFolder(nPlatform);
+    // A program installed under ~/.local reads its installed skins from the
+    // user's folder already; reading it twice would list every skin twice.
+    std::error_code ec;
+    if (!user.empty() && user != folders.front() && !fs::equivalent(user, folders.front(), ec))
+        folders.push_back(user);
+    return folders;
 }
 
 const CSkinEntry* CSkinCatalog::Skin(int nIndex) const {
@@ -117,16 +169,20 @@ void CSkinCatalog::LoadSkinMenu(ISkinMenu* pSubmenu, int nPlatform) {
     pSubmenu->RemoveAllItems();
     ClearSkins();
 
-    const std::string folder = SkinFolder(nPlatform);
-    const std::string defaultName = FindDefaultSkinFile(folder);
+    for (const std::string& folder : SkinFolders(nPlatform))
+        ReadSkinFolder(folder, pSubmenu);
+    AddBuiltinSkin(pSubmenu, nPlatform);
+}
+
+void CSkinCatalog::ReadSkinFolder(const std::string& strFolder, ISkinMenu* pSubmenu) {
+    const std::string defaultName = FindDefaultSkinFile(strFolder);
     if (!defaultName.empty())
-        ParseSkinFile(folder + defaultName, pSubmenu);
-    for (const std::string& name : ListSkinFiles(folder)) {
+        ParseSkinFile(strFolder + defaultName, pSubmenu);
+    for (const std::string& name : ListSkinFiles(strFolder)) {
         // Only the exact name is the default file already read.
         if (name != kDefaultSkinFile)
-            ParseSkinFile(folder + name, pSubmenu);
+            ParseSkinFile(strFolder + name, pSubmenu);
     }
-    AddBuiltinSkin(pSubmenu, nPlatform);
 }
 
 void CSkinCatalog::ParseSkinFile(const std::string& strPath, ISkinMenu* pSubmenu) {

@@ -5,9 +5,13 @@
 // window, places the screen window on its screen rectangle and re-lays out.
 //
 // Skin folders: <program folder>/skins/S60/ (platform 0) and skins/UIQ/
-// (platform 1). "default.lumetto" is read first, then every other "*.lumetto"
-// file of the folder. Every problem with a skin file is silent: the file is
-// left out and the scan goes on.
+// (platform 1). An installed program has no "skins" folder beside it; it reads
+// <prefix>/share/lumetto/skins/ instead (the program lies in <prefix>/bin/).
+// After that folder the user's own skin folder is read,
+// ~/.local/share/lumetto/skins/S60/ or UIQ/ ($XDG_DATA_HOME when set), so its
+// skins come later in the submenu. In each folder "default.lumetto" is read
+// first, then every other "*.lumetto" file of the folder. Every problem with a
+// skin file is silent: the file is left out and the scan goes on.
 #pragma once
 
 #include "display/PictureGeometry.h"
@@ -55,14 +59,26 @@ public:
     // of the running program.
     void SetProgramFolder(std::string strFolder);
     const std::string& ProgramFolder() const { return m_strProgramFolder; }
-    // The skin folder of a platform, ending in '/'.
+    // The skin folder of a platform, ending in '/': the one beside the program,
+    // or the installed one when the program's folder has no "skins" folder.
     std::string SkinFolder(int nPlatform) const;
+    // The folder that holds the user's S60/ and UIQ/ skin folders, ending in
+    // '/'; empty reads no user skins. Initially UserSkinRoot().
+    void SetUserSkinRoot(std::string strFolder);
+    const std::string& UserSkinRoot() const { return m_strUserSkinRoot; }
+    // The user's skin folder of a platform, ending in '/'; empty when none.
+    std::string UserSkinFolder(int nPlatform) const;
+    // The folders a platform's skins are read from, in reading order; a folder
+    // that is the same as an earlier one is named once.
+    std::vector<std::string> SkinFolders(int nPlatform) const;
 
     void SetWindows(ISkinWindows* pWindows) { m_pWindows = pWindows; }
 
     // Rebuilds the catalog and the submenu for a platform and selects index 0.
     // Does nothing without a submenu.
     void LoadSkinMenu(ISkinMenu* pSubmenu, int nPlatform);
+    // Reads the skin files of one folder: the default file first, then the others.
+    void ReadSkinFolder(const std::string& strFolder, ISkinMenu* pSubmenu);
     // Reads one skin file; a valid one becomes a skin and a submenu item.
     void ParseSkinFile(const std::string& strPath, ISkinMenu* pSubmenu);
     // Appends a skin; its index, or -1 when the catalog is full or the bitmap
@@ -98,6 +114,7 @@ private:
     BitmapCheck m_fnBitmapLoads;
     ISkinWindows* m_pWindows = nullptr;
     std::string m_strProgramFolder;
+    std::string m_strUserSkinRoot;
 
     std::map<int, std::unique_ptr<CSkinEntry>> m_mapSkins;
     int m_nSkinCount = 0;
@@ -108,6 +125,14 @@ private:
 
 // The folder of the running program (from the executable's own path), ending in '/'.
 std::string ProgramFolder();
+
+// The folder that holds the user's own skin folders, ending in '/':
+// $XDG_DATA_HOME/lumetto/skins/ when that variable holds an absolute path,
+// else $HOME/.local/share/lumetto/skins/; empty when neither is known.
+std::string UserSkinRoot();
+// The skins folder of a program installed under a prefix, seen from the
+// program's folder (<prefix>/bin/): <prefix>/share/lumetto/skins/.
+std::string InstalledSkinRoot(const std::string& strProgramFolder);
 
 // The platform's built-in skin: its bitmap resource and screen rectangle.
 int BuiltinSkinBitmap(int nPlatform);

@@ -1,7 +1,9 @@
 #include "display/SkinFile.h"
 
 #include <cctype>
+#include <cerrno>
 #include <climits>
+#include <cstring>
 #include <memory>
 
 namespace {
@@ -80,9 +82,18 @@ bool ReadSkinInteger(std::FILE* f, int& value) {
 }
 
 std::optional<SSkinFile> ReadSkinFile(const std::string& path) {
+    return ReadSkinFile(path, nullptr);
+}
+
+std::optional<SSkinFile> ReadSkinFile(const std::string& path, std::string* pProblem) {
+    auto fail = [pProblem](std::string text) {
+        if (pProblem)
+            *pProblem = std::move(text);
+        return std::nullopt;
+    };
     std::unique_ptr<std::FILE, FileCloser> f(std::fopen(path.c_str(), "rb"));
     if (!f)
-        return std::nullopt;
+        return fail(std::string("cannot open the file: ") + std::strerror(errno));
 
     SSkinFile skin;
     // The name line. A carriage return counts only when no line feed follows it.
@@ -90,7 +101,7 @@ std::optional<SSkinFile> ReadSkinFile(const std::string& path) {
     for (;;) {
         const int c = std::fgetc(f.get());
         if (c == EOF)
-            return std::nullopt;
+            return fail("the first line (the skin's name) does not end in a line feed");
         if (c == '\n')
             break;
         if (pendingCR && skin.strName.size() < kSkinNameMax)
@@ -101,9 +112,11 @@ std::optional<SSkinFile> ReadSkinFile(const std::string& path) {
     }
 
     int* fields[] = {&skin.nPlatform, &skin.nLeft, &skin.nTop, &skin.nRight, &skin.nBottom};
-    for (int* field : fields) {
-        if (!ReadSkinInteger(f.get(), *field))
-            return std::nullopt;
+    const char* fieldNames[] = {"platform", "left", "top", "right", "bottom"};
+    for (int i = 0; i < 5; ++i) {
+        if (!ReadSkinInteger(f.get(), *fields[i]))
+            return fail(std::string("the ") + fieldNames[i] +
+                        " number after the name line is missing or not a number");
     }
     return skin;
 }

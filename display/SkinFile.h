@@ -30,6 +30,8 @@ constexpr int kSkinNumberMaxChars = 15;
 // The skin described by the file at `path`, or nothing when it cannot be
 // opened, its name line has no line feed, or an integer is missing or malformed.
 std::optional<SSkinFile> ReadSkinFile(const std::string& path);
+// The same, saying in *pProblem (when given) why the file gives no skin.
+std::optional<SSkinFile> ReadSkinFile(const std::string& path, std::string* pProblem);
 
 // Reads one integer in C literal notation from `f` after skipping white space,
 // taking at most kSkinNumberMaxChars characters. False if none is there.

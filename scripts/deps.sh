@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, running and testing need, but only
 # the ones that are missing, so a second call costs a few milliseconds.
-# Usage: scripts/deps.sh [build|test|bench|all]
+# Usage: scripts/deps.sh [build|test|bench|package|screenshots|all]
 set -euo pipefail
 
 want=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev fonts-dejavu-core)
@@ -9,10 +9,16 @@ case "${1:-build}" in
 build) ;;
 test | all | bench)
     want+=(libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
-        ffmpeg xvfb xauth imagemagick x11-apps)
+        ffmpeg xvfb xauth imagemagick x11-apps desktop-file-utils)
     ;;
+esac
+case "${1:-build}" in
+build | test | bench) ;;
+package | all) want+=(dpkg-dev file desktop-file-utils) ;;&
+screenshots | all) want+=(xvfb xauth imagemagick x11-utils xdotool) ;;
+package | screenshots | all) ;;
 *)
-    echo "usage: $0 [build|test|bench|all]" >&2
+    echo "usage: $0 [build|test|bench|package|screenshots|all]" >&2
     exit 2
     ;;
 esac
