@@ -13,12 +13,12 @@
 namespace {
 
 // Stops the run with the broken condition when a property does not hold.
-#define Check(cond)                                                                            \
-    do {                                                                                       \
-        if (!(cond)) {                                                                         \
-            std::fprintf(stderr, "%s:%d: property broken: %s\n", __FILE__, __LINE__, #cond);  \
-            std::abort();                                                                      \
-        }                                                                                      \
+#define Check(cond)                                                                                \
+    do {                                                                                           \
+        if (!(cond)) {                                                                             \
+            std::fprintf(stderr, "%s:%d: property broken: %s\n", __FILE__, __LINE__, #cond);       \
+            std::abort();                                                                          \
+        }                                                                                          \
     } while (0)
 
 bool IsDigit(char c) {

@@ -1,0 +1,261 @@
+// What the fault-injection and soak tests share: the program in this process
+// with a recording presenter and answered save dialogs, a phone line on a
+// pseudo-terminal that the UI thread or a phone thread can write, and
+// pictures with their frames.
+#pragma once
+
+#include "app/FileDialogs.h"
+#include "app/MainFrame.h"
+#include "app/QuillonApp.h"
+#include "app/QuillonView.h"
+#include "codec/FrameWriter.h"
+#include "codec/ScreenEncoder.h"
+#include "display/ScreenWnd.h"
+#include "platform/HandOver.h"
+#include "platform/RecordingPresenter.h"
+#include "tests/support/QtTestEnvironment.h"
+#include "tests/support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
+#include <poll.h>
+#include <pty.h>
+#include <string>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+#include <vector>
+
+namespace reliability {
+
+using Bytes = std::vector<std::uint8_t>;
+using Picture = std::vector<std::uint16_t>; // 12-bit colours, top row first
+
+constexpr int kWidth = 176;
+constexpr int kHeight = 208;
+
+// Long variants run when LUMETTO_LONG_TESTS is set (see tests/app/README.md).
+inline bool LongRun() {
+    const char* v = std::getenv("LUMETTO_LONG_TESTS");
+    return v && *v && std::string(v) != "0";
+}
+
+// A picture of 8 x 8 blocks, cheap to code, different for each seed.
+inline Picture BlockPicture(int seed) {
+    Picture pic(static_cast<std::size_t>(kWidth) * kHeight);
+    for (int y = 0; y < kHeight; ++y)
+        for (int x = 0; x < kWidth; ++x)
+            pic[static_cast<std::size_t>(y) * kWidth + x] =
+                static_cast<std::uint16_t>(((x / 8) * 151 + (y / 8) * 97 + seed * 31) & 0xFFF);
+    return pic;
+}
+
+// The picture with one square of side n changed, placed by the seed.
+inline Picture Changed(Picture pic, int seed, int n = 24) {
+    const int x0 = (seed * 37) % (kWidth - n), y0 = (seed * 53) % (kHeight - n);
+    for (int y = y0; y < y0 + n; ++y)
+        for (int x = x0; x < x0 + n; ++x)
+            pic[static_cast<std::size_t>(y) * kWidth + x] =
+                static_cast<std::uint16_t>((x * 7 + y * 3 + seed * 101) & 0xFFF);
+    return pic;
+}
+
+// The screen window's bytes for a picture: bottom row first, blue, green, red.
+inline Bytes Expected(const Picture& pic) {
+    Bytes out;
+    out.reserve(pic.size() * 3);
+    for (int y = kHeight - 1; y >= 0; --y)
+        for (int x = 0; x < kWidth; ++x) {
+            const unsigned c = pic[static_cast<std::size_t>(y) * kWidth + x];
+            out.push_back(static_cast<std::uint8_t>((c & 0xF) * 17));
+            out.push_back(static_cast<std::uint8_t>(((c >> 4) & 0xF) * 17));
+            out.push_back(static_cast<std::uint8_t>(((c >> 8) & 0xF) * 17));
+        }
+    return out;
+}
+
+// A screen frame: the whole picture with a header when previous is null,
+// otherwise the changes since previous.
+inline Bytes ScreenFrame(const Picture& pic, const Picture* previous) {
+    CScreenEncoder encoder;
+    CScreenEncoder::Params p;
+    p.nWidth = kWidth;
+    p.nHeight = kHeight;
+    p.bHeader = previous == nullptr;
+    Bytes payload, frame;
+    EXPECT_TRUE(encoder.Encode(pic.data(), previous ? previous->data() : nullptr, p, payload));
+    CFrameWriter::AppendScreenFrame(payload, frame);
+    return frame;
+}
+
+inline Bytes ScreenBytes(CQuillonView* v) {
+    const CScreenDib* dib = v->ScreenWindow()->GetScreenBitmap();
+    if (!dib)
+        return {};
+    return Bytes(dib->Bits(), dib->Bits() + dib->Stride() * kHeight);
+}
+
+// The phone's end of a pseudo-terminal. The test keeps a descriptor of the
+// program's side open, so the line hangs up only when the phone goes.
+class CPhoneLine {
+public:
+    CPhoneLine() {
+        char name[256] = {};
+        EXPECT_EQ(::openpty(&m_master, &m_slave, name, nullptr, nullptr), 0);
+        m_path = name;
+        termios tio{};
+        ::tcgetattr(m_slave, &tio);
+        ::cfmakeraw(&tio);
+        ::tcsetattr(m_slave, TCSANOW, &tio);
+        ::fcntl(m_master, F_SETFL, ::fcntl(m_master, F_GETFL) | O_NONBLOCK);
+        ::fcntl(m_master, F_SETFD, FD_CLOEXEC);
+        ::fcntl(m_slave, F_SETFD, FD_CLOEXEC);
+    }
+    ~CPhoneLine() {
+        HangUp();
+        ::close(m_slave);
+    }
+    CPhoneLine(const CPhoneLine&) = delete;
+    CPhoneLine& operator=(const CPhoneLine&) = delete;
+
+    const std::string& Path() const { return m_path; }
+
+    // Writes all bytes unless stop is set. On the UI thread the wait for room
+    // keeps serving the driver's hand-over; elsewhere it polls.
+    bool Write(const Bytes& b, const std::atomic<bool>* stop = nullptr) {
+        std::size_t done = 0;
+        while (done < b.size()) {
+            if (stop && stop->load())
+                return false;
+            const ssize_t n = ::write(m_master, b.data() + done, b.size() - done);
+            if (n > 0) {
+                done += static_cast<std::size_t>(n);
+                continue;
+            }
+            if (n < 0 && errno != EAGAIN && errno != EINTR)
+                return false;
+            auto room = [this] {
+                pollfd p{m_master, POLLOUT, 0};
+                return ::poll(&p, 1, 0) > 0;
+            };
+            if (UiHandOver().IsUiThread()) {
+                UiHandOver().WaitServing(room, std::chrono::milliseconds(50));
+            } else {
+                pollfd p{m_master, POLLOUT, 0};
+                ::poll(&p, 1, 50);
+            }
+            ReadNow();
+        }
+        return true;
+    }
+
+    // Bytes the phone sent that the program has not read yet.
+    int Unread() const {
+        int n = 0;
+        return ::ioctl(m_slave, FIONREAD, &n) == 0 ? n : -1;
+    }
+
+    // Collects what the program wrote to the phone; returns all of it so far.
+    const std::string& ReadNow() {
+        char buf[512];
+        ssize_t n;
+        while (m_master >= 0 && (n = ::read(m_master, buf, sizeof buf)) > 0)
+            m_received.append(buf, static_cast<std::size_t>(n));
+        return m_received;
+    }
+
+    // The phone goes away: the line hangs up.
+    void HangUp() {
+        if (m_master >= 0)
+            ::close(m_master);
+        m_master = -1;
+    }
+
+private:
+    int m_master = -1;
+    int m_slave = -1;
+    std::string m_path;
+    std::string m_received;
+};
+
+class CAnsweredDialogs : public IFileDialogs {
+public:
+    std::optional<std::string> GetSaveFileName(SaveKind, const std::string&,
+                                               const std::string&) override {
+        return answer;
+    }
+    std::optional<std::string> answer;
+};
+
+// The program with its window on the offscreen platform, connected to a
+// phone line by the "COM ports" dialog's stand-in.
+struct CProgram {
+    CTempFolder dir;
+    CRecordingPresenter presenter;
+    CAnsweredDialogs dialogs;
+    CPhoneLine phone;
+    CQuillonApp app;
+
+    CProgram() {
+        app.SetPresenter(&presenter);
+        app.SetFileDialogs(&dialogs);
+        app.SetProgramFolder(dir.Path());
+        app.SetPortChooser([this] { return std::optional<std::string>(phone.Path()); });
+    }
+    // Starts the program and waits until the port is open.
+    bool Start() {
+        return app.InitInstance({}) &&
+               testsupport::WaitFor([this] { return app.m_serial.IsOpen(); });
+    }
+    CQuillonView* View() { return app.View(); }
+    bool Shows(const Picture& pic) {
+        const Bytes want = Expected(pic);
+        return testsupport::WaitFor([&] { return ScreenBytes(View()) == want; }, 60000);
+    }
+    std::string Caption() { return app.MainWindow()->windowTitle().toStdString(); }
+    bool Run(int nCommand) { return app.MainWindow()->RunCommand(nCommand); }
+    std::string Messages() {
+        std::string all;
+        for (const auto& m : presenter.Messages())
+            all += m.strText + "\n";
+        return all;
+    }
+};
+
+// Every frame of a movie as top-down BGR, decoded by ffmpeg; empty when
+// ffmpeg reports an error.
+inline Bytes MovieFrames(const std::filesystem::path& movie) {
+    const std::string cmd =
+        "ffmpeg -v error -i '" + movie.string() + "' -f rawvideo -pix_fmt bgr24 - 2>/dev/null";
+    Bytes out;
+    if (FILE* p = ::popen(cmd.c_str(), "r")) {
+        std::uint8_t buf[65536];
+        std::size_t n;
+        while ((n = std::fread(buf, 1, sizeof buf, p)) > 0)
+            out.insert(out.end(), buf, buf + n);
+        if (::pclose(p) != 0)
+            out.clear();
+    }
+    return out;
+}
+
+constexpr std::size_t kFrameBytes = static_cast<std::size_t>(kWidth) * kHeight * 3;
+
+// Top-down BGR of a picture, as a player shows it.
+inline Bytes TopDown(const Picture& pic) {
+    const Bytes up = Expected(pic);
+    Bytes out;
+    const std::size_t row = static_cast<std::size_t>(kWidth) * 3;
+    for (int y = kHeight - 1; y >= 0; --y)
+        out.insert(out.end(), up.begin() + y * row, up.begin() + (y + 1) * row);
+    return out;
+}
+
+} // namespace reliability
