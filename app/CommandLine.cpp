@@ -28,6 +28,10 @@ const char kHelp[] =
     "                        1 when the program would leave the skin out\n"
     "  --list-skins          list the skins the program finds for each phone and the\n"
     "                        folders it reads them from, and exit\n"
+    "  --frame-trace FILE    for measurements: write a line to FILE for each received\n"
+    "                        screen once it is shown: its number from 1, the time\n"
+    "                        (CLOCK_MONOTONIC) and the CPU time the program has used,\n"
+    "                        both in nanoseconds\n"
     "  --help                show this text and exit\n"
     "  --version             show the version and exit\n"
     "\n"
@@ -107,6 +111,8 @@ CommandLineResult ParseCommandLine(const std::vector<std::string>& args) {
             ok = takeValue(o.strCheckSkin);
         else if (name == "--list-skins")
             ok = noValue(o.bListSkins);
+        else if (name == "--frame-trace")
+            ok = takeValue(o.strFrameTrace);
         else if (name == "--help" || name == "-h")
             ok = noValue(o.bHelp);
         else if (name == "--version")

@@ -13,6 +13,7 @@ struct CommandLineOptions {
     bool bNoWindow = false;    // --no-window: no window, messages on standard error
     bool bZoom = false;        // --zoom: start at 200 %
     bool bDemo = false;        // --demo: connect to a built-in phone simulator
+    std::string strFrameTrace; // --frame-trace: note when each received screen was shown
     std::string strCheckSkin;  // --check-skin: report on this skin file and exit
     bool bListSkins = false;   // --list-skins: list the skins found and exit
     bool bHelp = false;

@@ -63,6 +63,8 @@ void CQuillonView::OnPortFrame(const std::uint8_t* pPayload, std::uint32_t nLeng
     }
     m_pScreenWnd->SetScreenData(m_decoder.ScreenBits());
     m_pScreenWnd->repaint();
+    if (onFrameShown)
+        onFrameShown();
     if (!wasLive && onLivePicture)
         onLivePicture();
 }

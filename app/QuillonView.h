@@ -84,6 +84,8 @@ public:
     std::function<void()> onConnectionLost;
     // The recording stopped by itself (screen size change, write error).
     std::function<void(const std::string&)> onRecordingStopped;
+    // A received screen is on the screen window (its repaint has finished).
+    std::function<void()> onFrameShown;
 
 protected:
     void timerEvent(QTimerEvent* pEvent) override;

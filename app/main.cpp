@@ -1,14 +1,19 @@
 // lumetto: shows the phone's screen inside a picture of the phone.
 #include "app/CommandLine.h"
 #include "app/QuillonApp.h"
+#include "app/QuillonView.h"
 #include "display/SkinBitmapInfo.h"
 #include "display/SkinMenu.h"
 
 #include <QApplication>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <iostream>
+#include <memory>
 
 namespace {
 
@@ -79,6 +84,25 @@ int main(int argc, char** argv) {
     CQuillonApp app;
     if (!app.InitInstance(cmd.options))
         return 1;
+    // --frame-trace: a line per shown screen, buffered so that the trace
+    // costs next to nothing while the program runs.
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> trace(nullptr, std::fclose);
+    if (const std::string& path = cmd.options.strFrameTrace; !path.empty()) {
+        trace.reset(std::fopen(path.c_str(), "w"));
+        if (!trace) {
+            std::cerr << "lumetto: cannot create the frame trace \"" << path
+                      << "\": " << std::strerror(errno) << "\n";
+            return 1;
+        }
+        std::setvbuf(trace.get(), nullptr, _IOFBF, 1 << 20);
+        app.View()->onFrameShown = [f = trace.get(), n = 0LL]() mutable {
+            timespec now{}, cpu{};
+            clock_gettime(CLOCK_MONOTONIC, &now);
+            clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &cpu);
+            std::fprintf(f, "%lld %lld %lld\n", ++n, now.tv_sec * 1000000000LL + now.tv_nsec,
+                         cpu.tv_sec * 1000000000LL + cpu.tv_nsec);
+        };
+    }
     qapp.exec();
     return app.ExitInstance();
 }

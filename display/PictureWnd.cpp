@@ -10,7 +10,55 @@
 #include <algorithm>
 #include <cstring>
 
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#define LUMETTO_X86 1
+#endif
+
 namespace {
+
+// One row of 24-bit blue-green-red pixels to the painter's own 32-bit form
+// (blue, green, red, 0xFF in memory), which it draws without converting.
+void RowToRgb32Scalar(const std::uint8_t* s, std::uint8_t* d, int n) {
+    for (int i = 0; i < n; ++i, s += 3, d += 4) {
+        d[0] = s[0];
+        d[1] = s[1];
+        d[2] = s[2];
+        d[3] = 0xFF;
+    }
+}
+
+#ifdef LUMETTO_X86
+__attribute__((target("ssse3"))) void RowToRgb32Ssse3(const std::uint8_t* s, std::uint8_t* d,
+                                                      int n) {
+    // 4 pixels (12 bytes) of a 16-byte load become 16 bytes; the load never
+    // reaches past the row's last pixel.
+    const __m128i spread = _mm_setr_epi8(0, 1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1);
+    const __m128i alpha = _mm_set1_epi32(static_cast<int>(0xFF000000u));
+    int i = 0;
+    for (; i + 6 <= n; i += 4, s += 12, d += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(d),
+                         _mm_or_si128(_mm_shuffle_epi8(v, spread), alpha));
+    }
+    RowToRgb32Scalar(s, d, n - i);
+}
+
+const bool kHasSsse3 = [] {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("ssse3") != 0;
+}();
+#endif
+
+void RowToRgb32(const std::uint8_t* s, std::uint8_t* d, int n) {
+#ifdef LUMETTO_X86
+    if (kHasSsse3) {
+        RowToRgb32Ssse3(s, d, n);
+        return;
+    }
+#endif
+    RowToRgb32Scalar(s, d, n);
+}
 
 // Bitmaps are converted once to a format the painter draws without converting
 // them again on every paint.
@@ -59,14 +107,25 @@ void CPictureWnd::SetScreenData(const std::uint8_t* pBits) {
         return;
     m_bBitmapMode = false;
     if (!m_hDib || m_hDib->Width() != w || m_hDib->Height() != h) {
-        m_hDrawBitmap = QImage();
         m_hDib = std::make_unique<CScreenDib>(w, h);
-        // The drawing image reads the held bytes in place: the picture rows
-        // only, so the slack row is never drawn.
-        m_hDrawBitmap = QImage(m_hDib->Bits(), w, h, static_cast<qsizetype>(m_hDib->Stride()),
-                               QImage::Format_BGR888);
+        m_hDrawBitmap = QImage(w, h, QImage::Format_RGB32);
     }
     std::memcpy(m_hDib->Bits(), pBits, m_hDib->Stride() * static_cast<std::size_t>(h));
+    m_bDrawBitmapStale = true;
+}
+
+void CPictureWnd::RefreshDrawBitmap() {
+    // The held picture, bottom row first, into the drawing image top row
+    // first, once per received screen and only when it is painted. The slack
+    // row is never drawn.
+    if (!m_bDrawBitmapStale || !m_hDib)
+        return;
+    const int w = m_hDib->Width(), h = m_hDib->Height();
+    const std::size_t stride = m_hDib->Stride();
+    const std::uint8_t* src = m_hDib->Bits() + stride * static_cast<std::size_t>(h - 1);
+    for (int y = 0; y < h; ++y, src -= stride)
+        RowToRgb32(src, m_hDrawBitmap.scanLine(y), w);
+    m_bDrawBitmapStale = false;
 }
 
 void CPictureWnd::GetBitmapSize(int& cx, int& cy) const {
@@ -162,7 +221,8 @@ void CPictureWnd::DrawBitmap(QPainter& dc, const QRect& rc) {
 }
 
 void CPictureWnd::DrawScreen(QPainter& dc, const QRect& rc) {
-    DrawScaled(dc, rc, m_hDrawBitmap, true);
+    RefreshDrawBitmap();
+    DrawScaled(dc, rc, m_hDrawBitmap, false);
     if (m_pHost && m_pHost->IsRecording()) {
         // On the window only: the held picture, movies and captures never see it.
         dc.save();

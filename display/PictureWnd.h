@@ -1,9 +1,11 @@
 // A window that paints one picture over its whole area, scaled by the zoom:
 // either a bitmap (a resource or a file) or the received screen.
 //
-// The screen is held as a CScreenDib (see there) and drawn straight from those
-// bytes, mirrored to top-down, without the slack row, scaled by whole pixels
-// (no smoothing). While the owner records a movie, "REC!" is drawn in red over
+// The screen is held as a CScreenDib (see there): the bytes the movie and the
+// screenshot read. For drawing, each received screen is turned once, when it
+// is painted, into a top-down image in the painter's own 32-bit form, which
+// is drawn without any further conversion, without the slack row, scaled by
+// whole pixels (no smoothing). While the owner records a movie, "REC!" is drawn in red over
 // the screen on the window only.
 #pragma once
 
@@ -73,6 +75,7 @@ protected:
     // vertically when bFlip is set (pictures held bottom row first).
     void DrawScaled(QPainter& dc, const QRect& rc, const QImage& img, bool bFlip);
     void SetBitmap(QImage img);
+    void RefreshDrawBitmap();
 
     IPictureHost* m_pHost;
     int m_nBitmapId = -1;
@@ -80,7 +83,8 @@ protected:
     int m_nZoom = 1;
     QImage m_pBitmap;                   // the loaded bitmap, converted once for drawing
     std::unique_ptr<CScreenDib> m_hDib; // the received screen
-    QImage m_hDrawBitmap;               // wraps m_hDib's first height rows, no copy
+    QImage m_hDrawBitmap;               // m_hDib's picture top row first, for drawing
+    bool m_bDrawBitmapStale = false;    // m_hDib changed since m_hDrawBitmap was made
     int m_nScrollY = 0;
     int m_nScrollX = 0;
     const bool m_bFixedOrigin;

@@ -14,6 +14,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <vector>
 
@@ -113,6 +114,6 @@ private:
     bool m_bHeaderRead = false;
     bool m_bMoreData = false;
     std::uint32_t m_dwGrandTotal = 0;
-    std::vector<std::uint8_t> m_pPayload; // copy of the last delivered payload
+    std::unique_ptr<std::uint8_t[]> m_pPayload; // copy of the last delivered payload
     FrameStats m_stats;
 };

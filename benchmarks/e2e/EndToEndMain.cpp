@@ -1,0 +1,397 @@
+// bench-e2e: end-to-end measurement of the lumetto program.
+//
+// Throughput: recorded full-screen frames (two noise pictures in turn, made by
+// lumetto-phone) replayed unpaced through a pseudo-terminal into
+// `lumetto --no-window`, beside `cat` reading the same stream. Latency: the
+// same frames one every few milliseconds, from the last byte written to the
+// end of the repaint (lumetto's --frame-trace). Idle: CPU while connected
+// without data, and with a phone that changes its clock once a second, with
+// and without recording; resident size.
+//
+// Prints one tab-separated row per figure: section, measurement, value,
+// yardstick, ratio, target. ./bench collects the rows into its table.
+#include "benchmarks/e2e/ChildProcess.h"
+#include "benchmarks/e2e/PtyFeeder.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iostream>
+#include <random>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+struct Options {
+    std::string lumetto;
+    std::string phone;
+    std::string label = "";
+    std::string tmp = "/tmp";
+    bool window = false; // latency only, on the display in DISPLAY
+    bool skipIdle = false;
+    int idleSeconds = 10;
+    int frames = 2000;
+    int repeat = 3;
+};
+
+Options g_opt;
+
+void Row(const std::string& section, const std::string& what, const std::string& value,
+         const std::string& yardstick = "", const std::string& ratio = "",
+         const std::string& target = "") {
+    std::cout << section << '\t' << what << '\t' << value << '\t' << yardstick << '\t' << ratio
+              << '\t' << target << std::endl;
+}
+
+std::string Fmt(double v, int prec = 1) {
+    char b[64];
+    std::snprintf(b, sizeof b, "%.*f", prec, v);
+    return b;
+}
+
+std::string Tmp(const std::string& name) {
+    return g_opt.tmp + "/lumetto-e2e-" + std::to_string(getpid()) + "-" + name;
+}
+
+void WriteNoisePpm(const std::string& path, int w, int h, unsigned seed) {
+    std::mt19937 rng(seed);
+    std::ofstream out(path, std::ios::binary);
+    out << "P6\n" << w << ' ' << h << "\n255\n";
+    for (int i = 0; i < w * h * 3; ++i)
+        out.put(static_cast<char>(rng()));
+}
+
+std::vector<std::uint8_t> ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<std::uint8_t>((std::istreambuf_iterator<char>(in)),
+                                     std::istreambuf_iterator<char>());
+}
+
+Frame CloseFrame() {
+    Frame f = {'s', 't', 'x', '_', 'd', 'a', 't', 'a', 20, 0, 0, 0};
+    for (char c : std::string("close_tx"))
+        f.push_back(static_cast<std::uint8_t>(c));
+    return f;
+}
+
+// A header frame and two full-screen deltas (A -> B, B -> A) from the phone.
+bool MakeFrames(bool uiq, int format, std::vector<Frame>& frames) {
+    const int w = uiq ? 208 : 176, h = uiq ? 320 : 208;
+    const std::string a = Tmp("a.ppm"), b = Tmp("b.ppm"), s = Tmp("stream.bin");
+    WriteNoisePpm(a, w, h, 1);
+    WriteNoisePpm(b, w, h, 2);
+    CChildProcess phone;
+    phone.Start({g_opt.phone, "--out", s, "--frames", "3", "--rate", "0", "--fps", "0", "--format",
+                 std::to_string(format), "--platform", uiq ? "uiq" : "s60", a, b});
+    const int rc = phone.Wait(120000);
+    frames = SplitFrames(ReadFile(s));
+    std::remove(a.c_str());
+    std::remove(b.c_str());
+    std::remove(s.c_str());
+    return rc == 0 && frames.size() == 3;
+}
+
+std::vector<const Frame*> Sequence(const std::vector<Frame>& f, int n, const Frame* close) {
+    std::vector<const Frame*> seq = {&f[0]};
+    for (int i = 1; i < n; ++i)
+        seq.push_back(&f[1 + (i - 1) % 2]);
+    if (close)
+        seq.push_back(close);
+    return seq;
+}
+
+struct TraceLine {
+    long long n, t, cpu;
+};
+
+std::vector<TraceLine> ReadTrace(const std::string& path) {
+    std::vector<TraceLine> lines;
+    std::ifstream in(path);
+    TraceLine l{};
+    while (in >> l.n >> l.t >> l.cpu)
+        lines.push_back(l);
+    return lines;
+}
+
+long long SteadyNs(CPtyFeeder::Clock::time_point t) {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(t.time_since_epoch()).count();
+}
+
+std::vector<std::string> LumettoArgs(const std::string& port, const std::string& trace, bool window,
+                                     bool zoom) {
+    std::vector<std::string> a = {g_opt.lumetto, "--port", port, "--exit-on-close"};
+    if (!window)
+        a.push_back("--no-window");
+    if (zoom)
+        a.push_back("--zoom");
+    if (!trace.empty()) {
+        a.push_back("--frame-trace");
+        a.push_back(trace);
+    }
+    return a;
+}
+
+std::vector<std::string> LumettoEnv(bool window) {
+    if (window)
+        return {};
+    return {"QT_QPA_PLATFORM=offscreen"};
+}
+
+struct Pass {
+    double fps = 0, cpuUs = 0;
+};
+
+double Median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0 : v[v.size() / 2];
+}
+
+// One pass of lumetto over the sequence: frames a second and CPU per frame
+// from its frame trace. False when it did not run through.
+bool LumettoPass(const std::vector<const Frame*>& seq, Pass& pass, std::string& why) {
+    CPtyFeeder feeder;
+    feeder.Open();
+    const std::string trace = Tmp("trace.txt");
+    CChildProcess app;
+    app.Start(LumettoArgs(feeder.Path(), trace, false, false), LumettoEnv(false));
+    std::vector<CPtyFeeder::Clock::time_point> done;
+    if (!feeder.WaitForReader(20000, 700) || !feeder.Send(seq, 0, done)) {
+        why = "no reader";
+        return false;
+    }
+    app.Wait(60000);
+    const auto t = ReadTrace(trace);
+    std::remove(trace.c_str());
+    const std::size_t expected = seq.size() - 1; // the closing notice shows nothing
+    if (t.size() != expected) {
+        why = std::to_string(t.size()) + " of " + std::to_string(expected) + " frames shown";
+        return false;
+    }
+    pass.fps = (t.size() - 1) / ((t.back().t - t.front().t) / 1e9);
+    pass.cpuUs = (t.back().cpu - t.front().cpu) / 1e3 / double(t.size() - 1);
+    return true;
+}
+
+// The same bytes read by cat: the bare cost of reading them.
+Pass CatPass(const std::vector<const Frame*>& seq) {
+    Pass pass;
+    CPtyFeeder feeder;
+    feeder.Open();
+    CChildProcess cat;
+    cat.Start({"/bin/cat", feeder.Path()});
+    if (!feeder.WaitForReader(10000, 200))
+        return pass;
+    std::vector<CPtyFeeder::Clock::time_point> done;
+    const auto t0 = CPtyFeeder::Clock::now();
+    feeder.Send(seq, 0, done);
+    feeder.Drain(20000);
+    const auto t1 = CPtyFeeder::Clock::now();
+    feeder.Close();
+    cat.Wait(10000);
+    pass.fps = seq.size() / std::chrono::duration<double>(t1 - t0).count();
+    pass.cpuUs = cat.FinalCpuNs() / 1e3 / double(seq.size());
+    return pass;
+}
+
+void Throughput(bool uiq, int format) {
+    const std::string name = std::string(uiq ? "UIQ" : "S60") + " f" + std::to_string(format);
+    const std::string section = "end-to-end " + g_opt.label;
+    std::vector<Frame> frames;
+    if (!MakeFrames(uiq, format, frames)) {
+        Row(section, name + ": phone stream", "FAILED");
+        return;
+    }
+    const Frame close = CloseFrame();
+    const int n = g_opt.frames * (uiq ? 1 : 2) / 2;
+    const auto seq = Sequence(frames, n, &close);
+    const double frameBytes = (frames[1].size() + frames[2].size()) / 2.0;
+    // lumetto and cat in turn, a few times: the median of each holds up on a
+    // busy machine.
+    std::vector<double> fps, cpu, catFps, catCpu;
+    for (int r = 0; r < g_opt.repeat; ++r) {
+        Pass p;
+        std::string why;
+        if (!LumettoPass(seq, p, why)) {
+            Row(section, name, "FAILED (" + why + ")");
+            return;
+        }
+        fps.push_back(p.fps);
+        cpu.push_back(p.cpuUs);
+        const Pass c = CatPass(seq);
+        catFps.push_back(c.fps);
+        catCpu.push_back(c.cpuUs);
+    }
+    const double f = Median(fps), u = Median(cpu), cf = Median(catFps), cu = Median(catCpu);
+    Row(section, name + " frames/s (beside cat)", Fmt(f, 0), Fmt(cf, 0), Fmt(f / cf, 2),
+        uiq ? ">= 400" : ">= 1000");
+    Row(section, name + " CPU us/frame (beside cat), " + Fmt(frameBytes / 1024, 1) + " KiB",
+        Fmt(u, 1), Fmt(cu, 1), Fmt(u / cu, 2), "ratio <= 3");
+}
+
+void Latency(bool zoom, bool window) {
+    const std::string name =
+        std::string(window ? "window (Xvfb)" : "no window") + ", zoom " + (zoom ? "2" : "1");
+    const std::string section = "latency " + g_opt.label;
+    std::vector<Frame> frames;
+    if (!MakeFrames(false, 12, frames)) {
+        Row(section, name, "FAILED (phone stream)");
+        return;
+    }
+    const Frame close = CloseFrame();
+    const int n = 400;
+    const auto seq = Sequence(frames, n, &close);
+    CPtyFeeder feeder;
+    feeder.Open();
+    const std::string trace = Tmp("trace.txt");
+    CChildProcess app;
+    app.Start(LumettoArgs(feeder.Path(), trace, window, zoom), LumettoEnv(window));
+    std::vector<CPtyFeeder::Clock::time_point> done;
+    if (!feeder.WaitForReader(20000, window ? 1500 : 700) || !feeder.Send(seq, 8000, done)) {
+        Row(section, name, "FAILED (no reader)");
+        return;
+    }
+    app.Wait(30000);
+    const auto t = ReadTrace(trace);
+    std::remove(trace.c_str());
+    if (t.size() != std::size_t(n)) {
+        Row(section, name,
+            "FAILED (" + std::to_string(t.size()) + " of " + std::to_string(n) + " frames traced)");
+        return;
+    }
+    std::vector<double> ms;
+    for (int i = 10; i < n; ++i)
+        ms.push_back((t[i].t - SteadyNs(done[i])) / 1e6);
+    std::sort(ms.begin(), ms.end());
+    const double median = ms[ms.size() / 2];
+    const double p99 = ms[std::min(ms.size() - 1, ms.size() * 99 / 100)];
+    Row(section, name + " median / p99 ms, S60 f12 full screen",
+        Fmt(median, 2) + " / " + Fmt(p99, 2), "", "", window ? "(reported)" : "< 2 / < 5");
+}
+
+// CPU share of one core over the idle window, and the resident size at its end.
+void MeasureIdle(CChildProcess& app, const std::string& section, const std::string& name,
+                 double* pCpuPercent = nullptr) {
+    const std::int64_t c0 = app.CpuNs();
+    const auto t0 = std::chrono::steady_clock::now();
+    std::this_thread::sleep_for(std::chrono::seconds(g_opt.idleSeconds));
+    const std::int64_t c1 = app.CpuNs();
+    const double secs =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+    const double pct = (c1 - c0) / 1e9 / secs * 100.0;
+    if (pCpuPercent)
+        *pCpuPercent = pct;
+    Row(section, name + " CPU % of a core", Fmt(pct, 2), "", "",
+        name.find("no data") != std::string::npos ? "< 0.5" : "< 1");
+    Row(section, name + " resident MiB", Fmt(app.ResidentKiB() / 1024.0, 1));
+}
+
+void IdleNoData() {
+    const std::string section = "idle " + g_opt.label;
+    CPtyFeeder feeder;
+    feeder.Open();
+    CChildProcess app;
+    app.Start(LumettoArgs(feeder.Path(), "", false, false), LumettoEnv(false));
+    if (!feeder.WaitForReader(20000, 1500)) {
+        Row(section, "connected, no data", "FAILED (no reader)");
+        return;
+    }
+    MeasureIdle(app, section, "connected, no data");
+    app.Stop(5000);
+}
+
+// lumetto on a phone that changes its clock once a second; returns CPU %.
+double ClockPhone(bool uiq, const std::string& record) {
+    const std::string section = "idle " + g_opt.label;
+    const std::string name =
+        std::string("clock phone ") + (uiq ? "UIQ" : "S60") + (record.empty() ? "" : ", recording");
+    CChildProcess phone;
+    phone.Start({g_opt.phone, "--pty", "--fps", "1", "--platform", uiq ? "uiq" : "s60"}, {}, true);
+    std::string path;
+    while (phone.ReadLine(path, 10000) && path.rfind("/dev/", 0) != 0) {
+    }
+    if (path.rfind("/dev/", 0) != 0) {
+        Row(section, name, "FAILED (phone gave no port)");
+        return 0;
+    }
+    auto args = LumettoArgs(path, "", false, false);
+    if (!record.empty()) {
+        args.push_back("--record");
+        args.push_back(record);
+    }
+    CChildProcess app;
+    app.Start(args, LumettoEnv(false));
+    std::this_thread::sleep_for(std::chrono::seconds(4)); // connected, header shown
+    double pct = 0;
+    MeasureIdle(app, section, name, &pct);
+    app.Stop(10000);
+    phone.Stop(5000);
+    if (!record.empty())
+        std::remove(record.c_str());
+    return pct;
+}
+
+int Usage() {
+    std::cerr << "Usage: bench-e2e [--lumetto PATH] [--phone PATH] [--label TEXT] [--window]\n"
+                 "                 [--skip-idle] [--idle-seconds N] [--frames N] [--repeat N]\n"
+                 "                 [--tmp DIR]\n"
+                 "Measures the lumetto program end to end; prints tab-separated rows.\n"
+                 "--window measures only the latency, with the window on the display in\n"
+                 "DISPLAY (e.g. under xvfb-run).\n";
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    std::string self = argv[0];
+    const std::string dir = self.substr(0, self.rfind('/') + 1);
+    g_opt.lumetto = dir + "lumetto";
+    g_opt.phone = dir + "lumetto-phone";
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        auto value = [&]() -> std::string { return i + 1 < argc ? argv[++i] : ""; };
+        if (a == "--lumetto")
+            g_opt.lumetto = value();
+        else if (a == "--phone")
+            g_opt.phone = value();
+        else if (a == "--label")
+            g_opt.label = value();
+        else if (a == "--tmp")
+            g_opt.tmp = value();
+        else if (a == "--window")
+            g_opt.window = true;
+        else if (a == "--skip-idle")
+            g_opt.skipIdle = true;
+        else if (a == "--idle-seconds")
+            g_opt.idleSeconds = std::max(1, std::atoi(value().c_str()));
+        else if (a == "--repeat")
+            g_opt.repeat = std::max(1, std::atoi(value().c_str()));
+        else if (a == "--frames")
+            g_opt.frames = std::max(20, std::atoi(value().c_str()));
+        else
+            return Usage();
+    }
+    if (g_opt.window) {
+        Latency(false, true);
+        Latency(true, true);
+        return 0;
+    }
+    for (bool uiq : {false, true})
+        for (int format : {12, 8})
+            Throughput(uiq, format);
+    Latency(false, false);
+    Latency(true, false);
+    if (g_opt.skipIdle)
+        return 0;
+    IdleNoData();
+    const double plain = ClockPhone(false, "");
+    ClockPhone(true, "");
+    const double rec = ClockPhone(false, Tmp("movie.avi"));
+    Row("idle " + g_opt.label, "recording: extra CPU % of a core (S60 clock phone)",
+        Fmt(rec - plain, 2));
+    return 0;
+}
