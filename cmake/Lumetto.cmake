@@ -7,8 +7,6 @@ function(lumetto_test name)
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main GTest::gmock)
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
   set(env "LUMETTO_BIN_DIR=${CMAKE_BINARY_DIR}/bin" "LUMETTO_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
-  # The user's own skins (under the data home) stay out of the tests.
-  list(APPEND env "XDG_DATA_HOME=${CMAKE_BINARY_DIR}/test-data-home")
   if(T_QT)
     list(APPEND env "QT_QPA_PLATFORM=offscreen")
   endif()
