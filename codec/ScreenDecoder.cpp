@@ -220,43 +220,38 @@ bool CScreenDecoder::DecodeIndexed8(Cursor& cur) {
             m_pPalette[3 * i] = Expand4(word >> 8);
             m_pPalette[3 * i + 1] = Expand4(word >> 4);
             m_pPalette[3 * i + 2] = Expand4(word);
-            m_palette12[i] = static_cast<std::uint16_t>(word & 0x0FFF);
+            m_planarPalette.greenBlue[i] = static_cast<std::uint8_t>(word);
+            m_planarPalette.red[i] = static_cast<std::uint8_t>(word >> 8 & 0xF);
         }
     }
     if (m_eLastResult == Result::Ok) {
         std::uint8_t* gb = m_greenBlue.data();
-        const std::uint16_t* pal = m_palette12.data();
+        const lumetto::PlanarPalette& pal = m_planarPalette;
         const std::size_t pixels = std::size_t(m_nBufWidth) * m_nBufHeight;
         m_eLastResult = RunList(
             cur, pixels,
             [&](std::size_t p, const std::uint8_t* d, std::size_t n) {
                 Touch(p, n);
                 std::size_t k = 0;
-                if (p & 1) {
-                    const unsigned c = pal[d[0]];
-                    gb[p] = std::uint8_t(c);
-                    SetRed(p, c >> 8);
+                if (p & 1) { // the second pixel of a pair first
+                    gb[p] = pal.greenBlue[d[0]];
+                    SetRed(p, pal.red[d[0]]);
                     k = 1;
                 }
                 // Whole pairs: both reds in one byte.
-                std::uint8_t* red = m_red.data() + ((p + k) >> 1);
-                for (; k + 2 <= n; k += 2) {
-                    const unsigned c0 = pal[d[k]], c1 = pal[d[k + 1]];
-                    gb[p + k] = std::uint8_t(c0);
-                    gb[p + k + 1] = std::uint8_t(c1);
-                    *red++ = std::uint8_t((c0 >> 4 & 0xF0) | c1 >> 8);
-                }
+                const std::size_t pairs = (n - k) & ~std::size_t(1);
+                lumetto::ApplyPaletteRun(pal, d + k, pairs, gb + p + k,
+                                         m_red.data() + ((p + k) >> 1));
+                k += pairs;
                 if (k < n) {
-                    const unsigned c = pal[d[k]];
-                    gb[p + k] = std::uint8_t(c);
-                    SetRed(p + k, c >> 8);
+                    gb[p + k] = pal.greenBlue[d[k]];
+                    SetRed(p + k, pal.red[d[k]]);
                 }
             },
             [&](std::size_t p, std::uint8_t v, std::size_t n) {
                 Touch(p, n);
-                const unsigned c = pal[v];
-                std::memset(gb + p, c & 0xFF, n);
-                FillRed(p, n, c >> 8);
+                std::memset(gb + p, pal.greenBlue[v], n);
+                FillRed(p, n, pal.red[v]);
             });
     }
     RowCopy();

@@ -16,6 +16,7 @@
 // the first violation it stops; the picture keeps what was decoded before it.
 #pragma once
 
+#include "codec/PaletteRuns.h"
 #include "codec/ScreenFormat.h"
 
 #include <array>
@@ -110,8 +111,8 @@ private:
     int m_nChangedFirst = 0;
     int m_nChangedCount = 0;
     std::array<std::uint8_t, 768> m_pPalette{}; // 256 entries: red, green, blue
-    // The same entries as 4-bit components: red << 8 | green << 4 | blue.
-    std::array<std::uint16_t, 256> m_palette12{};
+    // The same entries as the planes hold them.
+    lumetto::PlanarPalette m_planarPalette{};
     Result m_eLastResult = Result::NoFormat;
 };
 

@@ -3,6 +3,7 @@
 // payloads of every kind: both formats, odd and even sizes, skip, literal and
 // repeat runs, truncated and out-of-range payloads. Also the vector row
 // expansion against the one-pixel-at-a-time version.
+#include "codec/PaletteRuns.h"
 #include "codec/PlanarRows.h"
 #include "codec/ScreenDecoder.h"
 
@@ -247,6 +248,26 @@ TEST(PlanarRows, VectorExpansionMatchesOnePixelAtATime) {
             lumetto::ExpandPlanarRowScalar(&gb[start], &red[start / 2], odd, n, slow.data());
             ASSERT_EQ(fast, slow) << "n " << n << " start " << start << " kernel "
                                   << lumetto::PlanarRowKernel();
+        }
+}
+
+TEST(PaletteRuns, VectorLookupMatchesOnePairAtATime) {
+    std::mt19937 rng(11);
+    lumetto::PlanarPalette pal{};
+    for (int i = 0; i < 256; ++i) {
+        pal.greenBlue[i] = std::uint8_t(rng());
+        pal.red[i] = std::uint8_t(rng() & 0xF);
+    }
+    Bytes idx(700);
+    for (auto& v : idx)
+        v = std::uint8_t(rng());
+    for (std::size_t n : {0, 2, 62, 64, 66, 128, 190, 640})
+        for (std::size_t start : {0, 2, 5}) {
+            Bytes gbFast(n + 4, 0x5A), gbSlow(gbFast), redFast(n / 2 + 4, 0x5A), redSlow(redFast);
+            lumetto::ApplyPaletteRun(pal, &idx[start], n, gbFast.data(), redFast.data());
+            lumetto::ApplyPaletteRunScalar(pal, &idx[start], n, gbSlow.data(), redSlow.data());
+            ASSERT_EQ(gbFast, gbSlow) << "n " << n << " start " << start;
+            ASSERT_EQ(redFast, redSlow) << "n " << n << " start " << start;
         }
 }
 
