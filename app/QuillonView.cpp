@@ -61,7 +61,9 @@ void CQuillonView::OnPortFrame(const std::uint8_t* pPayload, std::uint32_t nLeng
         StopRecordingWithMessage("The phone's screen size changed, so the recording was "
                                  "stopped. The movie is complete up to that moment.");
     }
-    m_pScreenWnd->SetScreenData(m_decoder.ScreenBits());
+    // Only the rows the payload changed travel; the window holds the rest.
+    m_pScreenWnd->SetScreenData(m_decoder.ScreenBits(), m_decoder.ChangedRowFirst(),
+                                m_decoder.ChangedRowCount());
     m_pScreenWnd->repaint();
     if (onFrameShown)
         onFrameShown();

@@ -93,6 +93,7 @@ CScreenDecoder::CScreenDecoder(IScreenPlatformHost* pHost) : m_pHost(pHost) {}
 const std::uint8_t* CScreenDecoder::DecodeScreen(const std::uint8_t* pPayload,
                                                  std::size_t nLength) {
     Cursor cur(pPayload, nLength);
+    m_nChangedFirst = m_nChangedCount = 0;
     std::uint8_t kind = 0;
     if (!cur.Get8(kind)) {
         m_eLastResult = Result::Truncated;
@@ -164,6 +165,9 @@ void CScreenDecoder::AllocateBuffers(int nWidth, int nHeight) {
     m_pScreenBits.assign(lumetto::ScreenImageSize(nWidth, nHeight), 0xFF);
     std::vector<std::uint8_t>().swap(m_pDecodeBuf);
     m_bDecodeBufStale = true;
+    // A new picture: every row is new to whoever shows it.
+    m_nChangedFirst = 0;
+    m_nChangedCount = nHeight;
 }
 
 void CScreenDecoder::FreeBuffers() {
@@ -297,7 +301,6 @@ bool CScreenDecoder::DecodeDirect12(Cursor& cur) {
 void CScreenDecoder::RowCopy() {
     // Only the rows the payload changed; the others hold what they showed.
     const std::size_t width = std::size_t(m_nBufWidth);
-    m_nChangedFirst = m_nChangedCount = 0;
     if (m_nTouchedBegin < m_nTouchedEnd) {
         const std::size_t first = m_nTouchedBegin / width;
         const std::size_t last = (m_nTouchedEnd - 1) / width;
@@ -308,8 +311,10 @@ void CScreenDecoder::RowCopy() {
             lumetto::ExpandPlanarRow(m_greenBlue.data() + p, m_red.data() + p / 2, p & 1, width,
                                      dst);
         }
-        m_nChangedFirst = int(first);
-        m_nChangedCount = int(last - first + 1);
+        if (m_nChangedCount == 0) {
+            m_nChangedFirst = int(first);
+            m_nChangedCount = int(last - first + 1);
+        } // else the picture is new: all its rows count as changed already
         m_bDecodeBufStale = true;
     }
     m_nTouchedBegin = m_nTouchedEnd = 0;

@@ -66,7 +66,8 @@ public:
     // picture; valid until the next payload or reset.
     const std::uint8_t* DecodeBits() const;
     bool HasPicture() const { return !m_greenBlue.empty(); }
-    // The rows (top row 0) the last payload changed: [first, first + count).
+    // The rows (top row 0) of ScreenBits() the last payload changed:
+    // [first, first + count); all rows when it brought a new picture.
     int ChangedRowFirst() const { return m_nChangedFirst; }
     int ChangedRowCount() const { return m_nChangedCount; }
     // Width and height of the picture the buffers hold (0 x 0 while none).

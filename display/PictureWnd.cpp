@@ -98,7 +98,7 @@ bool CPictureWnd::LoadFileBitmap(const std::string& strPath) {
     return !m_pBitmap.isNull();
 }
 
-void CPictureWnd::SetScreenData(const std::uint8_t* pBits) {
+void CPictureWnd::SetScreenData(const std::uint8_t* pBits, int nFirstRow, int nRows) {
     int w = 0, h = 0, fmt = 0;
     if (m_pHost)
         m_pHost->GetScreenFormat(w, h, fmt);
@@ -109,23 +109,42 @@ void CPictureWnd::SetScreenData(const std::uint8_t* pBits) {
     if (!m_hDib || m_hDib->Width() != w || m_hDib->Height() != h) {
         m_hDib = std::make_unique<CScreenDib>(w, h);
         m_hDrawBitmap = QImage(w, h, QImage::Format_RGB32);
+        nFirstRow = 0;
+        nRows = h;
+        m_nStaleFirst = m_nStaleEnd = 0; // rows of the old size mean nothing now
     }
-    std::memcpy(m_hDib->Bits(), pBits, m_hDib->Stride() * static_cast<std::size_t>(h));
-    m_bDrawBitmapStale = true;
+    if (nRows < 0 || nFirstRow < 0 || nFirstRow > h || nRows > h - nFirstRow) {
+        nFirstRow = 0;
+        nRows = h;
+    }
+    if (nRows == 0)
+        return;
+    // Picture row y is held at row h - 1 - y: the range is one block.
+    const std::size_t stride = m_hDib->Stride();
+    const std::size_t offset = stride * static_cast<std::size_t>(h - nFirstRow - nRows);
+    std::memcpy(m_hDib->Bits() + offset, pBits + offset, stride * static_cast<std::size_t>(nRows));
+    if (m_nStaleFirst == m_nStaleEnd) {
+        m_nStaleFirst = nFirstRow;
+        m_nStaleEnd = nFirstRow + nRows;
+    } else {
+        m_nStaleFirst = std::min(m_nStaleFirst, nFirstRow);
+        m_nStaleEnd = std::max(m_nStaleEnd, nFirstRow + nRows);
+    }
 }
 
 void CPictureWnd::RefreshDrawBitmap() {
     // The held picture, bottom row first, into the drawing image top row
-    // first, once per received screen and only when it is painted. The slack
-    // row is never drawn.
-    if (!m_bDrawBitmapStale || !m_hDib)
+    // first: the rows received since the last paint, once. The slack row is
+    // never drawn.
+    if (m_nStaleFirst == m_nStaleEnd || !m_hDib)
         return;
     const int w = m_hDib->Width(), h = m_hDib->Height();
     const std::size_t stride = m_hDib->Stride();
-    const std::uint8_t* src = m_hDib->Bits() + stride * static_cast<std::size_t>(h - 1);
-    for (int y = 0; y < h; ++y, src -= stride)
+    const std::uint8_t* src =
+        m_hDib->Bits() + stride * static_cast<std::size_t>(h - 1 - m_nStaleFirst);
+    for (int y = m_nStaleFirst; y < m_nStaleEnd; ++y, src -= stride)
         RowToRgb32(src, m_hDrawBitmap.scanLine(y), w);
-    m_bDrawBitmapStale = false;
+    m_nStaleFirst = m_nStaleEnd = 0;
 }
 
 void CPictureWnd::GetBitmapSize(int& cx, int& cy) const {

@@ -32,8 +32,11 @@ public:
     bool LoadFileBitmap(const std::string& strPath);
     // Shows a received screen: copies the first height rows of pBits (laid out
     // as a CScreenDib of the host's current screen size) and leaves bitmap mode.
-    // Without bits or with no valid size nothing changes.
-    void SetScreenData(const std::uint8_t* pBits);
+    // Without bits or with no valid size nothing changes. With a row range
+    // (picture rows, top row 0) only those rows are copied, as the caller
+    // vouches that the others equal what the window holds from its last call;
+    // a window that holds no picture of that size copies all.
+    void SetScreenData(const std::uint8_t* pBits, int nFirstRow = 0, int nRows = -1);
 
     // The unzoomed size of what the window shows: the bitmap's size in bitmap
     // mode, the screen's (without the slack row) in screen mode; 0 x 0 if none.
@@ -84,7 +87,9 @@ protected:
     QImage m_pBitmap;                   // the loaded bitmap, converted once for drawing
     std::unique_ptr<CScreenDib> m_hDib; // the received screen
     QImage m_hDrawBitmap;               // m_hDib's picture top row first, for drawing
-    bool m_bDrawBitmapStale = false;    // m_hDib changed since m_hDrawBitmap was made
+    // Picture rows (top row 0) of m_hDib not yet in m_hDrawBitmap: [first, end).
+    int m_nStaleFirst = 0;
+    int m_nStaleEnd = 0;
     int m_nScrollY = 0;
     int m_nScrollX = 0;
     const bool m_bFixedOrigin;
