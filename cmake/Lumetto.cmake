@@ -10,9 +10,10 @@ function(lumetto_test name)
   if(T_QT)
     list(APPEND env "QT_QPA_PLATFORM=offscreen")
   endif()
-  # A list value must keep its separators through gtest_discover_tests.
-  string(REPLACE ";" "\\;" env "${env}")
-  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES ENVIRONMENT "${env}" TIMEOUT 600)
+  # The settings reach each test through "cmake -E env": a list in the
+  # ENVIRONMENT property does not survive gtest_discover_tests.
+  set_target_properties(${name} PROPERTIES CROSSCOMPILING_EMULATOR "${CMAKE_COMMAND};-E;env;${env}")
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 600)
 endfunction()
 
 # lumetto_library(NAME SOURCES ... [PUBLIC_LIBS ...] [PRIVATE_LIBS ...])
