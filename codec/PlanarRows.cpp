@@ -135,10 +135,65 @@ __attribute__((target("avx2"))) void ExpandAvx2(const std::uint8_t* gb, const st
     ExpandSsse3(gb + i, r + i / 2, n - i, out + 3 * i);
 }
 
-enum class Kernel { Scalar, Ssse3, Avx2 };
+// 64 pixels a step with AVX-512 byte permutes: each 64-byte part of the 192
+// output bytes takes blue or green through one two-register permute and red
+// through one masked permute.
+struct Vbmi {
+    alignas(64) std::uint8_t blueGreen[3][64]; // blue: pixel, green: 64 + pixel
+    alignas(64) std::uint8_t red[3][64];
+    std::uint64_t redBytes[3]; // which bytes of the part are red
+};
+
+constexpr Vbmi MakeVbmi() {
+    Vbmi m{};
+    for (int q = 0; q < 3; ++q)
+        for (int j = 0; j < 64; ++j) {
+            const int byte = 64 * q + j, pixel = byte / 3, comp = byte % 3;
+            m.blueGreen[q][j] = static_cast<std::uint8_t>(comp == 1 ? 64 + pixel : pixel);
+            m.red[q][j] = static_cast<std::uint8_t>(pixel);
+            if (comp == 2)
+                m.redBytes[q] |= std::uint64_t(1) << j;
+        }
+    return m;
+}
+
+constexpr Vbmi kVbmi = MakeVbmi();
+
+__attribute__((target("avx512f,avx512bw,avx512vbmi"))) void
+ExpandVbmi(const std::uint8_t* gb, const std::uint8_t* r, std::size_t n, std::uint8_t* out) {
+    const __m512i low = _mm512_set1_epi8(0x0F);
+    const __m512i lowWord = _mm512_set1_epi16(0x000F);
+    std::size_t i = 0;
+    for (; i + 64 <= n; i += 64) {
+        const __m512i v = _mm512_loadu_si512(gb + i);
+        const __m512i b = _mm512_and_si512(v, low);
+        const __m512i blue = _mm512_or_si512(b, _mm512_slli_epi16(b, 4));
+        const __m512i g = _mm512_and_si512(_mm512_srli_epi16(v, 4), low);
+        const __m512i green = _mm512_or_si512(g, _mm512_slli_epi16(g, 4));
+        // One word per pair: the first pixel's red into its low byte, the
+        // second's into its high byte.
+        const __m512i w =
+            _mm512_cvtepu8_epi16(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(r + i / 2)));
+        const __m512i rn = _mm512_or_si512(_mm512_srli_epi16(w, 4),
+                                           _mm512_slli_epi16(_mm512_and_si512(w, lowWord), 8));
+        const __m512i red = _mm512_or_si512(rn, _mm512_slli_epi16(rn, 4));
+        for (int q = 0; q < 3; ++q) {
+            const __m512i bg =
+                _mm512_permutex2var_epi8(blue, _mm512_load_si512(kVbmi.blueGreen[q]), green);
+            const __m512i part = _mm512_mask_permutexvar_epi8(bg, kVbmi.redBytes[q],
+                                                              _mm512_load_si512(kVbmi.red[q]), red);
+            _mm512_storeu_si512(out + 3 * i + 64 * q, part);
+        }
+    }
+    ExpandAvx2(gb + i, r + i / 2, n - i, out + 3 * i);
+}
+
+enum class Kernel { Scalar, Ssse3, Avx2, Vbmi };
 
 Kernel ChooseKernel() {
     __builtin_cpu_init();
+    if (__builtin_cpu_supports("avx512vbmi") && __builtin_cpu_supports("avx512bw"))
+        return Kernel::Vbmi;
     if (__builtin_cpu_supports("avx2"))
         return Kernel::Avx2;
     if (__builtin_cpu_supports("ssse3"))
@@ -162,6 +217,9 @@ void ExpandPlanarRow(const std::uint8_t* gb, const std::uint8_t* r, bool odd, st
     }
     {
         switch (kKernel) {
+        case Kernel::Vbmi:
+            ExpandVbmi(gb, r, n, out);
+            return;
         case Kernel::Avx2:
             ExpandAvx2(gb, r, n, out);
             return;
@@ -179,6 +237,8 @@ void ExpandPlanarRow(const std::uint8_t* gb, const std::uint8_t* r, bool odd, st
 const char* PlanarRowKernel() {
 #ifdef LUMETTO_X86
     switch (kKernel) {
+    case Kernel::Vbmi:
+        return "avx512vbmi";
     case Kernel::Avx2:
         return "avx2";
     case Kernel::Ssse3:

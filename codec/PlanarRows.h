@@ -23,7 +23,8 @@ void ExpandPlanarRow(const std::uint8_t* pGreenBlue, const std::uint8_t* pRed, b
 void ExpandPlanarRowScalar(const std::uint8_t* pGreenBlue, const std::uint8_t* pRed, bool bOddStart,
                            std::size_t nPixels, std::uint8_t* pOut);
 
-// Which implementation ExpandPlanarRow uses: "avx2", "ssse3" or "scalar".
+// Which implementation ExpandPlanarRow uses: "avx512vbmi", "avx2", "ssse3" or
+// "scalar".
 const char* PlanarRowKernel();
 
 } // namespace lumetto
