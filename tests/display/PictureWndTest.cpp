@@ -7,7 +7,7 @@
 #include "res/BitmapResources.h"
 
 #include "QtTestApp.h"
-#include "TempFolder.h"
+#include "tests/support/TempFolder.h"
 
 #include <QMenu>
 #include <QScrollBar>

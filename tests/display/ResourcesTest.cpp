@@ -4,7 +4,7 @@
 #include "res/BitmapResources.h"
 
 #include "QtTestApp.h"
-#include "TempFolder.h"
+#include "tests/support/TempFolder.h"
 
 #include <QProcess>
 

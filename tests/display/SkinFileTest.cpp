@@ -1,6 +1,6 @@
 #include "display/SkinFile.h"
 
-#include "TempFolder.h"
+#include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
