@@ -104,8 +104,6 @@ private:
     void OnPortFrame(const std::uint8_t* pPayload, std::uint32_t nLength) override;
     void OnCloseNotice() override;
 
-    const std::uint32_t m_dwBufferSize = CFrameReceiver::kBufferSize;
-    const std::uint32_t m_dwHeaderSize = CFrameReceiver::kHeaderSize;
     Timing m_timing;
 
     std::unique_ptr<std::thread> m_pMonitorThread;
