@@ -1,6 +1,7 @@
 // The programs as a user runs them: lumetto-phone on a pseudo-terminal and
 // lumetto without a window, recording and capturing.
 #include "tests/support/ChildProcess.h"
+#include "tests/support/MovieFrames.h"
 #include "tests/support/TempFolder.h"
 
 #include <QColor>
@@ -13,6 +14,7 @@
 
 namespace fs = std::filesystem;
 using testsupport::CChild;
+using testsupport::MovieFrames;
 using Bytes = std::vector<std::uint8_t>;
 
 namespace {
@@ -35,21 +37,6 @@ Bytes MakePicture(const fs::path& file, int w, int h) {
 Bytes ReadAll(const fs::path& p) {
     std::ifstream in(p, std::ios::binary);
     return Bytes(std::istreambuf_iterator<char>(in), {});
-}
-
-// Every frame of a movie as top-down BGR, read by ffmpeg.
-Bytes MovieFrames(const fs::path& movie) {
-    const std::string cmd =
-        "ffmpeg -v error -i '" + movie.string() + "' -f rawvideo -pix_fmt bgr24 - 2>/dev/null";
-    Bytes out;
-    if (FILE* p = ::popen(cmd.c_str(), "r")) {
-        std::uint8_t buf[65536];
-        std::size_t n;
-        while ((n = std::fread(buf, 1, sizeof buf, p)) > 0)
-            out.insert(out.end(), buf, buf + n);
-        ::pclose(p);
-    }
-    return out;
 }
 
 } // namespace

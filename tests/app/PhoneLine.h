@@ -13,6 +13,7 @@
 #include "display/ScreenWnd.h"
 #include "platform/HandOver.h"
 #include "platform/RecordingPresenter.h"
+#include "tests/support/MovieFrames.h"
 #include "tests/support/QtTestEnvironment.h"
 #include "tests/support/TempFolder.h"
 
@@ -34,6 +35,8 @@
 #include <vector>
 
 namespace reliability {
+
+using testsupport::MovieFrames;
 
 using Bytes = std::vector<std::uint8_t>;
 using Picture = std::vector<std::uint16_t>; // 12-bit colours, top row first
@@ -68,12 +71,12 @@ inline Picture Changed(Picture pic, int seed, int n = 24) {
 }
 
 // The screen window's bytes for a picture: bottom row first, blue, green, red.
-inline Bytes Expected(const Picture& pic) {
+inline Bytes Expected(const Picture& pic, int w = kWidth, int h = kHeight) {
     Bytes out;
     out.reserve(pic.size() * 3);
-    for (int y = kHeight - 1; y >= 0; --y)
-        for (int x = 0; x < kWidth; ++x) {
-            const unsigned c = pic[static_cast<std::size_t>(y) * kWidth + x];
+    for (int y = h - 1; y >= 0; --y)
+        for (int x = 0; x < w; ++x) {
+            const unsigned c = pic[static_cast<std::size_t>(y) * w + x];
             out.push_back(static_cast<std::uint8_t>((c & 0xF) * 17));
             out.push_back(static_cast<std::uint8_t>(((c >> 4) & 0xF) * 17));
             out.push_back(static_cast<std::uint8_t>(((c >> 8) & 0xF) * 17));
@@ -83,11 +86,12 @@ inline Bytes Expected(const Picture& pic) {
 
 // A screen frame: the whole picture with a header when previous is null,
 // otherwise the changes since previous.
-inline Bytes ScreenFrame(const Picture& pic, const Picture* previous) {
+inline Bytes ScreenFrame(const Picture& pic, const Picture* previous, int w = kWidth,
+                         int h = kHeight) {
     CScreenEncoder encoder;
     CScreenEncoder::Params p;
-    p.nWidth = kWidth;
-    p.nHeight = kHeight;
+    p.nWidth = w;
+    p.nHeight = h;
     p.bHeader = previous == nullptr;
     Bytes payload, frame;
     EXPECT_TRUE(encoder.Encode(pic.data(), previous ? previous->data() : nullptr, p, payload));
@@ -95,11 +99,19 @@ inline Bytes ScreenFrame(const Picture& pic, const Picture* previous) {
     return frame;
 }
 
+// The closing notice frame.
+inline Bytes CloseNotice() {
+    Bytes frame;
+    CFrameWriter::AppendCloseNotice(frame);
+    return frame;
+}
+
+// The picture the screen window holds, without the slack row.
 inline Bytes ScreenBytes(CQuillonView* v) {
     const CScreenDib* dib = v->ScreenWindow()->GetScreenBitmap();
     if (!dib)
         return {};
-    return Bytes(dib->Bits(), dib->Bits() + dib->Stride() * kHeight);
+    return Bytes(dib->Bits(), dib->Bits() + dib->Stride() * dib->Height());
 }
 
 // The phone's end of a pseudo-terminal. The test keeps a descriptor of the
@@ -187,11 +199,13 @@ private:
 
 class CAnsweredDialogs : public IFileDialogs {
 public:
-    std::optional<std::string> GetSaveFileName(SaveKind, const std::string&,
-                                               const std::string&) override {
+    std::optional<std::string> GetSaveFileName(SaveKind, const std::string& filter,
+                                               const std::string& ext) override {
+        asked.push_back(filter + " " + ext);
         return answer;
     }
     std::optional<std::string> answer;
+    std::vector<std::string> asked; // filter and extension of each dialog shown
 };
 
 // The program with its window on the offscreen platform, connected to a
@@ -203,11 +217,17 @@ struct CProgram {
     CPhoneLine phone;
     CQuillonApp app;
 
+    int nChooserCalls = 0;
+    bool bChoosePort = true; // false: the "COM ports" dialog is cancelled
+
     CProgram() {
         app.SetPresenter(&presenter);
         app.SetFileDialogs(&dialogs);
         app.SetProgramFolder(dir.Path());
-        app.SetPortChooser([this] { return std::optional<std::string>(phone.Path()); });
+        app.SetPortChooser([this] {
+            ++nChooserCalls;
+            return bChoosePort ? std::optional<std::string>(phone.Path()) : std::nullopt;
+        });
     }
     // Starts the program and waits until the port is open.
     bool Start() {
@@ -215,12 +235,13 @@ struct CProgram {
                testsupport::WaitFor([this] { return app.m_serial.IsOpen(); });
     }
     CQuillonView* View() { return app.View(); }
-    bool Shows(const Picture& pic) {
-        const Bytes want = Expected(pic);
+    bool Shows(const Picture& pic, int w = kWidth, int h = kHeight) {
+        const Bytes want = Expected(pic, w, h);
         return testsupport::WaitFor([&] { return ScreenBytes(View()) == want; }, 60000);
     }
     std::string Caption() { return app.MainWindow()->windowTitle().toStdString(); }
     bool Run(int nCommand) { return app.MainWindow()->RunCommand(nCommand); }
+    bool Enabled(int nCommand) { return app.MainWindow()->IsCommandEnabled(nCommand); }
     std::string Messages() {
         std::string all;
         for (const auto& m : presenter.Messages())
@@ -228,23 +249,6 @@ struct CProgram {
         return all;
     }
 };
-
-// Every frame of a movie as top-down BGR, decoded by ffmpeg; empty when
-// ffmpeg reports an error.
-inline Bytes MovieFrames(const std::filesystem::path& movie) {
-    const std::string cmd =
-        "ffmpeg -v error -i '" + movie.string() + "' -f rawvideo -pix_fmt bgr24 - 2>/dev/null";
-    Bytes out;
-    if (FILE* p = ::popen(cmd.c_str(), "r")) {
-        std::uint8_t buf[65536];
-        std::size_t n;
-        while ((n = std::fread(buf, 1, sizeof buf, p)) > 0)
-            out.insert(out.end(), buf, buf + n);
-        if (::pclose(p) != 0)
-            out.clear();
-    }
-    return out;
-}
 
 constexpr std::size_t kFrameBytes = static_cast<std::size_t>(kWidth) * kHeight * 3;
 
