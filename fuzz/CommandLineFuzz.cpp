@@ -2,6 +2,7 @@
 // Whatever it is given, it either accepts options that make sense together or
 // says what was wrong.
 #include "app/CommandLine.h"
+#include "fuzz/FuzzCheck.h"
 
 #include <cmath>
 #include <cstddef>
@@ -10,19 +11,6 @@
 #include <cstdlib>
 #include <string>
 #include <vector>
-
-namespace {
-
-// Stops the run with the broken condition when a property does not hold.
-#define Check(cond)                                                                                \
-    do {                                                                                           \
-        if (!(cond)) {                                                                             \
-            std::fprintf(stderr, "%s:%d: property broken: %s\n", __FILE__, __LINE__, #cond);       \
-            std::abort();                                                                          \
-        }                                                                                          \
-    } while (0)
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     std::vector<std::string> args(1);

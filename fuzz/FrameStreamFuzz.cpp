@@ -11,6 +11,7 @@
 // buffers were made for, and, without silences, the frames found do not
 // depend on how the bytes were split into reads.
 #include "codec/ScreenDecoder.h"
+#include "fuzz/FuzzCheck.h"
 #include "link/FrameReceiver.h"
 
 #include <algorithm>
@@ -21,15 +22,6 @@
 #include <vector>
 
 namespace {
-
-// Stops the run with the broken condition when a property does not hold.
-#define Check(cond)                                                                                \
-    do {                                                                                           \
-        if (!(cond)) {                                                                             \
-            std::fprintf(stderr, "%s:%d: property broken: %s\n", __FILE__, __LINE__, #cond);       \
-            std::abort();                                                                          \
-        }                                                                                          \
-    } while (0)
 
 // The view's part: decodes each payload, resets on the closing notice and
 // on silence, switches the platform as a new screen size asks.

@@ -1,6 +1,7 @@
 // The "COM ports" dialog turns a list entry back into a port name. Entries
 // carry device paths and descriptions from the system; any text may arrive.
 // The result is compared with a plain reading of the rule.
+#include "fuzz/FuzzCheck.h"
 #include "ports/PortNameExtract.h"
 
 #include <cstddef>
@@ -11,15 +12,6 @@
 #include <string_view>
 
 namespace {
-
-// Stops the run with the broken condition when a property does not hold.
-#define Check(cond)                                                                                \
-    do {                                                                                           \
-        if (!(cond)) {                                                                             \
-            std::fprintf(stderr, "%s:%d: property broken: %s\n", __FILE__, __LINE__, #cond);       \
-            std::abort();                                                                          \
-        }                                                                                          \
-    } while (0)
 
 bool IsDigit(char c) {
     return c >= '0' && c <= '9';

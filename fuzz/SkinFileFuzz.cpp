@@ -1,6 +1,7 @@
 // The skin-file reader over arbitrary file contents, and the bitmap path over
 // arbitrary file names. Skin files come from a folder any user can write to.
 #include "display/SkinFile.h"
+#include "fuzz/FuzzCheck.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -11,15 +12,6 @@
 #include <unistd.h>
 
 namespace {
-
-// Stops the run with the broken condition when a property does not hold.
-#define Check(cond)                                                                                \
-    do {                                                                                           \
-        if (!(cond)) {                                                                             \
-            std::fprintf(stderr, "%s:%d: property broken: %s\n", __FILE__, __LINE__, #cond);       \
-            std::abort();                                                                          \
-        }                                                                                          \
-    } while (0)
 
 // An in-memory file reachable by path, made once and rewritten per input.
 int MemoryFile() {
