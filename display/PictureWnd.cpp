@@ -247,8 +247,12 @@ void CPictureWnd::DrawScreen(QPainter& dc, const QRect& rc) {
         dc.save();
         dc.setPen(QColor(224, 0, 0));
         // Plain red pixels, as the mark has always looked; no smoothing shades.
+        // Bold at the size of the classic system font, so it reads over any
+        // screen content; it does not grow with the zoom.
         QFont font = dc.font();
         font.setStyleStrategy(QFont::NoAntialias);
+        font.setBold(true);
+        font.setPixelSize(13);
         dc.setFont(font);
         dc.setBackgroundMode(Qt::TransparentMode);
         dc.drawText(QRect(5, 5, std::max(rc.width() - 5, 1), std::max(rc.height() - 5, 1)),
