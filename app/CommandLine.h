@@ -13,6 +13,10 @@ struct CommandLineOptions {
     bool bNoWindow = false;    // --no-window: no window, messages on standard error
     bool bZoom = false;        // --zoom: start at 200 %
     bool bDemo = false;        // --demo: connect to a built-in phone simulator
+    bool bFullscreen = false;  // --fullscreen: start in presentation mode
+    int nScreen = 0;           // --screen: the screen (1-based) for presentation; 0 = the window's
+    bool bNoReconnect = false; // --no-reconnect: a lost connection is not opened again
+    int nRecordScale = 0;      // --record-scale: MP4 scale factor 1..8; 0 = the default rule
     std::string strFrameTrace; // --frame-trace: note when each received screen was shown
     std::string strCheckSkin;  // --check-skin: report on this skin file and exit
     bool bListSkins = false;   // --list-skins: list the skins found and exit

@@ -1,0 +1,73 @@
+// CMp4Recorder: an H.264 movie in a fragmented MP4 file, through FFmpeg's
+// libraries, for sharing: every picture at the moment it arrived (variable
+// frame rate on a 1 ms time base), each pixel an exact scale x scale block
+// (nearest neighbour before the colour conversion to yuv420p), about CRF 18.
+//
+// Threads: Open, AddFrame, Close and the queries are called from one thread
+// (the UI thread) and never wait for the encoder: pictures go through a
+// bounded queue to an encoder thread of the recorder's own. When the encoder
+// falls behind, queued pictures between the oldest and the newest are
+// dropped (counted), never the newest. While no picture comes the encoder
+// repeats the last one once a second, so players can seek.
+//
+// The file is written in place (OpenOutputInPlace) as fragments of at most
+// about a second, so whatever was written before the program was killed
+// plays up to that point.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace lumetto {
+
+// The smallest whole factor that makes a screen nScreenHeight pixels tall at
+// least 720 pixels tall (S60 208 -> 4, UIQ 320 -> 3); at least 1.
+int Mp4ScaleForHeight(int nScreenHeight);
+
+struct MovieStats {
+    std::int64_t nFrames = 0;  // pictures in the movie, repeats not counted
+    std::int64_t nDropped = 0; // pictures dropped because the encoder fell behind
+    double dSeconds = 0;       // the movie's duration
+};
+
+class CMp4Recorder {
+public:
+    CMp4Recorder();
+    // Finishes a movie that is still open, as Close does.
+    ~CMp4Recorder();
+    CMp4Recorder(const CMp4Recorder&) = delete;
+    CMp4Recorder& operator=(const CMp4Recorder&) = delete;
+
+    // Creates (or replaces) the movie for pictures of nWidth x nHeight, each
+    // pixel drawn as an nScale x nScale block (1..8), and starts the encoder
+    // thread. The movie's time starts at this call. False with GetLastError
+    // a sentence for the user; then no file is left behind.
+    bool Open(const std::string& strPath, int nWidth, int nHeight, int nScale);
+
+    // Queues one picture that arrived now: nWidth x nHeight pixels of 32 bits
+    // (0xffRRGGBB, QImage::Format_RGB32 in memory), rows from the top,
+    // nStride bytes apart. Copies the pixels and returns at once. False when
+    // no movie is open or the encoder has failed (GetLastError says why).
+    bool AddFrame(const std::uint8_t* pPixels, std::size_t nStride);
+
+    // Finishes the movie: the queued pictures, the last picture's duration up
+    // to now, the file closed. Waits for the encoder thread. Safe when
+    // nothing is open. False if something could not be written.
+    bool Close();
+
+    bool IsOpen() const;
+    // Whether the encoder thread has met an error (a full disk, say); the
+    // movie then plays up to the last fragment written.
+    bool HasFailed() const;
+    // Pictures handed, dropped, and the duration so far (after Close: final).
+    MovieStats Stats() const;
+    const std::string& GetLastError() const;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> m_pImpl;
+};
+
+} // namespace lumetto

@@ -1,0 +1,40 @@
+// The rules every file the program writes follows (screenshots, quick
+// captures, movies):
+//  - the name the user chose is followed through symlinks to its target;
+//  - a target that exists and is not a regular file (a folder, a FIFO, a
+//    device) is refused with a message, and nothing is opened in a way that
+//    could block (O_NONBLOCK wherever a FIFO could stand);
+//  - pictures are written first to an unpredictable temporary name in the
+//    target's folder (mkstemp: O_EXCL, so a planted symlink is never
+//    followed), synced, given the mode of the file they replace, and renamed
+//    over the target, so a failure never leaves half a file under the name;
+//  - movies grow in place, so that whatever was written before the program
+//    was killed stays playable under the chosen name; the file is truncated
+//    only after it was checked to be a regular file.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+namespace lumetto {
+
+// Follows strPath through symlinks. True with strResolved set to the path to
+// write (the final target, or strPath when nothing is there yet); false with
+// strError a sentence for the user when the target exists and is not a
+// regular file, or a link cannot be followed (a loop, an unreadable link).
+bool ResolveOutputTarget(const std::string& strPath, std::string& strResolved,
+                         std::string& strError);
+
+// Writes nSize bytes as the whole new content of strPath by the temporary
+// name rule above. False with strError a sentence for the user; then the
+// target is untouched and no temporary file is left.
+bool WriteFileReplacing(const std::string& strPath, const void* pData, std::size_t nSize,
+                        std::string& strError);
+
+// Opens strPath (resolved as above) for a movie written in place: created
+// with mode 0666 & ~umask when new, truncated when it is an existing regular
+// file (its mode kept). Never blocks. Returns the descriptor (O_WRONLY,
+// O_CLOEXEC, blocking writes) or -1 with strError a sentence for the user.
+int OpenOutputInPlace(const std::string& strPath, std::string& strError);
+
+} // namespace lumetto
