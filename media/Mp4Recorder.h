@@ -63,7 +63,7 @@ public:
     bool HasFailed() const;
     // Pictures handed, dropped, and the duration so far (after Close: final).
     MovieStats Stats() const;
-    const std::string& GetLastError() const;
+    std::string GetLastError() const;
 
 private:
     struct Impl;
