@@ -5,6 +5,7 @@
 #include "app/FileDialogs.h"
 #include "app/MainFrame.h"
 #include "app/QuillonView.h"
+#include "app/Settings.h"
 #include "display/ScreenWnd.h"
 #include "media/BmpWriter.h"
 #include "platform/MessagePresenter.h"
@@ -51,6 +52,12 @@ CQuillonApp::~CQuillonApp() {
     ExitInstance();
     if (theApp == this)
         theApp = nullptr;
+}
+
+CSettings& CQuillonApp::Settings() {
+    if (!m_pSettings)
+        m_pSettings = std::make_unique<CSettings>(m_strSettingsFile);
+    return *m_pSettings;
 }
 
 CQuillonView* CQuillonApp::View() const {

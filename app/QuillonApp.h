@@ -18,6 +18,7 @@ class CQuillonView;
 class CQtHandOverPump;
 class CDemoPhone;
 class CQtMessagePresenter;
+class CSettings;
 class IMessagePresenter;
 class IFileDialogs;
 class QSocketNotifier;
@@ -53,6 +54,11 @@ public:
     void Quit(int nStatus = 0);
 
     CMainFrame* MainWindow() const { return m_pMainFrame.get(); }
+    // The remembered choices (read at start, written as they change).
+    CSettings& Settings();
+    // Test seam: the settings file to use instead of the user's (before
+    // InitInstance).
+    void SetSettingsFile(std::string strFile) { m_strSettingsFile = std::move(strFile); }
     CQuillonView* View() const;
     // Test seam: the save dialogs (not owned; null gives the desktop's).
     void SetFileDialogs(IFileDialogs* pDialogs) { m_pFileDialogs = pDialogs; }
@@ -80,6 +86,8 @@ private:
 
     CommandLineOptions m_options;
     std::string m_strProgramFolder;
+    std::string m_strSettingsFile;
+    std::unique_ptr<CSettings> m_pSettings;
     std::unique_ptr<CQtHandOverPump> m_pPump;
     std::unique_ptr<CQtMessagePresenter> m_pPresenter;
     IMessagePresenter* m_pTestPresenter = nullptr;

@@ -1,0 +1,133 @@
+#include "app/Settings.h"
+
+#include <QSettings>
+#include <QStandardPaths>
+#include <QString>
+#include <QVariant>
+
+namespace {
+
+const char kLastPort[] = "connection/lastPort";
+const char* const kSkin[] = {"skins/s60", "skins/uiq"};
+const char kZoom[] = "view/zoom";
+const char kFillScreen[] = "view/fillScreen";
+const char kStayOnTop[] = "view/stayOnTop";
+const char kMoviesWithSkin[] = "recording/moviesWithSkin";
+const char kWindowX[] = "window/x";
+const char kWindowY[] = "window/y";
+const char kMovieFolder[] = "folders/movie";
+const char kScreenshotFolder[] = "folders/screenshot";
+
+QString UserFile() {
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QStringLiteral("/lumetto/lumetto.conf");
+}
+
+// A whole number stored under pszKey, or nothing when the entry is missing
+// or is no number.
+std::optional<int> Number(const QSettings& s, const char* pszKey) {
+    bool ok = false;
+    const int n = s.value(QLatin1String(pszKey)).toString().trimmed().toInt(&ok);
+    return ok ? std::optional<int>(n) : std::nullopt;
+}
+
+} // namespace
+
+CSettings::CSettings(const std::string& strFile)
+    : m_pSettings(std::make_unique<QSettings>(
+          strFile.empty() ? UserFile() : QString::fromStdString(strFile), QSettings::IniFormat)) {}
+
+CSettings::~CSettings() = default;
+
+bool CSettings::Sync() {
+    m_pSettings->sync();
+    return m_pSettings->status() == QSettings::NoError;
+}
+
+bool CSettings::Flag(const char* pszKey, bool bDefault) const {
+    const QString v = m_pSettings->value(QLatin1String(pszKey)).toString().trimmed().toLower();
+    if (v == QLatin1String("true") || v == QLatin1String("1"))
+        return true;
+    if (v == QLatin1String("false") || v == QLatin1String("0"))
+        return false;
+    return bDefault;
+}
+
+std::string CSettings::Text(const char* pszKey) const {
+    const QVariant v = m_pSettings->value(QLatin1String(pszKey));
+    return v.canConvert<QString>() ? v.toString().toStdString() : std::string();
+}
+
+void CSettings::Set(const char* pszKey, const std::string& strValue) {
+    m_pSettings->setValue(QLatin1String(pszKey), QString::fromStdString(strValue));
+}
+
+void CSettings::Set(const char* pszKey, bool bValue) {
+    m_pSettings->setValue(QLatin1String(pszKey), bValue);
+}
+
+std::string CSettings::LastPort() const {
+    return Text(kLastPort);
+}
+void CSettings::SetLastPort(const std::string& strPort) {
+    Set(kLastPort, strPort);
+}
+
+std::string CSettings::Skin(int nPlatform) const {
+    return nPlatform == 0 || nPlatform == 1 ? Text(kSkin[nPlatform]) : std::string();
+}
+void CSettings::SetSkin(int nPlatform, const std::string& strFileName) {
+    if (nPlatform == 0 || nPlatform == 1)
+        Set(kSkin[nPlatform], strFileName);
+}
+
+int CSettings::Zoom() const {
+    return Number(*m_pSettings, kZoom).value_or(1) == 2 ? 2 : 1;
+}
+void CSettings::SetZoom(int nZoom) {
+    m_pSettings->setValue(QLatin1String(kZoom), nZoom == 2 ? 2 : 1);
+}
+
+bool CSettings::FillScreen() const {
+    return Flag(kFillScreen, false);
+}
+void CSettings::SetFillScreen(bool bOn) {
+    Set(kFillScreen, bOn);
+}
+bool CSettings::StayOnTop() const {
+    return Flag(kStayOnTop, false);
+}
+void CSettings::SetStayOnTop(bool bOn) {
+    Set(kStayOnTop, bOn);
+}
+bool CSettings::MoviesWithSkin() const {
+    return Flag(kMoviesWithSkin, false);
+}
+void CSettings::SetMoviesWithSkin(bool bOn) {
+    Set(kMoviesWithSkin, bOn);
+}
+
+std::optional<std::pair<int, int>> CSettings::WindowPosition() const {
+    const auto x = Number(*m_pSettings, kWindowX);
+    const auto y = Number(*m_pSettings, kWindowY);
+    if (!x || !y)
+        return std::nullopt;
+    return std::make_pair(*x, *y);
+}
+void CSettings::SetWindowPosition(int x, int y) {
+    m_pSettings->setValue(QLatin1String(kWindowX), x);
+    m_pSettings->setValue(QLatin1String(kWindowY), y);
+}
+
+std::string CSettings::MovieFolder() const {
+    return Text(kMovieFolder);
+}
+void CSettings::SetMovieFolder(const std::string& strFolder) {
+    Set(kMovieFolder, strFolder);
+}
+std::string CSettings::ScreenshotFolder() const {
+    return Text(kScreenshotFolder);
+}
+void CSettings::SetScreenshotFolder(const std::string& strFolder) {
+    Set(kScreenshotFolder, strFolder);
+}

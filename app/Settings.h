@@ -1,0 +1,60 @@
+// The user's choices that outlive a run: last port, the skin of each
+// platform, zoom, presentation scaling, stay on top, MP4 movies with the
+// skin, the window's position and the folders of the last movie and
+// screenshot. They live in "lumetto/lumetto.conf" under the user's
+// configuration folder (QSettings, INI format).
+//
+// A missing, unreadable or garbled file reads as the defaults: every getter
+// checks the type and range of what it finds and falls back to the default,
+// so a bad file never stops the start. Command-line options win over these
+// values; the caller decides that. UI thread only.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+
+class QSettings;
+
+class CSettings {
+public:
+    // The user's file, or strFile (tests).
+    explicit CSettings(const std::string& strFile = {});
+    ~CSettings();
+    CSettings(const CSettings&) = delete;
+    CSettings& operator=(const CSettings&) = delete;
+
+    std::string LastPort() const;
+    void SetLastPort(const std::string& strPort);
+    // The skin file name (without folder) last chosen for a platform code;
+    // empty for the built-in frame or when none was chosen.
+    std::string Skin(int nPlatform) const;
+    void SetSkin(int nPlatform, const std::string& strFileName);
+    int Zoom() const; // 1 or 2
+    void SetZoom(int nZoom);
+    bool FillScreen() const;
+    void SetFillScreen(bool bOn);
+    bool StayOnTop() const;
+    void SetStayOnTop(bool bOn);
+    bool MoviesWithSkin() const;
+    void SetMoviesWithSkin(bool bOn);
+    // The main window's top-left corner, when one was saved.
+    std::optional<std::pair<int, int>> WindowPosition() const;
+    void SetWindowPosition(int x, int y);
+    std::string MovieFolder() const;
+    void SetMovieFolder(const std::string& strFolder);
+    std::string ScreenshotFolder() const;
+    void SetScreenshotFolder(const std::string& strFolder);
+
+    // Writes pending changes to the file now (they are also written when
+    // the object ends). False when the file cannot be written.
+    bool Sync();
+
+private:
+    bool Flag(const char* pszKey, bool bDefault) const;
+    std::string Text(const char* pszKey) const;
+    void Set(const char* pszKey, const std::string& strValue);
+    void Set(const char* pszKey, bool bValue);
+
+    std::unique_ptr<QSettings> m_pSettings;
+};
