@@ -1,9 +1,7 @@
 // Writes one run list of a screen payload body.
 //
-// A run list is a 16-bit run count followed by runs; each run is a 16-bit
-// control word (bit 15 skip, bit 14 literal, otherwise repeat; bits 13-0 the
-// length n) and its data: none for a skip, n bytes for a literal, one byte for
-// a repeat. All numbers are big-endian.
+// A run list (drawn in PayloadFormat.h) is a 16-bit run count followed by
+// runs, each a control word and its data.
 //
 // The writer gets one data byte and one kind per unit (pixel or pair of
 // pixels). A changed unit must be written; an unchanged unit may be skipped,
@@ -11,14 +9,16 @@
 // picture as it is, which lets short gaps join the runs around them.
 #pragma once
 
+#include "codec/PayloadFormat.h"
+
 #include <cstddef>
 #include <cstdint>
 
 namespace lumetto {
 
-constexpr unsigned kRunSkip = 0x8000;
-constexpr unsigned kRunLiteral = 0x4000;
-constexpr std::size_t kMaxRunLength = 0x3FFF; // 16383 units
+constexpr unsigned kRunSkip = payload::kRunSkip;
+constexpr unsigned kRunLiteral = payload::kRunLiteral;
+constexpr std::size_t kMaxRunLength = payload::kRunLengthMask; // 16383 units
 constexpr std::size_t kMaxRunCount = 0xFFFF;
 
 enum UnitKind : std::uint8_t {

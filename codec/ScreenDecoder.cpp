@@ -44,10 +44,10 @@ namespace {
 
 using Result = CScreenDecoder::Result;
 
-// Run control word: bit 15 skip, else bit 14 literal, else repeat; bits 13-0 n.
-constexpr unsigned kSkipBit = 0x8000;
-constexpr unsigned kLiteralBit = 0x4000;
-constexpr unsigned kLengthMask = 0x3FFF;
+// Run control word (PayloadFormat.h).
+constexpr unsigned kSkipBit = payload::kRunSkip;
+constexpr unsigned kLiteralBit = payload::kRunLiteral;
+constexpr unsigned kLengthMask = payload::kRunLengthMask;
 
 // Runs one run list over `units` units: literal(unit, data, n) writes n units
 // from n data bytes, repeat(unit, value, n) writes one value to n units. A run
@@ -99,9 +99,9 @@ const std::uint8_t* CScreenDecoder::DecodeScreen(const std::uint8_t* pPayload,
         m_eLastResult = Result::Truncated;
         return cur.Pos();
     }
-    if (kind == 1) {
+    if (kind == payload::kKindHeader) {
         const std::uint8_t* h = nullptr;
-        if (!cur.Take(7, h)) {
+        if (!cur.Take(payload::kHeaderSize - 1, h)) {
             m_eLastResult = Result::Truncated;
             return cur.Pos();
         }
@@ -127,9 +127,9 @@ const std::uint8_t* CScreenDecoder::DecodeScreen(const std::uint8_t* pPayload,
     }
 
     if (m_nFormat != lumetto::kFormatIndexed8 && m_nFormat != lumetto::kFormatDirect12) {
-        m_eLastResult = m_nFormat == -1 ? Result::NoFormat
-                        : kind == 1     ? Result::Ok
-                                        : Result::UnknownFormat;
+        m_eLastResult = m_nFormat == -1                ? Result::NoFormat
+                        : kind == payload::kKindHeader ? Result::Ok
+                                                       : Result::UnknownFormat;
         return cur.Pos();
     }
     if (!HasPicture()) {

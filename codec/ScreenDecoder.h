@@ -1,15 +1,13 @@
 // Decodes the phone's screen payloads into the screen picture.
 //
-// A payload is an optional header (screen size and colour format) followed by a
-// run-length coded body that updates the previous picture in place. The decoder
-// keeps the screen for the whole connection in the payloads' own planar form
-// (a green-blue byte per pixel, a red byte per pair of pixels: see
-// PlanarRows.h), so literal runs are plain copies and repeat runs fills. After
-// each payload the rows it touched are expanded into the picture bottom row
-// first with 4-byte aligned rows and one white slack row on top
-// (m_pScreenBits), which is what the screen window, the movie writer and the
-// screenshot writer read. The same picture top row first (DecodeBits) is made
-// only when asked for.
+// A payload (drawn in PayloadFormat.h) is an optional header (screen size and
+// colour format) followed by a run-length coded body that updates the previous picture in place.
+// The decoder keeps the screen for the whole connection in the payloads' own planar form (a
+// green-blue byte per pixel, a red byte per pair of pixels: see PlanarRows.h), so literal runs are
+// plain copies and repeat runs fills. After each payload the rows it touched are expanded into the
+// picture bottom row first with 4-byte aligned rows and one white slack row on top (m_pScreenBits),
+// which is what the screen window, the movie writer and the screenshot writer read. The same
+// picture top row first (DecodeBits) is made only when asked for.
 //
 // Every byte of a payload is untrusted: the decoder never reads past the
 // payload's length and never writes past the palette or the pixel buffers. At
@@ -17,6 +15,7 @@
 #pragma once
 
 #include "codec/PaletteRuns.h"
+#include "codec/PayloadFormat.h"
 #include "codec/ScreenFormat.h"
 
 #include <array>

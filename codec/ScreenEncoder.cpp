@@ -86,7 +86,7 @@ std::uint8_t* CScreenEncoder::WriteHeader(const Params& params, std::uint8_t* p)
         *p++ = 0;
         return p;
     }
-    *p++ = 1;
+    *p++ = payload::kKindHeader;
     p = Put16(p, unsigned(params.nWidth));
     p = Put16(p, unsigned(params.nHeight));
     p = Put16(p, unsigned(params.nFormat));

@@ -40,6 +40,3 @@ constexpr std::uint8_t Expand4(unsigned c) {
 }
 
 } // namespace lumetto
-
-// The message number under which the link hands a payload to the view (WM_USER + 1).
-constexpr unsigned WM_PORT_FRAME = 0x0400 + 1;

@@ -5,10 +5,6 @@
 
 namespace {
 
-constexpr char kSTX[] = "stx_data";
-constexpr char kETX[] = "data_etx";
-constexpr char kCCONTX[] = "close_tx";
-
 using Lock = std::unique_lock<std::recursive_mutex>;
 
 // The 8 bytes at p as one number, to compare a marker in one step.
@@ -26,16 +22,12 @@ Lock TakeLock(std::recursive_mutex* m) {
 
 CFrameReceiver::CFrameReceiver(IFrameSink* pSink, std::recursive_mutex* pLock)
     : m_pSink(pSink), m_pLock(pLock), m_readBuffer(kBufferSize, 0) {
-    std::memcpy(m_STX, kSTX, 8);
-    std::memcpy(m_ETX, kETX, 8);
-    std::memcpy(m_CCONTX, kCCONTX, 8);
+    std::memcpy(m_STX, wire::kStartMarker, kMarkerSize);
+    std::memcpy(m_ETX, wire::kScreenEndMarker, kMarkerSize);
+    std::memcpy(m_CCONTX, wire::kCloseMarker, kMarkerSize);
     m_pReadBuffer = m_readBuffer.data();
     m_pReadPos = m_pReadBuffer;
     m_pPayload = std::make_unique<std::uint8_t[]>(kBufferSize - kFrameOverhead);
-}
-
-const std::uint8_t* CFrameReceiver::CloseMarker() {
-    return reinterpret_cast<const std::uint8_t*>(kCCONTX);
 }
 
 std::uint32_t CFrameReceiver::FreeSpace() const {

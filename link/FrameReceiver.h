@@ -1,8 +1,4 @@
-// Cuts the byte stream from the phone into frames.
-//
-// A frame is "stx_data", a 32-bit little-endian total length T (markers, this
-// field and payload included), T - 20 payload bytes, and an 8-byte end marker:
-// "data_etx" for a screen frame, "close_tx" for the phone's closing notice.
+// Cuts the byte stream from the phone into frames (drawn in WireFormat.h).
 // Bytes that cannot belong to a frame are dropped and the receiver
 // resynchronises on the next start marker.
 //
@@ -11,6 +7,8 @@
 // are skipped by moving the frame start, and the few bytes left over at the end
 // of a read are moved to the buffer start once.
 #pragma once
+
+#include "link/WireFormat.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -49,10 +47,10 @@ struct FrameStats {
 
 class CFrameReceiver {
 public:
-    static constexpr std::uint32_t kBufferSize = 262144; // 256 KiB
-    static constexpr std::uint32_t kHeaderSize = 12;
-    static constexpr std::uint32_t kFrameOverhead = 20;
-    static constexpr std::uint32_t kMarkerSize = 8;
+    static constexpr std::uint32_t kBufferSize = wire::kMaxFrameSize; // 256 KiB
+    static constexpr std::uint32_t kHeaderSize = wire::kHeaderSize;
+    static constexpr std::uint32_t kFrameOverhead = wire::kFrameOverhead;
+    static constexpr std::uint32_t kMarkerSize = wire::kMarkerSize;
 
     // pLock, when given, is taken (re-entrantly) around delivery and cleanup,
     // as the serial driver's lock is.
@@ -82,7 +80,7 @@ public:
     std::uint32_t GrandTotal() const { return m_dwGrandTotal; }
 
     // The closing marker the PC sends to the phone.
-    static const std::uint8_t* CloseMarker();
+    static const std::uint8_t* CloseMarker() { return wire::CloseMarkerBytes(); }
 
 private:
     void FindSTX();

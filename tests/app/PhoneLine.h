@@ -8,7 +8,7 @@
 #include "app/MainFrame.h"
 #include "app/QuillonApp.h"
 #include "app/QuillonView.h"
-#include "codec/FrameWriter.h"
+#include "link/FrameWriter.h"
 #include "codec/ScreenEncoder.h"
 #include "display/ScreenWnd.h"
 #include "platform/HandOver.h"

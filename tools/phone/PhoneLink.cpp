@@ -1,5 +1,7 @@
 #include "tools/phone/PhoneLink.h"
 
+#include "link/WireFormat.h"
+
 #include "tools/phone/StopSignal.h"
 
 #include <algorithm>
@@ -15,8 +17,8 @@
 
 namespace {
 
-constexpr char kCloseMarker[] = "close_tx";
-constexpr std::size_t kMarkerSize = 8;
+using wire::kCloseMarker;
+using wire::kMarkerSize;
 
 // Raw 115200 baud, 8 data bits, no parity, 1 stop bit, no flow control, reads
 // that return at once.

@@ -1,6 +1,6 @@
 #include "tools/phone/PhoneSimulator.h"
 
-#include "codec/FrameWriter.h"
+#include "link/FrameWriter.h"
 #include "tools/phone/PictureSource.h"
 #include "tools/phone/StopSignal.h"
 

@@ -1,4 +1,4 @@
-#include "codec/FrameWriter.h"
+#include "link/FrameWriter.h"
 #include "link/FrameReceiver.h"
 
 #include <gtest/gtest.h>

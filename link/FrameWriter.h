@@ -1,10 +1,8 @@
-// Wraps payloads into frames for the serial link, as the phone sends them.
-//
-// A frame is "stx_data", the frame's total length T as a 32-bit little-endian
-// number (markers, this field and payload included: payload + 20), the
-// payload, and the end marker: "data_etx" for a screen frame, "close_tx" for
-// the phone's closing notice.
+// Wraps payloads into frames for the serial line, as the phone sends them
+// (the bytes are drawn in WireFormat.h).
 #pragma once
+
+#include "link/WireFormat.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -12,11 +10,10 @@
 
 class CFrameWriter {
 public:
-    static constexpr std::size_t kOverhead = 20;
-    // The receiver holds at most 256 KiB of a frame; larger frames are never
-    // written because no receiver could take them.
-    static constexpr std::size_t kMaxFrameSize = 262144;
-    static constexpr std::size_t kMaxPayload = kMaxFrameSize - kOverhead;
+    static constexpr std::size_t kOverhead = wire::kFrameOverhead;
+    // Larger frames are never written because no receiver could take them.
+    static constexpr std::size_t kMaxFrameSize = wire::kMaxFrameSize;
+    static constexpr std::size_t kMaxPayload = wire::kMaxPayload;
 
     // Appends a screen frame around the payload to out. Returns false, leaving
     // out as it was, when the payload is longer than kMaxPayload.
@@ -32,7 +29,7 @@ public:
     static void AppendCloseNotice(std::vector<std::uint8_t>& out);
 
     // The closing marker alone, as the PC sends it to the phone.
-    static const std::uint8_t* CloseMarker();
+    static const std::uint8_t* CloseMarker() { return wire::CloseMarkerBytes(); }
 
 private:
     static void Append(const std::uint8_t* pPayload, std::size_t nLength, const char* pEnd,
