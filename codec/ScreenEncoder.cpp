@@ -24,6 +24,54 @@ unsigned Distance(std::uint16_t a, std::uint16_t b) {
     return unsigned(3 * dr * dr + 4 * dg * dg + 2 * db * db);
 }
 
+// The nearest palette colour of a 12-bit colour. Palette indices are grouped
+// by red, so the search goes outward from the colour's own red and stops once
+// the red difference alone costs more than the best match found.
+class NearestColour {
+public:
+    NearestColour(const std::uint16_t* pPalette, std::size_t nSize) : m_pPalette(pPalette) {
+        for (std::size_t i = 0; i < nSize; ++i)
+            ++m_start[(pPalette[i] >> 8) + 1];
+        for (std::size_t r = 1; r < m_start.size(); ++r)
+            m_start[r] += m_start[r - 1];
+        std::array<std::uint16_t, 16> fill{};
+        for (std::size_t i = 0; i < nSize; ++i) {
+            const unsigned r = pPalette[i] >> 8;
+            m_byRed[m_start[r] + fill[r]++] = std::uint8_t(i);
+        }
+    }
+
+    // The lowest index among the palette colours nearest to c.
+    unsigned Find(std::uint16_t c) const {
+        const int red = c >> 8;
+        unsigned best = 0, bestDistance = ~0u;
+        for (int dr = 0; dr < 16 && unsigned(3 * dr * dr) <= bestDistance; ++dr) {
+            SearchRed(c, red - dr, best, bestDistance);
+            if (dr != 0)
+                SearchRed(c, red + dr, best, bestDistance);
+        }
+        return best;
+    }
+
+private:
+    void SearchRed(std::uint16_t c, int r, unsigned& best, unsigned& bestDistance) const {
+        if (r < 0 || r > 15)
+            return;
+        for (unsigned j = m_start[std::size_t(r)]; j < m_start[std::size_t(r) + 1]; ++j) {
+            const unsigned i = m_byRed[j];
+            const unsigned d = Distance(c, m_pPalette[i]);
+            if (d < bestDistance || (d == bestDistance && i < best)) {
+                bestDistance = d;
+                best = i;
+            }
+        }
+    }
+
+    const std::uint16_t* m_pPalette;
+    std::array<std::uint16_t, 17> m_start{};
+    std::array<std::uint8_t, 256> m_byRed{};
+};
+
 } // namespace
 
 bool CScreenEncoder::Encode(const std::uint16_t* pPicture, const std::uint16_t* pPrevious,
@@ -182,16 +230,7 @@ bool CScreenEncoder::EncodeIndexed8(const std::uint16_t* pic, const std::uint16_
 
 void CScreenEncoder::BuildPalette(const std::uint16_t* pic, const std::uint16_t* prev,
                                   std::size_t pixels) {
-    // Distinct colours of the changed pixels, in order of first appearance.
-    m_colours.clear();
-    m_colours.reserve(m_histogram.size());
-    for (std::size_t i = 0; i < pixels; ++i) {
-        const std::uint16_t c = pic[i] & kColourMask;
-        if (prev && c == (prev[i] & kColourMask))
-            continue;
-        if (m_histogram[c]++ == 0)
-            m_colours.push_back(c);
-    }
+    CountChangedColours(pic, prev, pixels);
     m_sendIndex.fill(-1);
     m_exactIndex.fill(-1);
     m_bReduced = m_colours.size() > m_palette.size();
@@ -209,42 +248,25 @@ void CScreenEncoder::BuildPalette(const std::uint16_t* pic, const std::uint16_t*
         m_exactIndex[m_colours[i]] = std::int16_t(i);
     }
     if (m_bReduced) {
-        // Palette indices grouped by red, so the search for the nearest colour
-        // can go outward from a colour's own red and stop once the red
-        // difference alone costs more than the best match found.
-        std::array<std::uint16_t, 17> start{};
-        for (std::size_t i = 0; i < m_nPaletteSize; ++i)
-            ++start[(m_palette[i] >> 8) + 1];
-        for (std::size_t r = 1; r < start.size(); ++r)
-            start[r] += start[r - 1];
-        std::array<std::uint16_t, 16> fill{};
-        std::array<std::uint8_t, 256> byRed{};
-        for (std::size_t i = 0; i < m_nPaletteSize; ++i) {
-            const unsigned r = m_palette[i] >> 8;
-            byRed[start[r] + fill[r]++] = std::uint8_t(i);
-        }
-        for (std::size_t k = m_nPaletteSize; k < m_colours.size(); ++k) {
-            const std::uint16_t c = m_colours[k];
-            const int red = c >> 8;
-            unsigned best = 0, bestDistance = ~0u;
-            for (int dr = 0; dr < 16 && unsigned(3 * dr * dr) <= bestDistance; ++dr) {
-                for (int side = 0; side < (dr == 0 ? 1 : 2); ++side) {
-                    const int r = side == 0 ? red - dr : red + dr;
-                    if (r < 0 || r > 15)
-                        continue;
-                    for (unsigned j = start[r]; j < start[r + 1]; ++j) {
-                        const unsigned i = byRed[j];
-                        const unsigned d = Distance(c, m_palette[i]);
-                        if (d < bestDistance || (d == bestDistance && i < best)) {
-                            bestDistance = d;
-                            best = i;
-                        }
-                    }
-                }
-            }
-            m_sendIndex[c] = std::int16_t(best);
-        }
+        const NearestColour nearest(m_palette.data(), m_nPaletteSize);
+        for (std::size_t k = m_nPaletteSize; k < m_colours.size(); ++k)
+            m_sendIndex[m_colours[k]] = std::int16_t(nearest.Find(m_colours[k]));
     }
     for (std::uint16_t c : m_colours)
         m_histogram[c] = 0;
+}
+
+// Distinct colours of the changed pixels, in order of first appearance, with
+// their counts in m_histogram.
+void CScreenEncoder::CountChangedColours(const std::uint16_t* pic, const std::uint16_t* prev,
+                                         std::size_t pixels) {
+    m_colours.clear();
+    m_colours.reserve(m_histogram.size());
+    for (std::size_t i = 0; i < pixels; ++i) {
+        const std::uint16_t c = pic[i] & kColourMask;
+        if (prev && c == (prev[i] & kColourMask))
+            continue;
+        if (m_histogram[c]++ == 0)
+            m_colours.push_back(c);
+    }
 }

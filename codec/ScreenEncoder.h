@@ -56,6 +56,8 @@ private:
     bool EncodeIndexed8(const std::uint16_t* pic, const std::uint16_t* prev, std::size_t pixels,
                         std::uint8_t*& p);
     void BuildPalette(const std::uint16_t* pic, const std::uint16_t* prev, std::size_t pixels);
+    void CountChangedColours(const std::uint16_t* pic, const std::uint16_t* prev,
+                             std::size_t pixels);
 
     std::vector<std::uint8_t> m_work;  // the payload while it is written
     std::vector<std::uint8_t> m_data;  // one data byte a unit
