@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdio>
 #include <ctime>
+#include <optional>
 #include <ostream>
 
 using Status = CPhoneLink::Status;
@@ -49,94 +50,36 @@ bool CPhoneSimulator::SendFrame(std::int64_t slot, bool header, Status& status) 
     return true;
 }
 
-CPhoneSimulator::End CPhoneSimulator::Run() {
-    const auto start = Clock::now();
-    const bool timed = m_options.dSeconds >= 0;
-    const auto stopAt = timed ? start + std::chrono::duration_cast<Clock::duration>(
-                                            std::chrono::duration<double>(m_options.dSeconds))
-                              : Clock::time_point::max();
-    const auto interval = m_options.dFps > 0
-                              ? std::chrono::duration_cast<Clock::duration>(
-                                    std::chrono::duration<double>(1.0 / m_options.dFps))
-                              : Clock::duration::zero();
-    constexpr auto kReaderSettle = std::chrono::milliseconds(100);
-    auto elapsed = [&] { return std::chrono::duration<double>(Clock::now() - start).count(); };
+namespace {
 
+// A reader that just opened the port flushes its input while it sets the port
+// up: it gets this moment, so the header frame that follows is not thrown away.
+constexpr auto kReaderSettle = std::chrono::milliseconds(100);
+
+} // namespace
+
+CPhoneSimulator::End CPhoneSimulator::Run() {
+    Schedule s = MakeSchedule();
     m_link.SetLineRate(m_options.nBaud);
-    std::int64_t slot = 0;
-    std::int64_t sinceHeader = 0;
-    bool needHeader = true;
-    bool connected = m_link.HasReader();
-    auto notice = [&](const char* text) {
-        if (m_pNotices)
-            *m_pNotices << "lumetto-phone: " << text << std::endl;
-    };
-    // The reader went away: the next one starts with a header frame.
-    auto readerLost = [&] {
-        needHeader = true;
-        if (connected)
-            notice("reader left");
-        connected = false;
-    };
+    s.bConnected = m_link.HasReader();
     End end = End::FrameLimit;
     Status status = Status::Ok;
     for (;;) {
-        m_dSeconds = elapsed();
-        if (m_options.nFrames >= 0 && m_nFrames >= m_options.nFrames) {
-            end = End::FrameLimit;
+        m_dSeconds = Elapsed(s);
+        if (const auto limit = LimitReached(s)) {
+            end = *limit;
             break;
         }
-        if (CStopSignal::Count() > 0) {
-            end = End::Signal;
-            break;
-        }
-        if (Clock::now() >= stopAt) {
-            end = End::TimeLimit;
-            break;
-        }
-        if (!m_link.HasReader()) {
-            readerLost();
-            status = m_link.WaitForReader(stopAt);
-            if (status == Status::NoReader)
-                continue; // the time limit is looked at above
-            if (status == Status::Ok) {
-                notice("reader connected");
-                connected = true;
-                // A reader that just opened the port flushes its input while
-                // it sets the port up: give it a moment, so the header frame
-                // that follows is not thrown away.
-                status = m_link.WaitUntil(std::min(stopAt, Clock::now() + kReaderSettle));
-            }
-        } else if (interval != Clock::duration::zero()) {
-            status = m_link.WaitUntil(std::min(stopAt, start + slot * interval));
-            if (Clock::now() >= stopAt && status == Status::Ok)
-                continue;
-        }
-        if (status == Status::NoReader) {
-            readerLost();
+        const Turn turn = WaitForTurn(s, status);
+        if (turn == Turn::Again)
             continue;
-        }
-        if (status != Status::Ok)
+        if (turn == Turn::Stop)
             break;
-
-        m_dSeconds = elapsed();
-        const bool header =
-            needHeader || (m_options.nHeaderEvery > 0 && sinceHeader >= m_options.nHeaderEvery);
-        if (!SendFrame(slot, header, status)) {
-            if (status == Status::NoReader) {
-                readerLost(); // the frame was cut off
-                continue;
-            }
-            break;
-        }
-        needHeader = false;
-        sinceHeader = header ? 1 : sinceHeader + 1;
-        ++slot;
-        if (interval != Clock::duration::zero()) {
-            // Too slow for the frame rate: go on with the present, not the past.
-            const std::int64_t due = (Clock::now() - start) / interval;
-            if (due > slot)
-                slot = due;
+        m_dSeconds = Elapsed(s);
+        if (!SendNext(s, status)) {
+            if (status != Status::NoReader)
+                break;
+            ReaderLost(s); // the frame was cut off
         }
     }
     if (status == Status::Stopped)
@@ -148,19 +91,102 @@ CPhoneSimulator::End CPhoneSimulator::Run() {
         if (m_strError.empty())
             m_strError = m_link.ErrorText();
     }
-
-    if (m_options.bClose && end != End::PeerClosed && end != End::Failed &&
-        CStopSignal::Count() < 2 && m_link.HasReader()) {
-        m_frame.clear();
-        CFrameWriter::AppendCloseNotice(m_frame);
-        const Status s = m_link.Send(m_frame.data(), m_frame.size());
-        if (s == Status::Failed) {
-            end = End::Failed;
-            m_strError = m_link.ErrorText();
-        }
-    }
-    m_dSeconds = elapsed();
+    SendClosingNotice(end);
+    m_dSeconds = Elapsed(s);
     return end;
+}
+
+CPhoneSimulator::Schedule CPhoneSimulator::MakeSchedule() const {
+    Schedule s;
+    s.start = Clock::now();
+    s.stopAt = m_options.dSeconds >= 0
+                   ? s.start + std::chrono::duration_cast<Clock::duration>(
+                                   std::chrono::duration<double>(m_options.dSeconds))
+                   : Clock::time_point::max();
+    s.interval = m_options.dFps > 0 ? std::chrono::duration_cast<Clock::duration>(
+                                          std::chrono::duration<double>(1.0 / m_options.dFps))
+                                    : Clock::duration::zero();
+    return s;
+}
+
+double CPhoneSimulator::Elapsed(const Schedule& s) const {
+    return std::chrono::duration<double>(Clock::now() - s.start).count();
+}
+
+std::optional<CPhoneSimulator::End> CPhoneSimulator::LimitReached(const Schedule& s) const {
+    if (m_options.nFrames >= 0 && m_nFrames >= m_options.nFrames)
+        return End::FrameLimit;
+    if (CStopSignal::Count() > 0)
+        return End::Signal;
+    if (Clock::now() >= s.stopAt)
+        return End::TimeLimit;
+    return std::nullopt;
+}
+
+CPhoneSimulator::Turn CPhoneSimulator::WaitForTurn(Schedule& s, Status& status) {
+    if (!m_link.HasReader()) {
+        ReaderLost(s);
+        status = m_link.WaitForReader(s.stopAt);
+        if (status == Status::NoReader)
+            return Turn::Again; // the time limit is looked at first
+        if (status == Status::Ok) {
+            Notice("reader connected");
+            s.bConnected = true;
+            status = m_link.WaitUntil(std::min(s.stopAt, Clock::now() + kReaderSettle));
+        }
+    } else if (s.interval != Clock::duration::zero()) {
+        status = m_link.WaitUntil(std::min(s.stopAt, s.start + s.nSlot * s.interval));
+        if (Clock::now() >= s.stopAt && status == Status::Ok)
+            return Turn::Again;
+    }
+    if (status == Status::NoReader) {
+        ReaderLost(s);
+        return Turn::Again;
+    }
+    return status == Status::Ok ? Turn::Send : Turn::Stop;
+}
+
+bool CPhoneSimulator::SendNext(Schedule& s, Status& status) {
+    const bool header =
+        s.bNeedHeader || (m_options.nHeaderEvery > 0 && s.nSinceHeader >= m_options.nHeaderEvery);
+    if (!SendFrame(s.nSlot, header, status))
+        return false;
+    s.bNeedHeader = false;
+    s.nSinceHeader = header ? 1 : s.nSinceHeader + 1;
+    ++s.nSlot;
+    if (s.interval != Clock::duration::zero()) {
+        // Too slow for the frame rate: go on with the present, not the past.
+        const std::int64_t due = (Clock::now() - s.start) / s.interval;
+        if (due > s.nSlot)
+            s.nSlot = due;
+    }
+    return true;
+}
+
+// The reader went away: the next one starts with a header frame.
+void CPhoneSimulator::ReaderLost(Schedule& s) {
+    s.bNeedHeader = true;
+    if (s.bConnected)
+        Notice("reader left");
+    s.bConnected = false;
+}
+
+void CPhoneSimulator::Notice(const char* pszText) {
+    if (m_pNotices)
+        *m_pNotices << "lumetto-phone: " << pszText << std::endl;
+}
+
+// --close: the closing notice ends a run that the phone itself ended.
+void CPhoneSimulator::SendClosingNotice(End& end) {
+    if (!m_options.bClose || end == End::PeerClosed || end == End::Failed ||
+        CStopSignal::Count() >= 2 || !m_link.HasReader())
+        return;
+    m_frame.clear();
+    CFrameWriter::AppendCloseNotice(m_frame);
+    if (m_link.Send(m_frame.data(), m_frame.size()) == CPhoneLink::Status::Failed) {
+        end = End::Failed;
+        m_strError = m_link.ErrorText();
+    }
 }
 
 std::string CPhoneSimulator::Summary(End eEnd) const {

@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <functional>
 #include <iosfwd>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -55,6 +56,28 @@ public:
     std::string Summary(End eEnd) const;
 
 private:
+    // Where a run stands: its clock, the next frame's slot, the reader.
+    struct Schedule {
+        CPhoneLink::Clock::time_point start;
+        CPhoneLink::Clock::time_point stopAt;
+        CPhoneLink::Clock::duration interval{}; // zero: as fast as the line takes them
+        std::int64_t nSlot = 0;                 // the next frame's place in the schedule
+        std::int64_t nSinceHeader = 0;
+        bool bNeedHeader = true;
+        bool bConnected = false;
+    };
+    // What the wait before a frame came to: send it, look at the limits
+    // again, or end the run (the status says why).
+    enum class Turn { Send, Again, Stop };
+
+    Schedule MakeSchedule() const;
+    double Elapsed(const Schedule& s) const;
+    std::optional<End> LimitReached(const Schedule& s) const;
+    Turn WaitForTurn(Schedule& s, CPhoneLink::Status& status);
+    bool SendNext(Schedule& s, CPhoneLink::Status& status);
+    void ReaderLost(Schedule& s);
+    void Notice(const char* pszText);
+    void SendClosingNotice(End& end);
     bool SendFrame(std::int64_t slot, bool header, CPhoneLink::Status& status);
 
     const PhoneOptions& m_options;
