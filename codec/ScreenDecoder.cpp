@@ -158,7 +158,7 @@ void CScreenDecoder::ChoosePlatform(int nWidth, int nHeight) {
 void CScreenDecoder::AllocateBuffers(int nWidth, int nHeight) {
     m_nBufWidth = nWidth;
     m_nBufHeight = nHeight;
-    const std::size_t pixels = std::size_t(nWidth) * nHeight;
+    const std::size_t pixels = std::size_t(nWidth) * std::size_t(nHeight);
     // White: every component 0xF.
     m_greenBlue.assign(pixels, 0xFF);
     m_red.assign((pixels + 1) / 2, 0xFF);
@@ -231,7 +231,7 @@ bool CScreenDecoder::DecodeIndexed8(Cursor& cur) {
     if (m_eLastResult == Result::Ok) {
         std::uint8_t* gb = m_greenBlue.data();
         const lumetto::PlanarPalette& pal = m_planarPalette;
-        const std::size_t pixels = std::size_t(m_nBufWidth) * m_nBufHeight;
+        const std::size_t pixels = std::size_t(m_nBufWidth) * std::size_t(m_nBufHeight);
         m_eLastResult = RunList(
             cur, pixels,
             [&](std::size_t p, const std::uint8_t* d, std::size_t n) {
@@ -264,7 +264,7 @@ bool CScreenDecoder::DecodeIndexed8(Cursor& cur) {
 
 bool CScreenDecoder::DecodeDirect12(Cursor& cur) {
     std::uint8_t* gb = m_greenBlue.data();
-    const std::size_t pixels = std::size_t(m_nBufWidth) * m_nBufHeight;
+    const std::size_t pixels = std::size_t(m_nBufWidth) * std::size_t(m_nBufHeight);
     // Green and blue, one unit per pixel: the plane holds the data bytes as sent.
     m_eLastResult = RunList(
         cur, pixels,
@@ -305,7 +305,7 @@ void CScreenDecoder::RowCopy() {
         const std::size_t first = m_nTouchedBegin / width;
         const std::size_t last = (m_nTouchedEnd - 1) / width;
         const std::size_t stride = lumetto::DibRowStride(m_nBufWidth);
-        std::uint8_t* dst = m_pScreenBits.data() + stride * (m_nBufHeight - 1 - first);
+        std::uint8_t* dst = m_pScreenBits.data() + stride * (std::size_t(m_nBufHeight) - 1 - first);
         for (std::size_t y = first; y <= last; ++y, dst -= stride) {
             const std::size_t p = y * width;
             lumetto::ExpandPlanarRow(m_greenBlue.data() + p, m_red.data() + p / 2, p & 1, width,
@@ -328,8 +328,8 @@ const std::uint8_t* CScreenDecoder::DecodeBits() const {
         // reverse order, then the white slack row.
         const std::size_t row = std::size_t(m_nBufWidth) * 3;
         const std::size_t stride = lumetto::DibRowStride(m_nBufWidth);
-        m_pDecodeBuf.resize(row * (m_nBufHeight + 1));
-        const std::uint8_t* src = m_pScreenBits.data() + stride * (m_nBufHeight - 1);
+        m_pDecodeBuf.resize(row * std::size_t(m_nBufHeight + 1));
+        const std::uint8_t* src = m_pScreenBits.data() + stride * std::size_t(m_nBufHeight - 1);
         std::uint8_t* dst = m_pDecodeBuf.data();
         for (int i = 0; i < m_nBufHeight; ++i, src -= stride, dst += row)
             std::memcpy(dst, src, row);

@@ -91,7 +91,8 @@ void CFrameReceiver::FindSTX() {
     }
     const std::uint8_t* p = base;
     const std::uint8_t* end = base + count;
-    while ((p = static_cast<const std::uint8_t*>(std::memchr(p, 's', end - p))) != nullptr) {
+    while ((p = static_cast<const std::uint8_t*>(std::memchr(p, 's', std::size_t(end - p)))) !=
+           nullptr) {
         const std::uint32_t i = static_cast<std::uint32_t>(p - base);
         const std::uint32_t avail = std::min<std::uint32_t>(count - i, kMarkerSize);
         if (std::memcmp(p, m_STX, avail) == 0) {
