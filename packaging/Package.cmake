@@ -5,9 +5,19 @@ set(CPACK_PACKAGE_NAME lumetto)
 set(CPACK_PACKAGE_VENDOR "Lumetto project")
 set(CPACK_PACKAGE_CONTACT "Lumetto Maintainers <maintainers@lumetto.dev>")
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${CPACK_PACKAGE_CONTACT}")
-# Debian revision 1 of upstream 2.0.0: its changes are in changelog.Debian.gz,
-# whose first entry must carry the same version.
-set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
+# The package's version is the first entry of the Debian changelog
+# (packaging/debian/changelog, installed as changelog.Debian.gz): its upstream
+# part must be the project's version, and the Debian revision comes from it.
+file(STRINGS ${CMAKE_CURRENT_LIST_DIR}/debian/changelog changelog_head LIMIT_COUNT 1)
+if(NOT changelog_head MATCHES "^lumetto \\(([^-)]+)-([^)]+)\\) ")
+  message(FATAL_ERROR "packaging/debian/changelog: the first line must read "
+                      "\"lumetto (VERSION-REVISION) ...\", not \"${changelog_head}\"")
+endif()
+if(NOT CMAKE_MATCH_1 STREQUAL PROJECT_VERSION)
+  message(FATAL_ERROR "packaging/debian/changelog starts at version ${CMAKE_MATCH_1}, the "
+                      "project is ${PROJECT_VERSION}: add a changelog entry for it")
+endif()
+set(CPACK_DEBIAN_PACKAGE_RELEASE ${CMAKE_MATCH_2})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "shows a phone's screen inside a picture of the phone")
 # Lines of the long description stay within 80 columns with their leading space.
 set(CPACK_PACKAGE_DESCRIPTION
