@@ -14,7 +14,7 @@ test | all | bench)
 esac
 case "${1:-build}" in
 build | test | bench) ;;
-package | all) want+=(dpkg-dev file desktop-file-utils) ;;&
+package | all) want+=(dpkg-dev file desktop-file-utils lintian) ;;&
 screenshots | all) want+=(xvfb xauth imagemagick x11-utils xdotool) ;;
 package | screenshots | all) ;;
 *)

@@ -16,7 +16,18 @@ const char kUsage[] =
     "\n"
     "  --out DIR   write each decoded screen as DIR/frame-NNNNN.bmp (24-bit BMP,\n"
     "              NNNNN counts screen frames from 00001)\n"
-    "  --help      show this text\n";
+    "  --help      show this text\n"
+    "  --version   show the version\n"
+    "\n"
+    "Options take their value as the next argument or after \"=\" (--out=DIR).\n";
+
+const char kVersion[] = "lumetto-dump, Lumetto version " LUMETTO_VERSION "\n";
+
+// A mistake on the command line: one line that says what is wrong, then the hint.
+int Mistake(const std::string& text) {
+    std::cerr << "lumetto-dump: " << text << "\nSee 'lumetto-dump --help'.\n";
+    return 2;
+}
 
 } // namespace
 
@@ -24,27 +35,38 @@ int main(int argc, char** argv) {
     std::string outDir, file;
     bool haveFile = false;
     for (int i = 1; i < argc; ++i) {
+        // An option's value follows it as the next argument or after '='.
         const std::string arg = argv[i];
-        if (arg == "--help" || arg == "-h") {
-            std::cout << kUsage;
+        std::string name = arg, value;
+        bool hasValue = false;
+        if (const auto eq = name.find('='); name.rfind("--", 0) == 0 && eq != std::string::npos) {
+            value = name.substr(eq + 1);
+            name.resize(eq);
+            hasValue = true;
+        }
+        if (name == "--help" || name == "-h" || name == "--version") {
+            if (hasValue)
+                return Mistake(name + " takes no value.");
+            std::cout << (name == "--version" ? kVersion : kUsage);
             return 0;
         }
-        if (arg == "--out" && i + 1 < argc) {
-            outDir = argv[++i];
-        } else if (arg.rfind("--out=", 0) == 0) {
-            outDir = arg.substr(6);
-        } else if ((arg == "-" || arg[0] != '-') && !haveFile) {
+        if (name == "--out") {
+            if (!hasValue && i + 1 < argc)
+                value = argv[++i];
+            if (value.empty())
+                return Mistake("--out needs a folder.");
+            outDir = value;
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            return Mistake("Unknown option \"" + arg + "\".");
+        } else if (haveFile) {
+            return Mistake("Give one capture to read, not \"" + file + "\" and \"" + arg + "\".");
+        } else {
             file = arg;
             haveFile = true;
-        } else {
-            std::cerr << "lumetto-dump: unexpected argument \"" << arg << "\"\n" << kUsage;
-            return 2;
         }
     }
-    if (!haveFile) {
-        std::cerr << kUsage;
-        return 2;
-    }
+    if (!haveFile)
+        return Mistake("Say which capture to read: FILE, or - for standard input.");
     if (!outDir.empty()) {
         struct stat st {};
         if (::stat(outDir.c_str(), &st) != 0 && ::mkdir(outDir.c_str(), 0777) != 0) {

@@ -40,12 +40,17 @@ Options:
   --close            end with the phone's closing notice frame
   --clock HH:MM:SS   start the scene's clock at this time instead of now
   --help             show this text
+  --version          show the version
+
+Options take their value as the next argument or after "=" (--fps=10).
 
 The simulator stops when the other side sends "close_tx" (the PC closed the
 connection), on SIGINT or SIGTERM (the frame on the line is finished first; a
 second signal stops at once), or when --frames or --seconds is reached. At the
 end it prints the number of frames and bytes sent on standard error.
 )";
+
+const char kVersion[] = "lumetto-phone, Lumetto version " LUMETTO_VERSION "\n";
 
 bool ToNumber(const char* s, long long& v) {
     const char* end = s + std::strlen(s);
@@ -87,81 +92,93 @@ bool ParsePhoneOptions(int argc, const char* const* argv, PhoneOptions& o, std::
                        bool& bHelp) {
     bHelp = false;
     int outputs = 0;
+    // One line that says what is wrong, then where the options are explained.
     auto error = [&](const std::string& text) {
-        message = "lumetto-phone: " + text + "\nTry 'lumetto-phone --help' for the options.";
+        message = "lumetto-phone: " + text + "\nSee 'lumetto-phone --help'.";
         return false;
     };
     for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        const char* value = nullptr;
-        auto needValue = [&]() {
-            if (i + 1 >= argc)
-                return false;
-            value = argv[++i];
-            return true;
+        // An option's value follows it as the next argument or after '='.
+        std::string name = argv[i];
+        std::string value;
+        bool hasValue = false;
+        if (const auto eq = name.find('='); name.rfind("--", 0) == 0 && eq != std::string::npos) {
+            value = name.substr(eq + 1);
+            name.resize(eq);
+            hasValue = true;
+        }
+        auto takeValue = [&]() {
+            if (!hasValue && i + 1 < argc) {
+                value = argv[++i];
+                hasValue = true;
+            }
+            return hasValue && !value.empty();
         };
+        auto isFlag = [&](const char* flag) { return name == flag && !hasValue; };
         long long n = 0;
-        if (arg == "--help" || arg == "-h") {
+        if (name == "--help" || name == "-h" || name == "--version") {
+            if (hasValue)
+                return error(name + " takes no value.");
             bHelp = true;
-            message = kUsage;
+            message = name == "--version" ? kVersion : kUsage;
             return false;
-        } else if (arg == "--pty") {
+        } else if (isFlag("--pty")) {
             o.eOutput = PhoneOptions::Output::Pty;
             ++outputs;
-        } else if (arg == "--close") {
+        } else if (isFlag("--close")) {
             o.bClose = true;
-        } else if (arg == "--port" || arg == "--out") {
-            if (!needValue() || !*value)
-                return error(arg + " needs a path");
-            o.eOutput = arg == "--port" ? PhoneOptions::Output::Port : PhoneOptions::Output::File;
+        } else if (name == "--pty" || name == "--close") {
+            return error(name + " takes no value.");
+        } else if (name == "--port" || name == "--out") {
+            if (!takeValue())
+                return error(name + " needs a path.");
+            o.eOutput = name == "--port" ? PhoneOptions::Output::Port : PhoneOptions::Output::File;
             o.strPath = value;
             ++outputs;
-        } else if (arg == "--fps") {
-            if (!needValue() || !ToDouble(value, o.dFps) || o.dFps < 0 || o.dFps > 10000)
-                return error("--fps needs a number from 0 to 10000");
-        } else if (arg == "--rate") {
-            if (!needValue() || !ToNumber(value, n) || n < 0 || n > 100000000)
-                return error("--rate needs a line rate in baud (0 for unpaced)");
+        } else if (name == "--fps") {
+            if (!takeValue() || !ToDouble(value.c_str(), o.dFps) || o.dFps < 0 || o.dFps > 10000)
+                return error("--fps needs a number from 0 to 10000.");
+        } else if (name == "--rate") {
+            if (!takeValue() || !ToNumber(value.c_str(), n) || n < 0 || n > 100000000)
+                return error("--rate needs a line rate in baud (0 for unpaced).");
             o.nBaud = unsigned(n);
-        } else if (arg == "--frames") {
-            if (!needValue() || !ToNumber(value, n) || n < 0)
-                return error("--frames needs a count of 0 or more");
+        } else if (name == "--frames") {
+            if (!takeValue() || !ToNumber(value.c_str(), n) || n < 0)
+                return error("--frames needs a count of 0 or more.");
             o.nFrames = n;
-        } else if (arg == "--seconds") {
-            if (!needValue() || !ToDouble(value, o.dSeconds) || o.dSeconds < 0)
-                return error("--seconds needs a number of seconds");
-        } else if (arg == "--format") {
-            if (!needValue() || !ToNumber(value, n) || (n != 8 && n != 12))
-                return error("--format is 8 or 12");
+        } else if (name == "--seconds") {
+            if (!takeValue() || !ToDouble(value.c_str(), o.dSeconds) || o.dSeconds < 0)
+                return error("--seconds needs a number of seconds.");
+        } else if (name == "--format") {
+            if (!takeValue() || !ToNumber(value.c_str(), n) || (n != 8 && n != 12))
+                return error("--format is 8 or 12.");
             o.nFormat = int(n);
-        } else if (arg == "--platform") {
-            if (!needValue())
-                return error("--platform is s60 or uiq");
-            const std::string v = value;
-            if (v == "s60" || v == "S60")
+        } else if (name == "--platform") {
+            takeValue();
+            if (value == "s60" || value == "S60")
                 o.nPlatform = lumetto::kPlatformS60;
-            else if (v == "uiq" || v == "UIQ")
+            else if (value == "uiq" || value == "UIQ")
                 o.nPlatform = lumetto::kPlatformUIQ;
             else
-                return error("--platform is s60 or uiq");
-        } else if (arg == "--header-every") {
-            if (!needValue() || !ToNumber(value, n) || n < 0 || n > 1000000000)
-                return error("--header-every needs a count of frames (0: only the first)");
+                return error("--platform is s60 or uiq.");
+        } else if (name == "--header-every") {
+            if (!takeValue() || !ToNumber(value.c_str(), n) || n < 0 || n > 1000000000)
+                return error("--header-every needs a count of frames (0: only the first).");
             o.nHeaderEvery = int(n);
-        } else if (arg == "--clock") {
+        } else if (name == "--clock") {
             int s = 0;
-            if (!needValue() || !ToClock(value, s))
-                return error("--clock needs a time as HH:MM:SS");
+            if (!takeValue() || !ToClock(value.c_str(), s))
+                return error("--clock needs a time as HH:MM:SS.");
             o.clockSeconds = s;
-        } else if (arg.size() > 1 && arg[0] == '-') {
-            return error("unknown option '" + arg + "'");
+        } else if (name.size() > 1 && name[0] == '-') {
+            return error("Unknown option \"" + std::string(argv[i]) + "\".");
         } else {
-            o.images.push_back(arg);
+            o.images.push_back(name);
         }
     }
     if (outputs == 0)
-        return error("say where to send the stream: --port PATH, --out FILE or --pty");
+        return error("Say where to send the stream: --port PATH, --out FILE or --pty.");
     if (outputs > 1)
-        return error("give only one of --port, --out and --pty");
+        return error("Give only one of --port, --out and --pty.");
     return true;
 }

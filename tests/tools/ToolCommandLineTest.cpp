@@ -1,0 +1,65 @@
+// The command lines of lumetto-phone and lumetto-dump, run as a user runs them.
+#include "tests/support/ChildProcess.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+using testsupport::CChild;
+
+namespace {
+
+// A mistake gets exactly two lines on standard error: what is wrong, then the
+// hint; nothing on standard output, and exit status 2.
+TEST(ToolCommandLine, MistakesGetOneLineAndTheHint) {
+    struct Case {
+        const char* program;
+        std::vector<std::string> args;
+        const char* what; // the first line, after "<program>: "
+    };
+    const Case cases[] = {
+        {"lumetto-phone", {}, "Say where to send the stream: --port PATH, --out FILE or --pty."},
+        {"lumetto-phone", {"--pty", "--colour"}, "Unknown option \"--colour\"."},
+        {"lumetto-phone", {"--pty", "--fps=fast"}, "--fps needs a number from 0 to 10000."},
+        {"lumetto-phone", {"--pty", "--format", "16"}, "--format is 8 or 12."},
+        {"lumetto-phone", {"--out="}, "--out needs a path."},
+        {"lumetto-phone", {"--pty=yes"}, "--pty takes no value."},
+        {"lumetto-phone", {"--version=2"}, "--version takes no value."},
+        {"lumetto-phone", {"--pty", "--out", "x.bin"}, "Give only one of --port, --out and --pty."},
+        {"lumetto-dump", {}, "Say which capture to read: FILE, or - for standard input."},
+        {"lumetto-dump", {"--in", "a.bin"}, "Unknown option \"--in\"."},
+        {"lumetto-dump", {"a.bin", "--out"}, "--out needs a folder."},
+        {"lumetto-dump", {"--out=", "a.bin"}, "--out needs a folder."},
+        {"lumetto-dump",
+         {"a.bin", "b.bin"},
+         "Give one capture to read, not \"a.bin\" and \"b.bin\"."},
+        {"lumetto-dump", {"--help=all"}, "--help takes no value."},
+    };
+    for (const Case& c : cases) {
+        CChild child(c.program, c.args);
+        std::string out;
+        for (std::string line = child.ReadLine(); !line.empty(); line = child.ReadLine())
+            out += line + "\n";
+        EXPECT_EQ(child.Wait(), 2) << c.program << " " << c.what;
+        EXPECT_EQ(out, "") << c.program << " " << c.what;
+        EXPECT_EQ(child.Stderr(),
+                  std::string(c.program) + ": " + c.what + "\nSee '" + c.program + " --help'.\n");
+    }
+}
+
+// --version answers on standard output; values after '=' or as the next
+// argument are alike.
+TEST(ToolCommandLine, VersionAndValuesAfterEquals) {
+    for (const char* program : {"lumetto-phone", "lumetto-dump"}) {
+        CChild child(program, {"--version"});
+        EXPECT_EQ(child.ReadLine().rfind(std::string(program) + ", Lumetto version 2.", 0), 0u);
+        EXPECT_EQ(child.Wait(), 0) << child.Stderr();
+        EXPECT_EQ(child.Stderr(), "");
+    }
+    CChild phone("lumetto-phone", {"--out=-", "--frames=2", "--rate=0", "--fps=0"});
+    EXPECT_EQ(phone.Wait(), 0) << phone.Stderr();
+    EXPECT_NE(phone.Stderr().find("2 frames"), std::string::npos) << phone.Stderr();
+}
+
+} // namespace
