@@ -16,10 +16,18 @@ function(lumetto_test name)
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 600)
 endfunction()
 
+# The libraries of plain C++ (no Qt): built with the stricter warnings below.
+set(LUMETTO_PLAIN_LIBS lumetto_codec lumetto_link lumetto_media lumetto_platform
+    lumetto_display_core lumetto_ports lumetto_app_core)
+
 # lumetto_library(NAME SOURCES ... [PUBLIC_LIBS ...] [PRIVATE_LIBS ...])
 function(lumetto_library name)
   cmake_parse_arguments(L "" "" "SOURCES;PUBLIC_LIBS;PRIVATE_LIBS" ${ARGN})
   add_library(${name} STATIC ${L_SOURCES})
   target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
+  # The plain C++ cores also keep shadowing and silent conversions out.
+  if(name IN_LIST LUMETTO_PLAIN_LIBS)
+    target_compile_options(${name} PRIVATE -Wshadow -Wconversion -Wsign-conversion)
+  endif()
   target_link_libraries(${name} PUBLIC ${L_PUBLIC_LIBS} PRIVATE ${L_PRIVATE_LIBS})
 endfunction()
