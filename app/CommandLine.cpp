@@ -20,6 +20,7 @@ const char kHelp[] =
     "                        exit question; a recording is finished properly\n"
     "  --exit-on-close       end the program when the phone sends its closing notice\n"
     "  --no-window           run without any window; messages go to standard error\n"
+    "  --no-reconnect        when the connection is lost, do not open the port again\n"
     "  --zoom                start at 200 %\n"
     "  --demo                connect to a built-in phone simulator, to see the program\n"
     "                        work without a phone\n"
@@ -103,6 +104,8 @@ CommandLineResult ParseCommandLine(const std::vector<std::string>& args) {
             ok = noValue(o.bExitOnClose);
         else if (name == "--no-window")
             ok = noValue(o.bNoWindow);
+        else if (name == "--no-reconnect")
+            ok = noValue(o.bNoReconnect);
         else if (name == "--zoom")
             ok = noValue(o.bZoom);
         else if (name == "--demo")

@@ -7,7 +7,7 @@ CommandUi CommandState(int nCommandId, const UiState& s) {
     case ID_FILE_OPEN_CONNECTION:
         return {!s.bPortOpen, false};
     case ID_FILE_CLOSE_CONNECTION:
-        return {s.bPortOpen, false};
+        return {s.bPortOpen || s.bReconnecting, false};
     case ID_FILE_RECORD_MOVIE:
         return {s.bLivePicture && !s.bRecording, false};
     case ID_FILE_STOP_RECORDING:

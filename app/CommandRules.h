@@ -11,6 +11,8 @@ struct UiState {
     bool bRecording = false;   // a movie is being recorded
     int nZoom = 1;
     int nCurrentSkin = 0; // index of the selected skin
+
+    bool bReconnecting = false; // a lost connection is being opened again
 };
 
 struct CommandUi {

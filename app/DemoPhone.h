@@ -2,6 +2,10 @@
 // sends the built-in home screen with its running clock on a pseudo-terminal
 // that the program then connects to, so a user without a phone sees the
 // whole program work.
+//
+// While it runs, the port-name table knows its pseudo-terminal as the port
+// "Demo phone": the caption shows that name and the "COM ports" dialog lists
+// it. The phone outlives Close connection and serves the next open.
 #pragma once
 
 #include <memory>
@@ -10,14 +14,18 @@
 
 class CDemoPhone {
 public:
+    // The port name under which the program opens the demo's phone.
+    static constexpr const char* kPortName = "Demo phone";
+
     CDemoPhone();
     // Stops the simulator and waits for its thread.
     ~CDemoPhone();
     CDemoPhone(const CDemoPhone&) = delete;
     CDemoPhone& operator=(const CDemoPhone&) = delete;
 
-    // Creates the pseudo-terminal and starts sending on it. strPath receives
-    // the device to open; on false strError says what failed.
+    // Creates the pseudo-terminal, registers it as kPortName and starts
+    // sending on it. strPath receives the device; on false strError says
+    // what failed.
     bool Start(int nPlatform, std::string& strPath, std::string& strError);
     void Stop();
 

@@ -5,6 +5,7 @@
 #include "app/FileDialogs.h"
 #include "app/MainFrame.h"
 #include "app/QuillonView.h"
+#include "app/Reconnector.h"
 #include "app/Settings.h"
 #include "display/ScreenWnd.h"
 #include "media/BmpWriter.h"
@@ -93,6 +94,7 @@ bool CQuillonApp::InitInstance(const CommandLineOptions& options) {
     pFrame->SetStateProvider([this] {
         UiState s;
         s.bPortOpen = m_serial.IsOpen();
+        s.bReconnecting = m_pReconnector && m_pReconnector->IsActive();
         if (CQuillonView* v = View()) {
             s.bLivePicture = v->HasLivePicture();
             s.bRecording = v->IsRecording();
@@ -103,11 +105,19 @@ bool CQuillonApp::InitInstance(const CommandLineOptions& options) {
     });
     pView->onLivePicture = [this] { OnLivePicture(); };
     pView->onConnectionLost = [this] {
-        SetConnectionTitle(false);
-        // Without a window nothing is left to do; a phone that hangs up right
-        // after its closing notice has ended the run as asked.
-        if (m_options.bNoWindow)
-            Quit(m_bPhoneClosed && m_options.bExitOnClose ? 0 : 1);
+        // A phone that hangs up right after its closing notice has ended the
+        // run as asked. With --no-reconnect the driver has told the user, and
+        // without a window nothing is left to do.
+        const bool bEnded = m_bPhoneClosed && m_options.bExitOnClose;
+        if (bEnded || m_options.bNoReconnect) {
+            SetConnectionTitle(false);
+            if (m_options.bNoWindow)
+                Quit(bEnded ? 0 : 1);
+            return;
+        }
+        // The port stays chosen and is opened again once it is back.
+        Reconnector().Start(m_serial.CurrentPortName(), m_serial.LossReason());
+        SetConnectionTitle(false, true);
     };
     pView->onCloseNotice = [this] {
         m_bPhoneClosed = true;
@@ -140,7 +150,7 @@ bool CQuillonApp::InitInstance(const CommandLineOptions& options) {
                 ShowMessageBox(error, AppTitle(), MessageIcon::Error);
                 if (m_options.bNoWindow)
                     Quit(1);
-            } else if (!OpenPort(path) && m_options.bNoWindow) {
+            } else if (!OpenPort(CDemoPhone::kPortName) && m_options.bNoWindow) {
                 Quit(1);
             }
         } else if (!m_options.strPort.empty()) {
@@ -258,18 +268,26 @@ std::optional<std::string> CQuillonApp::ChoosePort() {
 }
 
 void CQuillonApp::OnOpenConnection() {
+    // Choosing Open connection ends the attempts to reopen a lost port.
+    const bool bWasReconnecting = m_pReconnector && m_pReconnector->Stop();
     const auto name = ChoosePort();
-    if (!name || !View())
+    if (!name || !View()) {
+        if (bWasReconnecting)
+            SetConnectionTitle(false);
         return;
+    }
     OpenPort(*name);
 }
 
-bool CQuillonApp::OpenPort(const std::string& strPortName) {
+bool CQuillonApp::OpenPort(const std::string& strPortName, bool bQuiet) {
     CQuillonView* pView = View();
     if (!pView)
         return false;
-    if (!m_serial.Open(pView, strPortName)) {
-        SetConnectionTitle(false);
+    // A lost connection is told in a box only when it is not opened again.
+    m_serial.SetLossReport(m_options.bNoReconnect);
+    if (!m_serial.Open(pView, strPortName, bQuiet)) {
+        if (!bQuiet)
+            SetConnectionTitle(false);
         return false;
     }
     SetConnectionTitle(true);
@@ -277,7 +295,16 @@ bool CQuillonApp::OpenPort(const std::string& strPortName) {
     return true;
 }
 
+CReconnector& CQuillonApp::Reconnector() {
+    if (!m_pReconnector)
+        m_pReconnector = std::make_unique<CReconnector>(
+            [this](const std::string& strPort) { return OpenPort(strPort, true); });
+    return *m_pReconnector;
+}
+
 void CQuillonApp::OnCloseConnection() {
+    if (m_pReconnector)
+        m_pReconnector->Stop();
     if (!m_serial.Close(true)) {
         ShowMessageBox(FormatStringResource(IDS_CANNOT_CLOSE_PORT, m_serial.CurrentPortName()),
                        AppTitle(), MessageIcon::Information);
@@ -289,12 +316,14 @@ void CQuillonApp::OnCloseConnection() {
     }
 }
 
-void CQuillonApp::SetConnectionTitle(bool bConnected) {
+void CQuillonApp::SetConnectionTitle(bool bConnected, bool bReconnecting) {
     if (!m_pMainFrame)
         return;
-    m_pMainFrame->Document().SetTitle(
-        bConnected ? FormatStringResource(IDS_PORT_TITLE, m_serial.CurrentPortName())
-                   : std::string(LoadStringResource(IDS_NO_CONNECTION)));
+    std::string strTitle = LoadStringResource(IDS_NO_CONNECTION);
+    if (bConnected || bReconnecting)
+        strTitle = FormatStringResource(IDS_PORT_TITLE, m_serial.CurrentPortName()) +
+                   (bReconnecting ? " - reconnecting" : "");
+    m_pMainFrame->Document().SetTitle(strTitle);
 }
 
 IFileDialogs& CQuillonApp::FileDialogs() {

@@ -17,6 +17,7 @@ class CMainFrame;
 class CQuillonView;
 class CQtHandOverPump;
 class CDemoPhone;
+class CReconnector;
 class CQtMessagePresenter;
 class CSettings;
 class IMessagePresenter;
@@ -44,11 +45,13 @@ public:
     void OnStopRecording();
     void OnCaptureScreen();
     void OnAppAbout();
-    void SetConnectionTitle(bool bConnected);
+    // The caption: the port, "<port> - reconnecting", or "No connection".
+    void SetConnectionTitle(bool bConnected, bool bReconnecting = false);
 
     // Opens a port by name and starts monitoring it; shows the driver's
-    // errors. Used by the dialog, --port and --demo.
-    bool OpenPort(const std::string& strPortName);
+    // errors unless bQuiet. Used by the dialog, --port, --demo and the
+    // reconnection.
+    bool OpenPort(const std::string& strPortName, bool bQuiet = false);
 
     // Ends the program as Exit does, without the exit question.
     void Quit(int nStatus = 0);
@@ -59,6 +62,8 @@ public:
     // Test seam: the settings file to use instead of the user's (before
     // InitInstance).
     void SetSettingsFile(std::string strFile) { m_strSettingsFile = std::move(strFile); }
+    // The attempts to open a lost connection again; null before the first loss.
+    const CReconnector* Reconnection() const { return m_pReconnector.get(); }
     CQuillonView* View() const;
     // Test seam: the save dialogs (not owned; null gives the desktop's).
     void SetFileDialogs(IFileDialogs* pDialogs) { m_pFileDialogs = pDialogs; }
@@ -83,6 +88,7 @@ private:
     IFileDialogs& FileDialogs();
     std::optional<std::string> ChoosePort();
     bool SaveScreenshot(const std::string& strPath, bool bTakeSnapshot);
+    CReconnector& Reconnector();
 
     CommandLineOptions m_options;
     std::string m_strProgramFolder;
@@ -96,6 +102,7 @@ private:
     std::function<std::optional<std::string>()> m_fnChoosePort;
     std::unique_ptr<CMainFrame> m_pMainFrame;
     std::unique_ptr<CDemoPhone> m_pDemo;
+    std::unique_ptr<CReconnector> m_pReconnector;
     QSocketNotifier* m_pSignalNotifier = nullptr;
     bool m_bRecordPending = false;
     bool m_bPhoneClosed = false; // the phone sent its closing notice

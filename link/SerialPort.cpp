@@ -2,6 +2,7 @@
 
 #include "platform/HandOver.h"
 #include "platform/PortNameTable.h"
+#include "platform/SystemError.h"
 #include "ports/ErrorReport.h"
 
 #include <algorithm>
@@ -52,10 +53,18 @@ void CSerialPort::SetOwnerView(ILinkOwner* pView) {
     }
 }
 
-bool CSerialPort::Open(ILinkOwner* hTargetWnd, const std::string& strPortName) {
+bool CSerialPort::Open(ILinkOwner* hTargetWnd, const std::string& strPortName, bool bQuiet) {
     m_hTargetWnd = hTargetWnd;
     m_strPortName = strPortName;
-    return Configure(115200, 'N', 8, 1, EV_RXCHAR | EV_CTS);
+    m_bQuietOpen = bQuiet;
+    const bool bOpen = Configure(115200, 'N', 8, 1, EV_RXCHAR | EV_CTS);
+    m_bQuietOpen = false;
+    return bOpen;
+}
+
+std::string CSerialPort::LossReason() const {
+    std::lock_guard<std::mutex> lock(m_csLoss);
+    return m_strLossReason;
 }
 
 bool CSerialPort::InsideHandedOverCall() const {
@@ -77,13 +86,15 @@ bool CSerialPort::Configure(int nBaud, char cParity, int nDataBits, int nStopBit
         Close(true);
     EndMonitorThread();
 
-    CErrorReport report;
+    CErrorReport report(m_bQuietOpen);
+    m_strOpenError.clear();
     // Fresh events for the new connection; the old ones are released here.
     m_hStopEvent = std::make_unique<CEvent>();
     m_hSendEvent = std::make_unique<CEvent>();
     for (const CEvent* e : {m_hStopEvent.get(), m_hSendEvent.get(), m_hSendDoneEvent.get()}) {
         if (!e->IsValid()) {
             report.ShowSystemError(static_cast<std::uint32_t>(e->CreateError()));
+            m_strOpenError = report.LastText();
             return false;
         }
     }
@@ -93,16 +104,21 @@ bool CSerialPort::Configure(int nBaud, char cParity, int nDataBits, int nStopBit
     m_hPort.Close();
     m_dcb = LineSettings{nBaud, cParity, nDataBits, nStopBits};
 
-    // The name as the user chose it: COMn through the port-name table, or a
-    // device path.
-    const std::optional<std::string> device = CPortNameTable::FromSystem().Resolve(m_strPortName);
+    // The name as the user chose it: a device path, or COMn (or a program's
+    // own port) through the port-name table.
+    const std::optional<std::string> device =
+        !m_strPortName.empty() && m_strPortName[0] == '/'
+            ? std::optional<std::string>(m_strPortName)
+            : CPortNameTable::FromSystem().Resolve(m_strPortName);
     m_strDevicePath = device.value_or(std::string());
     if (!device) {
         report.ShowPortError(ENOENT, m_strPortName, {});
+        m_strOpenError = report.LastText();
         return false;
     }
     if (!m_hPort.Open(*device)) {
         report.ShowPortError(static_cast<std::uint32_t>(errno), m_strPortName, *device);
+        m_strOpenError = report.LastText();
         return false;
     }
 
@@ -118,8 +134,10 @@ bool CSerialPort::Configure(int nBaud, char cParity, int nDataBits, int nStopBit
     // A port that could not be configured is closed again at once, so it
     // is not left locked against other programs.
     m_bOpen = !report.ErrorShown();
-    if (!m_bOpen)
+    if (!m_bOpen) {
         m_hPort.Close();
+        m_strOpenError = report.LastText();
+    }
     return m_bOpen;
 }
 
@@ -291,15 +309,27 @@ void CSerialPort::SendPending(CErrorReport& report) {
             return;
         // Discards what is queued either way, unread input included.
         m_hPort.Flush();
-        // The port gets 1 s plus 1 s per byte to take the bytes, never more.
-        const auto limit = m_timing.writeConstant + m_timing.writePerByte * dwSize;
+        // The port gets 1 s plus 1 s per byte to send the bytes, never more,
+        // and gives up at once when the thread is asked to end: Close waits
+        // for the answer only a short while.
+        const auto deadline = std::chrono::steady_clock::now() + m_timing.writeConstant +
+                              m_timing.writePerByte * dwSize;
+        auto msLeft = [&] {
+            return ToPollTimeout(std::chrono::duration_cast<std::chrono::milliseconds>(
+                deadline - std::chrono::steady_clock::now()));
+        };
+        const int nStopFd = m_hStopEvent->Fd();
         errno = 0;
-        const std::size_t sent = m_hPort.Write(pBuffer.get(), dwSize, ToPollTimeout(limit));
-        if (sent != dwSize && errno != ETIMEDOUT)
+        const std::size_t sent = m_hPort.Write(pBuffer.get(), dwSize, msLeft(), nStopFd);
+        if (sent != dwSize && errno != ETIMEDOUT && errno != ECANCELED)
             nError = errno;
+        // Closing the port discards what it has not sent, so wait for the
+        // bytes to leave first.
+        if (sent == dwSize)
+            m_hPort.WaitUntilSent(msLeft(), nStopFd);
     }
-    // A write that ran out of time drops the rest silently, as the phone is
-    // going away anyway; any other failure is shown.
+    // A write that ran out of time or was cancelled drops the rest silently,
+    // as the phone is going away anyway; any other failure is shown.
     if (nError != 0) {
         errno = nError;
         report.ShowLastError();
@@ -396,15 +426,21 @@ void CSerialPort::EndMonitorThread() {
 }
 
 void CSerialPort::ConnectionLost(CErrorReport& report, int nCode, const std::string& strPortName) {
-    // Told once; then the connection ends as Close ends it, without writing
-    // to the phone.
-    std::string where = strPortName;
-    if (!m_strDevicePath.empty() && m_strDevicePath != strPortName)
-        where += " (" + m_strDevicePath + ")";
-    report.ShowSystemError(static_cast<std::uint32_t>(nCode),
-                           "The connection on " + where +
-                               " was lost and the port was closed. Check the phone and its "
-                               "cable or Bluetooth link, then open the connection again.");
+    // Told once (or left to the owner); then the connection ends as Close
+    // ends it, without writing to the phone.
+    {
+        std::lock_guard<std::mutex> lock(m_csLoss);
+        m_strLossReason = SystemErrorText(nCode);
+    }
+    if (m_bShowLoss) {
+        std::string where = strPortName;
+        if (!m_strDevicePath.empty() && m_strDevicePath != strPortName)
+            where += " (" + m_strDevicePath + ")";
+        report.ShowSystemError(static_cast<std::uint32_t>(nCode),
+                               "The connection on " + where +
+                                   " was lost and the port was closed. Check the phone and its "
+                                   "cable or Bluetooth link, then open the connection again.");
+    }
     m_bOpen = false;
     {
         std::lock_guard<std::recursive_mutex> lock(m_csPort);

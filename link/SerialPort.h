@@ -53,10 +53,12 @@ public:
     // payloads to that view.
     void SetOwnerView(ILinkOwner* pView);
 
-    // Opens strPortName (COMn from the port-name table, or a device path) for
-    // the view hTargetWnd, which receives the payloads. Closes an open
-    // connection first. Errors are shown to the user; returns success.
-    bool Open(ILinkOwner* hTargetWnd, const std::string& strPortName);
+    // Opens strPortName (COMn from the port-name table, a program's own port,
+    // or a device path) for the view hTargetWnd, which receives the payloads.
+    // Closes an open connection first. Errors are shown to the user, unless
+    // bQuiet is set: then LastOpenError() holds what would have been shown.
+    // Never blocks: the device is opened without waiting. Returns success.
+    bool Open(ILinkOwner* hTargetWnd, const std::string& strPortName, bool bQuiet = false);
     bool Configure(int nBaud, char cParity, int nDataBits, int nStopBits,
                    std::uint32_t dwEventMask);
     // Starts the monitor thread on an open port; false if the port is not
@@ -74,6 +76,15 @@ public:
 
     bool IsOpen() const { return m_bOpen.load(); }
     std::string CurrentPortName() const { return m_strPortName; }
+    // What made the last Open fail (UI thread).
+    const std::string& LastOpenError() const { return m_strOpenError; }
+
+    // Whether a lost connection (unplugged, hung up, failing) is told in a
+    // message box; true by default. When false, the owner view learns of it
+    // from OnConnectionLost alone and LossReason() says why.
+    void SetLossReport(bool bShowBox) { m_bShowLoss = bShowBox; }
+    // The system's text for the error that ended the last lost connection.
+    std::string LossReason() const;
 
     // Test seams.
     void SetTimingForTests(const Timing& timing) { m_timing = timing; }
@@ -117,6 +128,11 @@ private:
     std::atomic<ILinkOwner*> m_hTargetWnd{nullptr};
     std::string m_strPortName;
     std::string m_strDevicePath;
+    bool m_bQuietOpen = false;
+    std::string m_strOpenError;
+    std::atomic<bool> m_bShowLoss{true};
+    mutable std::mutex m_csLoss; // guards m_strLossReason, written by the monitor thread
+    std::string m_strLossReason;
     std::uint32_t m_dwEventMask = 0;
     std::atomic<bool> m_bOpen{false};
     std::atomic<bool> m_bClosing{false};

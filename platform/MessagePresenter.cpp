@@ -11,12 +11,29 @@ std::atomic<IMessagePresenter*> g_pPresenter{nullptr};
 
 } // namespace
 
-void CStderrPresenter::ShowMessage(const std::string& strText, const std::string& strCaption,
+std::string CStderrPresenter::Format(const std::string& strText) const {
+    // Line ends at the end are dropped; blank lines inside the text go too.
+    std::string out;
+    std::size_t pos = 0;
+    while (pos < strText.size()) {
+        std::size_t end = strText.find('\n', pos);
+        if (end == std::string::npos)
+            end = strText.size();
+        std::string line = strText.substr(pos, end - pos);
+        while (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (!line.empty())
+            out += m_strProgram + ": " + line + "\n";
+        pos = end + 1;
+    }
+    if (out.empty())
+        out = m_strProgram + ":\n";
+    return out;
+}
+
+void CStderrPresenter::ShowMessage(const std::string& strText, const std::string& /*strCaption*/,
                                    MessageIcon /*eIcon*/) {
-    std::string line = strCaption + ": " + strText;
-    while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
-        line.pop_back();
-    std::fprintf(stderr, "%s\n", line.c_str());
+    std::fputs(Format(strText).c_str(), stderr);
     std::fflush(stderr);
 }
 

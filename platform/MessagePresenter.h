@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 
 enum class MessageIcon { Information, Warning, Error, Question };
 
@@ -21,12 +22,22 @@ public:
     }
 };
 
-// Prints "Caption: text" to standard error; questions are answered with yes.
+// Prints each line of the text to standard error after the program's name
+// ("lumetto: text"), the one form of every message the program prints there;
+// the caption is left out. Questions are answered with yes.
 class CStderrPresenter : public IMessagePresenter {
 public:
+    explicit CStderrPresenter(std::string strProgram = "lumetto")
+        : m_strProgram(std::move(strProgram)) {}
     void ShowMessage(const std::string& strText, const std::string& strCaption,
                      MessageIcon eIcon) override;
     bool AskYesNo(const std::string& strText, const std::string& strCaption) override;
+
+    // The lines ShowMessage prints.
+    std::string Format(const std::string& strText) const;
+
+private:
+    std::string m_strProgram;
 };
 
 // The process's presenter. Until one is installed, a CStderrPresenter serves.

@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 #include <cstdlib>
 #include <dirent.h>
 #include <fstream>
+#include <mutex>
 #include <set>
 
 namespace {
@@ -79,21 +81,35 @@ CPortNameTable CPortNameTable::Build(const std::string& strAliases,
     std::set<std::string> takenDevices;
 
     // Aliases: "NAME=PATH" separated by ';'. Entries that are not COMn with an
-    // absolute path are ignored; the first alias for a name wins.
+    // absolute path are left out and noted; the first alias for a name wins.
     std::size_t pos = 0;
     while (pos <= strAliases.size()) {
         std::size_t end = strAliases.find(';', pos);
         if (end == std::string::npos)
             end = strAliases.size();
-        const std::string item = strAliases.substr(pos, end - pos);
+        const std::string item = Trim(strAliases.substr(pos, end - pos));
         pos = end + 1;
+        if (item.empty())
+            continue;
+        std::string why;
         const std::size_t eq = item.find('=');
+        const std::string name =
+            eq == std::string::npos ? "" : NormalizeComName(item.substr(0, eq));
+        const std::string device = eq == std::string::npos ? "" : Trim(item.substr(eq + 1));
         if (eq == std::string::npos)
+            why = "it is not of the form COMn=/dev/DEVICE";
+        else if (name.empty())
+            why = "\"" + Trim(item.substr(0, eq)) + "\" is not a COM name such as COM7";
+        else if (device.empty())
+            why = "no device is given";
+        else if (device[0] != '/')
+            why = "the device must be a path that starts with /";
+        else if (takenNames.count(name))
+            why = name + " is named earlier in the list";
+        if (!why.empty()) {
+            table.m_rejected.push_back({item, why});
             continue;
-        const std::string name = NormalizeComName(item.substr(0, eq));
-        const std::string device = Trim(item.substr(eq + 1));
-        if (name.empty() || device.empty() || device[0] != '/' || takenNames.count(name))
-            continue;
+        }
         takenNames.insert(name);
         takenDevices.insert(device);
         table.m_entries.push_back({name, device, true});
@@ -135,6 +151,29 @@ bool CPortNameTable::SysfsHasHardware(const std::string& strDevName) {
     return in && (in >> type) && type != 0;
 }
 
+namespace {
+
+std::mutex g_programPortsMutex;
+std::vector<PortNameEntry> g_programPorts;
+std::set<std::string> g_reportedRejects; // guarded by g_programPortsMutex
+
+} // namespace
+
+void CPortNameTable::SetProgramPort(const std::string& strName, const std::string& strDevice) {
+    std::lock_guard<std::mutex> lock(g_programPortsMutex);
+    g_programPorts.erase(
+        std::remove_if(g_programPorts.begin(), g_programPorts.end(),
+                       [&](const PortNameEntry& e) { return e.strName == strName; }),
+        g_programPorts.end());
+    if (!strDevice.empty())
+        g_programPorts.push_back({strName, strDevice, false, true});
+}
+
+std::string CPortNameTable::RejectedText(const RejectedAlias& rejected) {
+    return "lumetto: the LUMETTO_PORTS entry \"" + rejected.strEntry +
+           "\" is left out: " + rejected.strReason + ".";
+}
+
 CPortNameTable CPortNameTable::FromSystem() {
     const char* env = std::getenv("LUMETTO_PORTS");
     std::vector<std::string> names;
@@ -143,21 +182,36 @@ CPortNameTable CPortNameTable::FromSystem() {
             names.emplace_back(e->d_name);
         ::closedir(dir);
     }
-    return Build(env ? env : "", names, &CPortNameTable::SysfsHasHardware);
+    CPortNameTable table = Build(env ? env : "", names, &CPortNameTable::SysfsHasHardware);
+    std::lock_guard<std::mutex> lock(g_programPortsMutex);
+    // The table is built at every open and every listing: each entry is told once.
+    for (const RejectedAlias& r : table.m_rejected) {
+        if (g_reportedRejects.insert(r.strEntry).second) {
+            std::fprintf(stderr, "%s\n", RejectedText(r).c_str());
+            std::fflush(stderr);
+        }
+    }
+    table.m_entries.insert(table.m_entries.end(), g_programPorts.begin(), g_programPorts.end());
+    return table;
 }
 
 std::optional<std::string> CPortNameTable::Resolve(const std::string& strName) const {
     if (!strName.empty() && strName[0] == '/')
         return strName;
+    for (const PortNameEntry& e : m_entries)
+        if (e.bProgram && e.strName == strName)
+            return e.strDevice;
     const std::string name = NormalizeComName(strName);
     if (name.empty())
         return std::nullopt;
     for (const PortNameEntry& e : m_entries)
-        if (e.strName == name)
+        if (!e.bProgram && e.strName == name)
             return e.strDevice;
     return std::nullopt;
 }
 
 std::string CPortNameTable::DisplayName(const PortNameEntry& entry) {
+    if (entry.bProgram)
+        return entry.strName;
     return entry.strName + " (" + entry.strDevice + ")";
 }

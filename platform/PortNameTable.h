@@ -5,8 +5,9 @@
 // devices: /dev/ttyUSB*, /dev/ttyACM*, /dev/rfcomm*, and the /dev/ttyS* that
 // have real hardware behind them. Devices are sorted by kind and number and
 // take the lowest COM numbers that no alias holds, so a device keeps its name
-// while the set of devices does not change. A name that starts with '/' is a
-// device path and stands for itself.
+// while the set of devices does not change. Last come the ports the program
+// itself provides while it runs (the demo's phone), under their own names. A
+// name that starts with '/' is a device path and stands for itself.
 #pragma once
 
 #include <functional>
@@ -18,6 +19,13 @@ struct PortNameEntry {
     std::string strName;   // "COM3"
     std::string strDevice; // "/dev/ttyUSB0"
     bool bAlias = false;   // given in LUMETTO_PORTS
+    bool bProgram = false; // provided by the program; strName is no COM name
+};
+
+// An entry of LUMETTO_PORTS that was left out, and why.
+struct RejectedAlias {
+    std::string strEntry;  // as written, without surrounding blanks
+    std::string strReason; // "no device is given"
 };
 
 class CPortNameTable {
@@ -33,17 +41,30 @@ public:
                                 const std::vector<std::string>& devNames,
                                 const HardwareProbe& probe, const std::string& strDevDir = "/dev");
 
-    // From the environment, /dev and /sys/class/tty.
+    // From the environment, /dev and /sys/class/tty, with the program's own
+    // ports. Each LUMETTO_PORTS entry that is left out is reported on
+    // standard error, once in the process's life.
     static CPortNameTable FromSystem();
 
-    const std::vector<PortNameEntry>& Entries() const { return m_entries; }
+    // Adds the program's own port strName for strDevice while it exists, or
+    // takes it away when strDevice is empty. Any thread.
+    static void SetProgramPort(const std::string& strName, const std::string& strDevice);
 
-    // The device path for a port name: itself for a path, the table's device
-    // for COMn (any letter case), nothing for an unknown name.
+    const std::vector<PortNameEntry>& Entries() const { return m_entries; }
+    // The LUMETTO_PORTS entries Build left out, in their order.
+    const std::vector<RejectedAlias>& Rejected() const { return m_rejected; }
+
+    // The device path for a port name: itself for a path, the device of a
+    // program's port of that exact name, the table's device for COMn (any
+    // letter case), nothing for an unknown name.
     std::optional<std::string> Resolve(const std::string& strName) const;
 
-    // "COM3 (/dev/ttyUSB0)", as the port list shows an entry.
+    // "COM3 (/dev/ttyUSB0)", as the port list shows an entry; a program's port
+    // shows its name alone.
     static std::string DisplayName(const PortNameEntry& entry);
+
+    // The line that reports a rejected entry on standard error.
+    static std::string RejectedText(const RejectedAlias& rejected);
 
     // "COM7" for "com7" or "COM07"; empty when the text is not COM and digits.
     static std::string NormalizeComName(const std::string& strName);
@@ -53,4 +74,5 @@ public:
 
 private:
     std::vector<PortNameEntry> m_entries;
+    std::vector<RejectedAlias> m_rejected;
 };

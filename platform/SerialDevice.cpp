@@ -1,5 +1,6 @@
 #include "platform/SerialDevice.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <fcntl.h>
@@ -39,6 +40,12 @@ void CSerialDevice::Close() {
     if (m_fd < 0)
         return;
     ::ioctl(m_fd, TIOCNXCL);
+    // Output still queued means the line does not take it: closing would wait
+    // for it. Only then is it discarded; a pseudo-terminal has passed its
+    // bytes on already (it reports none queued) and keeps them.
+    int nQueued = 0;
+    if (::ioctl(m_fd, TIOCOUTQ, &nQueued) == 0 && nQueued > 0)
+        ::tcflush(m_fd, TCOFLUSH);
     ::close(m_fd); // also releases the lock
     m_fd = -1;
 }
@@ -144,12 +151,29 @@ ssize_t CSerialDevice::Read(std::uint8_t* pBuffer, std::size_t nMax) {
     return n;
 }
 
-std::size_t CSerialDevice::Write(const std::uint8_t* pData, std::size_t nLength, int nTimeoutMs) {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+int MsLeft(Clock::time_point deadline) {
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    return left <= 0 ? 0 : static_cast<int>(std::min<long long>(left, 1 << 30));
+}
+
+bool Readable(int fd) {
+    pollfd p{fd, POLLIN, 0};
+    return fd >= 0 && ::poll(&p, 1, 0) > 0 && (p.revents & POLLIN);
+}
+
+} // namespace
+
+std::size_t CSerialDevice::Write(const std::uint8_t* pData, std::size_t nLength, int nTimeoutMs,
+                                 int nCancelFd) {
     if (m_fd < 0) {
         errno = EBADF;
         return 0;
     }
-    using Clock = std::chrono::steady_clock;
     const auto deadline = Clock::now() + std::chrono::milliseconds(nTimeoutMs);
     std::size_t sent = 0;
     while (sent < nLength) {
@@ -162,20 +186,44 @@ std::size_t CSerialDevice::Write(const std::uint8_t* pData, std::size_t nLength,
             continue;
         if (n < 0 && errno != EAGAIN)
             return sent;
-        const auto left =
-            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        const int left = MsLeft(deadline);
         if (left <= 0) {
             errno = ETIMEDOUT;
             return sent;
         }
-        pollfd p{m_fd, POLLOUT, 0};
-        const int r = ::poll(&p, 1, static_cast<int>(left));
+        // The device takes more bytes, or the wait is cancelled, or time runs out.
+        pollfd p[2] = {{m_fd, POLLOUT, 0}, {nCancelFd, POLLIN, 0}};
+        const int r = ::poll(p, 2, left);
         if (r < 0 && errno != EINTR)
             return sent;
-        if (r > 0 && (p.revents & (POLLERR | POLLHUP | POLLNVAL)) && !(p.revents & POLLOUT)) {
+        if (r > 0 && (p[1].revents & POLLIN)) {
+            errno = ECANCELED;
+            return sent;
+        }
+        if (r > 0 && (p[0].revents & (POLLERR | POLLHUP | POLLNVAL)) && !(p[0].revents & POLLOUT)) {
             errno = EIO;
             return sent;
         }
     }
     return sent;
+}
+
+bool CSerialDevice::WaitUntilSent(int nTimeoutMs, int nCancelFd) {
+    if (m_fd < 0) {
+        errno = EBADF;
+        return false;
+    }
+    // The kernel tells how much output waits but gives no event when it is
+    // gone: look again every few milliseconds.
+    const auto deadline = Clock::now() + std::chrono::milliseconds(nTimeoutMs);
+    for (;;) {
+        int nQueued = 0;
+        if (::ioctl(m_fd, TIOCOUTQ, &nQueued) != 0 || nQueued <= 0)
+            return true;
+        const int left = MsLeft(deadline);
+        if (left <= 0 || Readable(nCancelFd))
+            return false;
+        pollfd p{nCancelFd, POLLIN, 0};
+        ::poll(&p, 1, std::min(left, 5));
+    }
 }

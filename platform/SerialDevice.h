@@ -29,6 +29,8 @@ public:
     // program holds fails with EBUSY (this holds for root too); so does one
     // another program opened exclusively.
     bool Open(const std::string& strPath);
+    // Discards output the device has not sent, so closing never waits for a
+    // line that does not take bytes, then closes (and so unlocks).
     void Close();
     bool IsOpen() const { return m_fd >= 0; }
     int Fd() const { return m_fd; }
@@ -46,9 +48,15 @@ public:
     // One non-blocking read; as read(2).
     ssize_t Read(std::uint8_t* pBuffer, std::size_t nMax);
     // Writes the bytes, waiting for the device to accept them for at most
-    // nTimeoutMs in total. Returns the number written; when fewer than nLength,
-    // errno says why (ETIMEDOUT when the time ran out).
-    std::size_t Write(const std::uint8_t* pData, std::size_t nLength, int nTimeoutMs);
+    // nTimeoutMs in total. The wait ends early when nCancelFd (an event's
+    // descriptor, or -1 for none) becomes readable. Returns the number
+    // written; when fewer than nLength, errno says why (ETIMEDOUT when the time
+    // ran out, ECANCELED when the wait was cancelled).
+    std::size_t Write(const std::uint8_t* pData, std::size_t nLength, int nTimeoutMs,
+                      int nCancelFd = -1);
+    // Waits until the device has sent what was written, for at most
+    // nTimeoutMs or until nCancelFd becomes readable; false when bytes are left.
+    bool WaitUntilSent(int nTimeoutMs, int nCancelFd = -1);
 
     // The termios speed constant for a baud rate, or false when there is none.
     static bool SpeedFor(int nBaud, unsigned int* pSpeed);

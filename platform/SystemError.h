@@ -8,14 +8,29 @@
 // system does not know, a text that names the number.
 std::string SystemErrorText(int nCode);
 
-// Name of the group that owns the file at strPath, or empty when it cannot be
-// learnt.
-std::string DeviceGroupName(const std::string& strPath);
+// Who may open a device file: its mode bits (st_mode, file type included) and
+// the names of its owner and group.
+struct DeviceAccess {
+    unsigned nMode = 0;
+    std::string strOwner;
+    std::string strGroup;
+};
+
+// The device file's mode, owner and group, or false when it cannot be learnt.
+// An owner or group without a name is given by its number, as ls -l shows it.
+bool ReadDeviceAccess(const std::string& strPath, DeviceAccess& access);
+
+// What to do when the user may not open strDevice, judged from its mode bits
+// alone: join its group when the group may read and write it and is no group
+// that grants wide rights (root, sudo, wheel, adm, ...); otherwise only the
+// owner may open it, and a udev rule can give the device to a group.
+std::string PermissionAdvice(const std::string& strDevice, const DeviceAccess& access);
 
 // The line added to the system text when opening a serial device failed with
 // nCode, or empty when there is nothing useful to add.
-//  - EACCES/EPERM: how to get access (membership of the device's group);
+//  - EACCES/EPERM: how to get access (PermissionAdvice of the device);
 //  - EBUSY: the port is used by another program;
+//  - ENOTTY/EISDIR: the file is no serial port;
 //  - ENOENT for a COMn name that no device answers to.
 // strPortName is the name the user chose, strDevice the device path it was
 // resolved to (empty when it resolved to none).

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // Platform ids the version query reports.
 constexpr std::uint32_t VER_PLATFORM_WIN32_WINDOWS = 1; // the 95/98/Me family
@@ -25,4 +26,7 @@ public:
     // The text to show for a port the listing found, or empty to show the
     // port name itself (all that the DOS device list can tell).
     virtual std::string FriendlyName(const std::string& /*strPortName*/) { return {}; }
+    // Ports the program itself provides (the demo's phone), listed after the
+    // others under their own names.
+    virtual std::vector<std::string> NamedPorts() { return {}; }
 };

@@ -27,18 +27,32 @@ std::string CErrorReport::LastErrorMessage(int nErrno) {
     return SystemErrorText(nErrno) + "\n";
 }
 
-void CErrorReport::ShowSystemError(std::uint32_t nCode, const std::string& strNote) {
+std::string CErrorReport::PortErrorMessage(std::uint32_t nCode, const std::string& strPortName,
+                                           const std::string& strDevice) {
+    const int nErrno = ToErrno(nCode);
+    const std::string advice = PortOpenAdvice(nErrno, strPortName, strDevice);
+    if (nErrno == ENOTTY || nErrno == EISDIR)
+        return advice;
+    return SystemErrorMessage(nCode, advice);
+}
+
+void CErrorReport::Show(std::string strText) {
     m_bErrorShown = true;
-    ShowMessageBox(SystemErrorMessage(nCode, strNote), kCaption, MessageIcon::Information);
+    m_strLastText = std::move(strText);
+    if (!m_bQuiet)
+        ShowMessageBox(m_strLastText, kCaption, MessageIcon::Information);
+}
+
+void CErrorReport::ShowSystemError(std::uint32_t nCode, const std::string& strNote) {
+    Show(SystemErrorMessage(nCode, strNote));
 }
 
 void CErrorReport::ShowLastError() {
     const int err = errno; // read before anything else can change it
-    m_bErrorShown = true;
-    ShowMessageBox(LastErrorMessage(err), kCaption, MessageIcon::Information);
+    Show(LastErrorMessage(err));
 }
 
 void CErrorReport::ShowPortError(std::uint32_t nCode, const std::string& strPortName,
                                  const std::string& strDevice) {
-    ShowSystemError(nCode, PortOpenAdvice(ToErrno(nCode), strPortName, strDevice));
+    Show(PortErrorMessage(nCode, strPortName, strDevice));
 }

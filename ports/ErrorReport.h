@@ -4,6 +4,8 @@
 // One object lives for one operation of its owner, on one thread; the owner
 // judges a whole sequence of calls by ErrorShown(). Boxes raised off the UI
 // thread travel the UI hand-over and block the calling thread until closed.
+// A quiet report shows nothing: it only remembers the text it would have
+// shown (for an attempt the user did not ask for, such as a reconnection).
 #pragma once
 
 #include <cstdint>
@@ -13,7 +15,7 @@ class CErrorReport {
 public:
     static constexpr const char* kCaption = "Application Error";
 
-    CErrorReport() = default;
+    explicit CErrorReport(bool bQuiet = false) : m_bQuiet(bQuiet) {}
 
     // Shows the system text for the error number nCode; strNote, when given,
     // is added on a line of its own.
@@ -26,11 +28,21 @@ public:
                        const std::string& strDevice);
 
     bool ErrorShown() const { return m_bErrorShown; }
+    // The text of the last report, shown or, when quiet, not.
+    const std::string& LastText() const { return m_strLastText; }
 
     // The box texts, as the operations above compose them.
     static std::string SystemErrorMessage(std::uint32_t nCode, const std::string& strNote = {});
     static std::string LastErrorMessage(int nErrno);
+    // A file that is no serial port is said in plain words, not with the
+    // system's "Inappropriate ioctl for device".
+    static std::string PortErrorMessage(std::uint32_t nCode, const std::string& strPortName,
+                                        const std::string& strDevice);
 
 private:
+    void Show(std::string strText);
+
+    bool m_bQuiet = false;
     bool m_bErrorShown = false;
+    std::string m_strLastText;
 };

@@ -89,6 +89,13 @@ void EnumerateComPorts(PortInfoArray& ports, IComPortQuery& query) {
     if (!query.QueryVersion(dwPlatformId))
         throw OsVersionErrorMessage(query.LastError());
     ListDosComPorts(ports, query);
+    for (const std::string& strName : query.NamedPorts()) {
+        PortInfo port;
+        port.strPortName = strName;
+        port.strFriendlyName = strName;
+        port.bNamed = true;
+        ports.push_back(port);
+    }
     for (PortInfo& port : ports)
         CompletePortInfo(port);
 }

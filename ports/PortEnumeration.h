@@ -13,8 +13,8 @@ constexpr std::uint32_t kDosDeviceCapacity = 65535;
 // Ports listed on a system that has no DOS device names: COM1 to COM50.
 constexpr int kFixedComPortCount = 50;
 
-// Empties ports and fills it with the system's COM ports, each with its friendly
-// name and description completed.
+// Empties ports and fills it with the system's COM ports, then the program's
+// own named ports, each with its friendly name and description completed.
 //
 // Throws std::string, the message "Could not get OS version. (err=<hex code>)",
 // when the operating system's version cannot be read; ports stays empty then.

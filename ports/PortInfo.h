@@ -10,6 +10,7 @@ struct PortInfo {
     std::string strFriendlyName; // the text the port list shows
     bool bUsb = false;           // reached through USB; the listing cannot tell, always false
     std::string strDescription;  // the friendly name without a trailing "(...)" part
+    bool bNamed = false;         // a port of the program's own, chosen by its name, not COMn
 };
 
 // Entries in the order of discovery; never sorted, no duplicate check.

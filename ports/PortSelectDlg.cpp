@@ -15,6 +15,8 @@
 #include <QRect>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace {
 
 // The dialog's layout in dialog units, as its template gives it.
@@ -129,8 +131,12 @@ void CPortSelectDlg::OnInitDialog() {
         EnumerateComPorts(ports);
 
     m_listPorts->clear();
-    for (const PortInfo& port : ports)
+    m_namedPorts.clear();
+    for (const PortInfo& port : ports) {
         m_listPorts->addItem(FromLocal(port.strFriendlyName));
+        if (port.bNamed)
+            m_namedPorts.push_back(port.strFriendlyName);
+    }
     if (m_listPorts->count() > 0)
         m_listPorts->setCurrentRow(0);
     m_pEmptyNote->setVisible(m_listPorts->count() == 0);
@@ -148,7 +154,9 @@ void CPortSelectDlg::OnOK() {
         const QByteArray text = selected.front()->text().toLocal8Bit();
         strEntry.assign(text.constData(), static_cast<std::size_t>(text.size()));
     }
-    if (!ExtractComPortName(strEntry, m_strPort))
+    if (std::find(m_namedPorts.begin(), m_namedPorts.end(), strEntry) != m_namedPorts.end())
+        m_strPort = strEntry;
+    else if (!ExtractComPortName(strEntry, m_strPort))
         ShowMessageBox(LoadStringResource(IDS_PORT_SELECTION_FAILED),
                        LoadStringResource(IDS_APP_TITLE), MessageIcon::Warning);
     QDialog::accept();

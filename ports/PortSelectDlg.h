@@ -20,6 +20,7 @@
 
 #include <QDialog>
 #include <string>
+#include <vector>
 
 class IComPortQuery;
 class QGroupBox;
@@ -40,7 +41,8 @@ public:
     // ended. Throws what the enumeration throws; the dialog does not show then.
     int DoModal();
 
-    // The chosen port name, "COM" and digits; meaningful after IDOK.
+    // The chosen port name, "COM" and digits, or the name of a program's own
+    // port (the demo's phone); meaningful after IDOK.
     std::string GetPortName() const { return m_strPort; }
 
     // The query the list is filled from; nullptr (the default) asks the running
@@ -53,8 +55,8 @@ public:
     void OnInitDialog();
 
     // OK: takes the port name from the selected entry (message 61408 when it
-    // holds none) and ends the dialog with IDOK. The OK button, Enter and a
-    // double click on an entry all come here.
+    // holds none; a named port gives its name) and ends the dialog with IDOK. The OK button, Enter
+    // and a double click on an entry all come here.
     void OnOK();
 
     QListWidget* PortList() const { return m_listPorts; }
@@ -80,4 +82,5 @@ private:
     QPushButton* m_pCancel = nullptr;
     QLabel* m_pEmptyNote = nullptr;
     IComPortQuery* m_pQuery = nullptr;
+    std::vector<std::string> m_namedPorts; // entries that are taken by their text
 };

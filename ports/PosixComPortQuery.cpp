@@ -10,6 +10,8 @@ bool CPosixComPortQuery::QueryVersion(std::uint32_t& dwPlatformId) {
 std::uint32_t CPosixComPortQuery::QueryDosDeviceNames(char* pBuffer, std::uint32_t nCapacity) {
     std::string list;
     for (const PortNameEntry& entry : m_table.Entries()) {
+        if (entry.bProgram)
+            continue;
         list += entry.strName;
         list += '\0';
     }
@@ -22,7 +24,15 @@ std::uint32_t CPosixComPortQuery::QueryDosDeviceNames(char* pBuffer, std::uint32
 
 std::string CPosixComPortQuery::FriendlyName(const std::string& strPortName) {
     for (const PortNameEntry& entry : m_table.Entries())
-        if (entry.strName == strPortName)
+        if (!entry.bProgram && entry.strName == strPortName)
             return CPortNameTable::DisplayName(entry);
     return {};
+}
+
+std::vector<std::string> CPosixComPortQuery::NamedPorts() {
+    std::vector<std::string> names;
+    for (const PortNameEntry& entry : m_table.Entries())
+        if (entry.bProgram)
+            names.push_back(entry.strName);
+    return names;
 }

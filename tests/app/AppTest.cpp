@@ -1,6 +1,9 @@
 // The whole program in one process: the application object with its window
 // on the offscreen platform, a phone played on a pseudo-terminal.
+#include "app/DemoPhone.h"
+#include "app/Reconnector.h"
 #include "media/AviRecorder.h"
+#include "ports/PortEnumeration.h"
 #include "res/ResourceIds.h"
 #include "tests/app/PhoneLine.h"
 
@@ -8,6 +11,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <regex>
 
 namespace fs = std::filesystem;
 using namespace reliability;
@@ -159,4 +163,96 @@ TEST(App, MovieThatCannotOpenSaysSo) {
         p.Messages().rfind("Could not initialize video stream. Video recording not started.", 0),
         0u);
     EXPECT_TRUE(p.Enabled(ID_FILE_RECORD_MOVIE));
+}
+
+// The phone's device goes away and comes back under the same name (a link,
+// as in /dev/serial/by-id/): the program waits without a box and opens it
+// again by itself.
+TEST(App, ALostConnectionIsOpenedAgainWhenTheDeviceComesBack) {
+    CProgram p;
+    const std::string link = p.dir.File("phone");
+    fs::create_symlink(p.phone.Path(), link);
+    p.app.SetPortChooser([&] { return std::optional<std::string>(link); });
+    const std::string connected = link + " - Morvane Lumetto";
+    const std::string reconnecting = link + " - reconnecting - Morvane Lumetto";
+    testing::internal::CaptureStderr();
+    ASSERT_TRUE(p.Start());
+    EXPECT_EQ(p.Caption(), connected);
+    const Picture first = BlockPicture(51);
+    ASSERT_TRUE(p.phone.Write(ScreenFrame(first, nullptr)));
+    ASSERT_TRUE(p.Shows(first));
+    p.dialogs.answer = p.dir.File("m.avi");
+    ASSERT_TRUE(p.Run(ID_FILE_RECORD_MOVIE));
+
+    // Unplugged: the line hangs up and the name goes away.
+    p.phone.HangUp();
+    fs::remove(link);
+    ASSERT_TRUE(WaitFor([&] { return p.Caption() == reconnecting; }));
+    EXPECT_FALSE(p.View()->IsRecording());
+    EXPECT_TRUE(p.View()->ScreenWindow()->IsBitmapMode());
+    EXPECT_TRUE(p.Enabled(ID_FILE_OPEN_CONNECTION));
+    EXPECT_TRUE(p.Enabled(ID_FILE_CLOSE_CONNECTION));
+    ASSERT_TRUE(WaitFor([&] { return p.app.Reconnection()->Attempts() >= 1; }));
+    EXPECT_FALSE(p.app.m_serial.IsOpen());
+    EXPECT_EQ(p.Caption(), reconnecting);
+
+    // Plugged in again: a new line under the same name.
+    CPhoneLine again;
+    fs::create_symlink(again.Path(), link);
+    ASSERT_TRUE(WaitFor([&] { return p.app.m_serial.IsOpen(); }));
+    EXPECT_EQ(p.Caption(), connected);
+    const Picture second = BlockPicture(52);
+    ASSERT_TRUE(again.Write(ScreenFrame(second, nullptr)));
+    ASSERT_TRUE(p.Shows(second));
+    EXPECT_FALSE(p.app.Reconnection()->IsActive());
+
+    // Lost once more; Close connection ends the attempts.
+    again.HangUp();
+    ASSERT_TRUE(WaitFor([&] { return p.Caption() == reconnecting; }));
+    ASSERT_TRUE(p.Run(ID_FILE_CLOSE_CONNECTION));
+    EXPECT_FALSE(p.app.Reconnection()->IsActive());
+    EXPECT_EQ(p.Caption(), "No connection - Morvane Lumetto");
+    EXPECT_FALSE(p.Enabled(ID_FILE_CLOSE_CONNECTION));
+    const std::string err = testing::internal::GetCapturedStderr();
+
+    EXPECT_EQ(p.presenter.Count(), 0u) << p.Messages();
+    // The loss and the reconnection, each with the date and time.
+    const std::string stamp = "lumetto: \\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d ";
+    EXPECT_TRUE(
+        std::regex_search(err, std::regex(stamp + "the connection on .*/phone was lost "
+                                                  "\\(.+\\); opening it again every second\n")))
+        << err;
+    EXPECT_TRUE(
+        std::regex_search(err, std::regex(stamp + "the connection on .*/phone is open again\n")))
+        << err;
+}
+
+// The demo's phone is "Demo phone" in the caption and in the port list, and
+// can be opened again after Close connection.
+TEST(App, TheDemoPhoneGoesByItsNameAndOpensAgain) {
+    CProgram p;
+    int nListed = 0;
+    p.app.SetPortChooser([&]() -> std::optional<std::string> {
+        PortInfoArray ports; // what the "COM ports" dialog lists
+        EnumerateComPorts(ports);
+        for (const PortInfo& port : ports)
+            if (port.strFriendlyName == CDemoPhone::kPortName && port.bNamed) {
+                ++nListed;
+                return port.strPortName;
+            }
+        return std::nullopt;
+    });
+    CommandLineOptions options;
+    options.bDemo = true;
+    ASSERT_TRUE(p.app.InitInstance(options));
+    ASSERT_TRUE(WaitFor([&] { return p.View()->HasLivePicture(); }));
+    EXPECT_EQ(p.Caption(), "Demo phone - Morvane Lumetto");
+
+    ASSERT_TRUE(p.Run(ID_FILE_CLOSE_CONNECTION));
+    EXPECT_EQ(p.Caption(), "No connection - Morvane Lumetto");
+    ASSERT_TRUE(p.Run(ID_FILE_OPEN_CONNECTION));
+    EXPECT_EQ(nListed, 1);
+    EXPECT_EQ(p.Caption(), "Demo phone - Morvane Lumetto");
+    ASSERT_TRUE(WaitFor([&] { return p.View()->HasLivePicture(); }));
+    EXPECT_EQ(p.presenter.Count(), 0u) << p.Messages();
 }

@@ -5,16 +5,16 @@
 #include <gtest/gtest.h>
 
 TEST(CommandLine, ParsesEveryOption) {
-    const auto r =
-        ParseCommandLine({"--port", "COM3", "--record=/tmp/a.avi", "--capture", "/tmp/s.bmp",
-                          "--time-limit", "2.5", "--exit-on-close", "--no-window", "--zoom"});
+    const auto r = ParseCommandLine({"--port", "COM3", "--record=/tmp/a.avi", "--capture",
+                                     "/tmp/s.bmp", "--time-limit", "2.5", "--exit-on-close",
+                                     "--no-window", "--zoom", "--no-reconnect"});
     ASSERT_TRUE(r.bOk) << r.strError;
     const CommandLineOptions& o = r.options;
     EXPECT_EQ(o.strPort, "COM3");
     EXPECT_EQ(o.strRecord, "/tmp/a.avi");
     EXPECT_EQ(o.strCapture, "/tmp/s.bmp");
     EXPECT_DOUBLE_EQ(o.dTimeLimit, 2.5);
-    EXPECT_TRUE(o.bExitOnClose && o.bNoWindow && o.bZoom);
+    EXPECT_TRUE(o.bExitOnClose && o.bNoWindow && o.bZoom && o.bNoReconnect);
     EXPECT_FALSE(o.bDemo || o.bHelp || o.bVersion);
 }
 
@@ -43,8 +43,9 @@ TEST(CommandLine, RejectsWhatItCannotUse) {
 
 TEST(CommandLine, HelpNamesEveryOption) {
     const std::string help = CommandLineHelp();
-    for (const char* opt : {"--port", "--record", "--capture", "--time-limit", "--exit-on-close",
-                            "--no-window", "--zoom", "--demo", "--help", "--version"})
+    for (const char* opt :
+         {"--port", "--record", "--capture", "--time-limit", "--exit-on-close", "--no-window",
+          "--no-reconnect", "--zoom", "--demo", "--help", "--version"})
         EXPECT_NE(help.find(opt), std::string::npos) << opt;
 }
 

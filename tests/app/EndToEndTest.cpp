@@ -82,7 +82,49 @@ TEST(EndToEnd, EndsWhenThePhoneCloses) {
 TEST(EndToEnd, PortThatCannotOpenFailsWithoutAWindow) {
     CChild lumetto("lumetto", {"--port", "/dev/nonexistent-port", "--no-window"});
     EXPECT_EQ(lumetto.Wait(), 1);
-    EXPECT_NE(lumetto.Stderr().find("Application Error"), std::string::npos) << lumetto.Stderr();
+    // Every line starts with the program's name; the box's caption is not printed.
+    EXPECT_EQ(lumetto.Stderr(), "lumetto: No such file or directory\n"
+                                "lumetto: /dev/nonexistent-port does not exist. Check that the "
+                                "phone is connected.\n");
+}
+
+// Without a window a lost connection is waited for too: the phone comes back
+// under the same name and the program goes on. --no-reconnect ends the run.
+TEST(EndToEnd, WithoutAWindowALostConnectionIsOpenedAgain) {
+    for (const bool bReconnect : {true, false}) {
+        SCOPED_TRACE(bReconnect ? "reconnect" : "--no-reconnect");
+        CTempFolder dir;
+        const fs::path link = dir.Dir() / "phone";
+        CChild first("lumetto-phone", {"--pty", "--fps", "20", "--rate", "0", "--frames", "5"});
+        const std::string port = first.ReadLine();
+        ASSERT_EQ(port.rfind("/dev/", 0), 0u) << first.Stderr();
+        fs::create_symlink(port, link);
+        std::vector<std::string> args = {"--port", link.string(), "--no-window"};
+        if (!bReconnect)
+            args.push_back("--no-reconnect");
+        CChild lumetto("lumetto", args);
+        // The phone sends its frames and goes: the line hangs up.
+        ASSERT_EQ(first.Wait(), 0) << first.Stderr();
+        fs::remove(link);
+        if (!bReconnect) {
+            EXPECT_EQ(lumetto.Wait(), 1);
+            EXPECT_NE(lumetto.Stderr().find("lumetto: Input/output error\nlumetto: The "
+                                            "connection on " +
+                                            link.string() + " was lost"),
+                      std::string::npos)
+                << lumetto.Stderr();
+            continue;
+        }
+        ASSERT_TRUE(lumetto.WaitForError("opening it again every second\n")) << lumetto.Stderr();
+        CChild second("lumetto-phone", {"--pty", "--fps", "20", "--rate", "0"});
+        const std::string again = second.ReadLine();
+        ASSERT_EQ(again.rfind("/dev/", 0), 0u) << second.Stderr();
+        fs::create_symlink(again, link);
+        ASSERT_TRUE(lumetto.WaitForError("is open again\n")) << lumetto.Stderr();
+        lumetto.Signal(SIGTERM);
+        EXPECT_EQ(lumetto.Wait(), 0) << lumetto.Stderr();
+        EXPECT_EQ(lumetto.Stderr().find("Application Error"), std::string::npos);
+    }
 }
 
 TEST(EndToEnd, HelpAndVersion) {

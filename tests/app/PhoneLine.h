@@ -230,8 +230,8 @@ struct CProgram {
         });
     }
     // Starts the program and waits until the port is open.
-    bool Start() {
-        return app.InitInstance({}) &&
+    bool Start(const CommandLineOptions& options = {}) {
+        return app.InitInstance(options) &&
                testsupport::WaitFor([this] { return app.m_serial.IsOpen(); });
     }
     CQuillonView* View() { return app.View(); }

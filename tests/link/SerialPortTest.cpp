@@ -276,16 +276,40 @@ TEST_F(SerialPortTest, UnpluggedPhoneGivesOneMessageAndAClosedConnection) {
     ASSERT_TRUE(WaitFor([&] { return view.frames.size() == 2; }));
     EXPECT_EQ(view.frames[1], Pattern(9, 3));
     EXPECT_EQ(messages.Count(), 1u);
+
+    // An owner that opens the port again itself has the loss told to it alone.
+    port.SetLossReport(false);
+    second.Unplug();
+    ASSERT_TRUE(WaitFor([&] { return view.lost == 2 && !port.MonitorAlive(); }));
+    EXPECT_EQ(messages.Count(), 1u);
+    EXPECT_EQ(port.LossReason(), SystemErrorText(EIO));
+    // Quiet attempts to open the port again show nothing either.
+    EXPECT_FALSE(port.Open(&view, "/dev/lumetto-no-such-port", true));
+    EXPECT_EQ(port.LastOpenError().rfind(SystemErrorText(ENOENT), 0), 0u) << port.LastOpenError();
+    EXPECT_EQ(messages.Count(), 1u);
 }
 
-TEST_F(SerialPortTest, OpeningAMissingDeviceShowsOneMessageAndStartsNoThread) {
-    EXPECT_FALSE(port.Open(&view, "/dev/lumetto-no-such-port"));
-    EXPECT_FALSE(port.IsOpen());
-    EXPECT_FALSE(port.StartMonitor());
-    EXPECT_FALSE(port.HasMonitorThread());
-    ASSERT_EQ(messages.Count(), 1u);
-    EXPECT_EQ(messages.Messages()[0].strCaption, "Application Error");
-    EXPECT_EQ(messages.Messages()[0].strText.rfind(SystemErrorText(ENOENT), 0), 0u);
+TEST_F(SerialPortTest, OpeningAMissingDeviceOrNoSerialPortShowsOneMessageAndStartsNoThread) {
+    const struct {
+        const char* path;
+        std::string expectedStart;
+    } rows[] = {
+        {"/dev/lumetto-no-such-port", SystemErrorText(ENOENT)},
+        {"/dev/null", "/dev/null is not a serial port."},
+    };
+    std::size_t nShown = 0;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.path);
+        EXPECT_FALSE(port.Open(&view, row.path));
+        EXPECT_FALSE(port.IsOpen());
+        EXPECT_FALSE(port.StartMonitor());
+        EXPECT_FALSE(port.HasMonitorThread());
+        ASSERT_EQ(messages.Count(), ++nShown);
+        EXPECT_EQ(messages.Messages().back().strCaption, "Application Error");
+        EXPECT_EQ(messages.Messages().back().strText.rfind(row.expectedStart, 0), 0u)
+            << messages.Messages().back().strText;
+        EXPECT_EQ(port.LastOpenError(), messages.Messages().back().strText);
+    }
 }
 
 TEST_F(SerialPortTest, UnknownComNameSaysSo) {
@@ -325,6 +349,29 @@ TEST_F(SerialPortTest, APortInUseIsReportedBusy) {
     EXPECT_NE(messages.Messages()[1].strText.find("in use by another program"), std::string::npos);
     ::close(fd);
     EXPECT_TRUE(other.Open(&otherView, locked.Path()));
+}
+
+// The phone's side takes nothing (its output is stopped, as a line that holds
+// the flow does): the closing marker cannot be written, yet Close returns
+// after about its one second of waiting for it.
+TEST_F(SerialPortTest, CloseReturnsSoonWhenTheLineTakesNothing) {
+    OpenAndMonitor();
+    view.showsScreens = true;
+    // Fill the line first; output stopped on the driver's side keeps it from
+    // taking the marker even after the driver discards what was queued.
+    ::fcntl(phone.SlaveFd(), F_SETFL, ::fcntl(phone.SlaveFd(), F_GETFL) | O_NONBLOCK);
+    const std::vector<std::uint8_t> block(4096, 0x55);
+    while (::write(phone.SlaveFd(), block.data(), block.size()) > 0) {
+    }
+    ASSERT_EQ(::tcflow(phone.SlaveFd(), TCOOFF), 0);
+
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_TRUE(port.Close(true));
+    const auto took = std::chrono::steady_clock::now() - start;
+    EXPECT_LT(took, 1500ms) << std::chrono::duration_cast<std::chrono::milliseconds>(took).count()
+                            << " ms";
+    EXPECT_FALSE(port.HasMonitorThread());
+    EXPECT_EQ(messages.Count(), 0u);
 }
 
 TEST_F(SerialPortTest, LineIsRaw115200EightNoneOne) {

@@ -1,5 +1,6 @@
 #include "platform/PortNameTable.h"
 
+#include <cstdlib>
 #include <gtest/gtest.h>
 #include <ostream>
 
@@ -16,11 +17,19 @@ std::vector<std::string> Names(const CPortNameTable& t) {
     return out;
 }
 
+std::vector<std::string> Rejected(const CPortNameTable& t) {
+    std::vector<std::string> out;
+    for (const RejectedAlias& r : t.Rejected())
+        out.push_back(r.strEntry + ": " + r.strReason);
+    return out;
+}
+
 struct TableCase {
     const char* what;
     std::string aliases;
     std::vector<std::string> dev;
     std::vector<std::string> expected;
+    std::vector<std::string> rejected = {}; // entry: reason
 };
 
 void PrintTo(const TableCase& c, std::ostream* os) {
@@ -31,7 +40,9 @@ class PortNameTableBuild : public ::testing::TestWithParam<TableCase> {};
 
 TEST_P(PortNameTableBuild, Lists) {
     const TableCase& c = GetParam();
-    EXPECT_EQ(Names(CPortNameTable::Build(c.aliases, c.dev, &OnlyTtyS0)), c.expected) << c.what;
+    const CPortNameTable table = CPortNameTable::Build(c.aliases, c.dev, &OnlyTtyS0);
+    EXPECT_EQ(Names(table), c.expected) << c.what;
+    EXPECT_EQ(Rejected(table), c.rejected) << c.what;
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -48,10 +59,16 @@ INSTANTIATE_TEST_SUITE_P(
                   {"rfcomm0", "ttyUSB0", "ttyUSB1"},
                   {"COM2 (/dev/pts/3)", "COM8 (/dev/rfcomm0)", "COM1 (/dev/ttyUSB0)",
                    "COM3 (/dev/ttyUSB1)"}},
-        TableCase{"bad aliases ignored, first alias of a name wins",
-                  "COM1=relative;PORT=/dev/x;COM0=/dev/y;COM5=/dev/a;COM5=/dev/b;;=;COM6",
+        TableCase{"bad aliases left out, first alias of a name wins",
+                  "COM1=relative;PORT=/dev/x;COM0=/dev/y;COM5=/dev/a;COM5=/dev/b;;=;COM6; COM8= ",
                   {},
-                  {"COM5 (/dev/a)"}}));
+                  {"COM5 (/dev/a)"},
+                  {"COM1=relative: the device must be a path that starts with /",
+                   "PORT=/dev/x: \"PORT\" is not a COM name such as COM7",
+                   "COM0=/dev/y: \"COM0\" is not a COM name such as COM7",
+                   "COM5=/dev/b: COM5 is named earlier in the list",
+                   "=: \"\" is not a COM name such as COM7",
+                   "COM6: it is not of the form COMn=/dev/DEVICE", "COM8=: no device is given"}}));
 
 TEST(PortNameTable, SameDevicesKeepTheirNamesWhateverTheListingOrder) {
     const auto a = CPortNameTable::Build("", {"ttyUSB1", "ttyACM0", "ttyUSB0"}, nullptr);
@@ -68,6 +85,38 @@ TEST(PortNameTable, Resolve) {
     EXPECT_EQ(t.Resolve("COM2"), std::nullopt);
     EXPECT_EQ(t.Resolve("ttyUSB0"), std::nullopt);
     EXPECT_EQ(t.Resolve(""), std::nullopt);
+}
+
+// The table is built at every open and every listing; a bad entry is told
+// once, and the others are used.
+TEST(PortNameTable, RejectedEntriesAreReportedOnceOnStandardError) {
+    ::setenv("LUMETTO_PORTS", "garbage;COM31=/dev/pts/31;COM32=", 1);
+    testing::internal::CaptureStderr();
+    const CPortNameTable first = CPortNameTable::FromSystem();
+    const CPortNameTable second = CPortNameTable::FromSystem();
+    const std::string err = testing::internal::GetCapturedStderr();
+    ::unsetenv("LUMETTO_PORTS");
+    EXPECT_EQ(err,
+              "lumetto: the LUMETTO_PORTS entry \"garbage\" is left out: it is not of the "
+              "form COMn=/dev/DEVICE.\n"
+              "lumetto: the LUMETTO_PORTS entry \"COM32=\" is left out: no device is given.\n");
+    EXPECT_EQ(second.Resolve("COM31"), "/dev/pts/31");
+    EXPECT_EQ(second.Resolve("COM32"), std::nullopt);
+}
+
+// A port of the program's own (the demo's phone) is known by its exact name
+// while it exists, listed last, shown by its name alone.
+TEST(PortNameTable, ProgramPortsComeAndGo) {
+    CPortNameTable::SetProgramPort("Demo phone", "/dev/pts/77");
+    const CPortNameTable with = CPortNameTable::FromSystem();
+    CPortNameTable::SetProgramPort("Demo phone", "");
+    const CPortNameTable without = CPortNameTable::FromSystem();
+    ASSERT_FALSE(with.Entries().empty());
+    EXPECT_EQ(CPortNameTable::DisplayName(with.Entries().back()), "Demo phone");
+    EXPECT_EQ(with.Resolve("Demo phone"), "/dev/pts/77");
+    EXPECT_EQ(with.Resolve("demo phone"), std::nullopt);
+    EXPECT_EQ(without.Resolve("Demo phone"), std::nullopt);
+    EXPECT_EQ(without.Entries().size() + 1, with.Entries().size());
 }
 
 TEST(PortNameTable, NormalizeComName) {

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <pty.h>
 #include <string>
+#include <sys/eventfd.h>
 #include <unistd.h>
 #include <vector>
 
@@ -69,6 +70,14 @@ TEST(SerialDevice, AWriteTheLineDoesNotTakeEndsAtItsTimeLimit) {
         }
     }
     EXPECT_TRUE(timedOut) << total << " bytes were taken";
+
+    // A cancelled wait ends at once, however long the time limit.
+    const int cancel = ::eventfd(1, EFD_CLOEXEC);
+    ASSERT_GE(cancel, 0);
+    errno = 0;
+    EXPECT_LT(d.Write(block.data(), block.size(), 600000, cancel), block.size());
+    EXPECT_EQ(errno, ECANCELED);
+    ::close(cancel);
 }
 
 TEST(SerialDevice, ReadsWhatTheFarSideWrote) {
@@ -94,13 +103,56 @@ TEST(SerialDevice, ReadsWhatTheFarSideWrote) {
 TEST(SystemError, TextsAndAdvice) {
     EXPECT_EQ(SystemErrorText(ENOENT), "No such file or directory");
     EXPECT_FALSE(SystemErrorText(987654).empty());
-    EXPECT_NE(PortOpenAdvice(EACCES, "COM3", "/dev/null").find("\"root\""), std::string::npos)
+    // /dev/null lets everybody in: a refusal cannot come from its mode bits.
+    EXPECT_NE(PortOpenAdvice(EACCES, "COM3", "/dev/null").find("let every user open it"),
+              std::string::npos)
         << PortOpenAdvice(EACCES, "COM3", "/dev/null");
-    EXPECT_NE(PortOpenAdvice(EACCES, "COM3", "/nonexistent").find("dialout"), std::string::npos);
+    EXPECT_NE(PortOpenAdvice(EACCES, "COM3", "/nonexistent").find("ls -l /nonexistent"),
+              std::string::npos);
     EXPECT_NE(PortOpenAdvice(EBUSY, "COM3", "/dev/ttyUSB0").find("in use by another program"),
               std::string::npos);
+    EXPECT_EQ(PortOpenAdvice(ENOTTY, "/dev/null", "/dev/null"),
+              "/dev/null is not a serial port. Choose the phone's serial device, such as "
+              "/dev/ttyACM0 or /dev/rfcomm0.");
     EXPECT_NE(PortOpenAdvice(ENOENT, "COM3", "").find("COM3"), std::string::npos);
     EXPECT_EQ(PortOpenAdvice(EIO, "COM3", "/dev/ttyUSB0"), "");
+}
+
+// A group is suggested only when it may read and write the device and joining
+// it grants nothing beyond; otherwise only the owner may open it, and a udev
+// rule is the way.
+TEST(SystemError, PermissionAdviceFollowsTheModeBits) {
+    constexpr unsigned kChr = 0020000; // S_IFCHR
+    enum Advice { JoinGroup, OwnerOnly, Everyone };
+    const struct {
+        unsigned nMode;
+        const char* owner;
+        const char* group;
+        Advice eAdvice;
+        const char* expected; // a part of the advice
+    } rows[] = {
+        {kChr | 0600, "root", "root", OwnerOnly,
+         "/dev/ttyUSB0 (crw------- root root) may be opened only by its owner, root."},
+        {kChr | 0660, "root", "dialout", JoinGroup, "sudo usermod -aG dialout $USER"},
+        {kChr | 0660, "root", "uucp", JoinGroup, "sudo usermod -aG uucp $USER"},
+        {kChr | 0660, "root", "root", OwnerOnly, "only by its owner, root"},
+        {kChr | 0660, "root", "sudo", OwnerOnly, "only by its owner, root"},
+        {kChr | 0660, "root", "wheel", OwnerOnly, "only by its owner, root"},
+        {kChr | 0660, "root", "adm", OwnerOnly, "only by its owner, root"},
+        {kChr | 0640, "root", "dialout", OwnerOnly, "(crw-r----- root dialout) may be opened only"},
+        {kChr | 0620, "phone", "tty", OwnerOnly, "only by its owner, phone"},
+        {kChr | 0666, "root", "root", Everyone, "let every user open it"},
+    };
+    for (const auto& row : rows) {
+        const std::string advice =
+            PermissionAdvice("/dev/ttyUSB0", {row.nMode, row.owner, row.group});
+        SCOPED_TRACE(advice);
+        EXPECT_NE(advice.find(row.expected), std::string::npos);
+        EXPECT_EQ(advice.find("member of the group \"" + std::string(row.group) + "\"") !=
+                      std::string::npos,
+                  row.eAdvice == JoinGroup);
+        EXPECT_EQ(advice.find("udev rule") != std::string::npos, row.eAdvice == OwnerOnly);
+    }
 }
 
 } // namespace

@@ -41,6 +41,7 @@ struct PortCase {
     std::uint32_t nCode;
     const char* device;
     const char* expectedPart;
+    bool bSystemText = true; // the text starts with the system's text for the code
 };
 
 void PrintTo(const PortCase& c, std::ostream* os) {
@@ -55,18 +56,32 @@ TEST_P(ErrorReportPort, OpenFailuresSayWhatToDo) {
     report.ShowPortError(GetParam().nCode, "COM3", GetParam().device);
     ASSERT_EQ(messages.Count(), 1u);
     const std::string text = messages.Messages()[0].strText;
-    EXPECT_EQ(text.rfind(SystemErrorText(static_cast<int>(GetParam().nCode)), 0), 0u) << text;
+    EXPECT_EQ(text.rfind(SystemErrorText(static_cast<int>(GetParam().nCode)), 0) == 0,
+              GetParam().bSystemText)
+        << text;
     EXPECT_NE(text.find(GetParam().expectedPart), std::string::npos) << text;
     EXPECT_TRUE(report.ErrorShown());
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, ErrorReportPort,
-    ::testing::Values(PortCase{EACCES, "/dev/null", "member of the group \"root\""},
-                      PortCase{EACCES, "/dev/lumetto-missing", "\"dialout\""},
+    ::testing::Values(PortCase{EACCES, "/dev/null", "let every user open it"},
+                      PortCase{EACCES, "/dev/lumetto-missing", "ls -l /dev/lumetto-missing"},
+                      PortCase{ENOTTY, "/dev/null", "/dev/null is not a serial port.", false},
+                      PortCase{EISDIR, "/tmp", "/tmp is not a serial port.", false},
                       PortCase{EBUSY, "/dev/ttyUSB0", "in use by another program"},
                       PortCase{ENOENT, "", "No serial device is known as COM3"},
                       PortCase{ENOENT, "/dev/ttyUSB7", "/dev/ttyUSB7 does not exist"}));
+
+TEST(ErrorReport, AQuietReportShowsNothingAndKeepsItsText) {
+    CScopedRecordingPresenter messages;
+    CErrorReport report(true);
+    report.ShowPortError(ENOENT, "COM3", "/dev/ttyUSB7");
+    EXPECT_TRUE(report.ErrorShown());
+    EXPECT_EQ(report.LastText(), CErrorReport::PortErrorMessage(ENOENT, "COM3", "/dev/ttyUSB7"));
+    EXPECT_NE(report.LastText().find("/dev/ttyUSB7 does not exist"), std::string::npos);
+    EXPECT_EQ(messages.Count(), 0u);
+}
 
 TEST(ErrorReport, AReportFromAnotherThreadIsShownOnTheUiThread) {
     CScopedRecordingPresenter messages;

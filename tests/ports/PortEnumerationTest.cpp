@@ -4,6 +4,7 @@
 #include "ports/PortEnumeration.h"
 #include "ports/PosixComPortQuery.h"
 
+#include <algorithm>
 #include <cstring>
 #include <gtest/gtest.h>
 #include <string>
@@ -226,4 +227,16 @@ TEST(PortEnumeration, PosixListsThePortNameTableWithItsDevices) {
         EXPECT_FALSE(p.bUsb);
     }
     EXPECT_EQ(ports[0].strDevicePath.size(), 8u); // two backslashes, a dot, a backslash, COM7
+
+    // The program's own port comes last, under its name.
+    CPortNameTable::SetProgramPort("Demo phone", "/dev/pts/5");
+    CPosixComPortQuery system(CPortNameTable::FromSystem());
+    CPortNameTable::SetProgramPort("Demo phone", "");
+    EnumerateComPorts(ports, system);
+    ASSERT_FALSE(ports.empty());
+    EXPECT_EQ(ports.back().strFriendlyName, "Demo phone");
+    EXPECT_EQ(ports.back().strPortName, "Demo phone");
+    EXPECT_TRUE(ports.back().bNamed);
+    EXPECT_EQ(std::count_if(ports.begin(), ports.end(), [](const PortInfo& p) { return p.bNamed; }),
+              1);
 }

@@ -70,6 +70,8 @@ public:
     std::string FriendlyName(const std::string& strPortName) override {
         return m_strShownAfter.empty() ? std::string() : strPortName + m_strShownAfter;
     }
+    std::vector<std::string> NamedPorts() override { return named; }
+    std::vector<std::string> named; // the program's own ports
 
 private:
     std::vector<std::string> m_names;
@@ -144,6 +146,7 @@ TEST_F(PortSelectDlgTest, OkTakesTheNameFromTheSelectedEntry) {
         int nRow;
         const char* szName;
         bool bMessage;
+        std::vector<std::string> named = {};
     } cases[] = {
         {{"COM1", "COM3"}, " (/dev/fake)", 1, "COM3", false},
         {{"COM1", "COM12"}, "", 1, "COM12", false},
@@ -151,11 +154,15 @@ TEST_F(PortSelectDlgTest, OkTakesTheNameFromTheSelectedEntry) {
         {{"COMX"}, "", 0, "COM", true},
         {{"com4"}, "", 0, "COM", true},
         {{"com4"}, " (/dev/fake)", 0, "COM", true},
+        // A port of the program's own is taken by its name, COM in it or not.
+        {{"COM1"}, " (/dev/fake)", 1, "Demo phone", false, {"Demo phone"}},
+        {{"COM1"}, " (/dev/fake)", 1, "Demo COM7", false, {"Demo COM7"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.szName);
         CScopedRecordingPresenter presenter;
         CListQuery query(c.ports, c.szShownAfter);
+        query.named = c.named;
         CPortSelectDlg dlg;
         dlg.SetPortQuery(&query);
         const int nResult = Run(dlg, [&] {
