@@ -162,6 +162,10 @@ bool CMp4Writer::Open(int hFile, const std::string& strPath, int nWidth, int nHe
     m_pCodec->framerate = kNominalRate;
     m_pCodec->gop_size = 600; // key frames come by time, see Encode
     m_pCodec->max_b_frames = 0;
+    // One thread: the recorder takes at most one core, leaving the others to
+    // the screen and the serial line, and the movie is the same on every
+    // machine. A phone's screen is encoded far faster than it can send them.
+    m_pCodec->thread_count = 1;
     m_pCodec->color_range = AVCOL_RANGE_MPEG;
     m_pCodec->colorspace = AVCOL_SPC_BT709;
     m_pCodec->color_primaries = AVCOL_PRI_BT709;
