@@ -108,8 +108,10 @@ bool CAviRecorder::WriteAll(std::uint64_t nOffset, const void* const* ppParts,
 }
 
 void CAviRecorder::CutBackTo(std::uint64_t nEnd) {
-    // Best effort: a torn frame at the end would only be skipped by readers.
-    (void)::ftruncate(m_hFile, static_cast<off_t>(nEnd));
+    // Best effort: a torn frame at the end would only be skipped by readers,
+    // so a failure here changes nothing the caller could act on.
+    if (::ftruncate(m_hFile, static_cast<off_t>(nEnd)) != 0)
+        return;
 }
 
 bool CAviRecorder::RewriteHeader() {
