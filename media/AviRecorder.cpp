@@ -1,12 +1,11 @@
 #include "media/AviRecorder.h"
 
 #include "codec/ScreenFormat.h"
+#include "media/OutputFile.h"
 
 #include <cerrno>
 #include <climits>
-#include <csignal>
 #include <cstring>
-#include <fcntl.h>
 #include <sys/uio.h>
 #include <unistd.h>
 #include <utility>
@@ -14,19 +13,6 @@
 namespace lumetto {
 
 static_assert(sizeof(off_t) >= 8, "movies beyond 2 GiB need 64-bit file offsets");
-
-namespace {
-
-// A file size limit (ulimit -f) would end the program with SIGXFSZ at the
-// write that crosses it; ignored, the write fails with EFBIG, which the
-// recorder reports like a full disk.
-void IgnoreFileSizeSignal() {
-    struct sigaction current {};
-    if (sigaction(SIGXFSZ, nullptr, &current) == 0 && current.sa_handler == SIG_DFL)
-        std::signal(SIGXFSZ, SIG_IGN);
-}
-
-} // namespace
 
 CAviRecorder::CAviRecorder() = default;
 
@@ -57,17 +43,12 @@ bool CAviRecorder::Open(const std::string& strPath, int nWidth, int nHeight) {
     if (nWidth <= 0 || nHeight <= 0 || nWidth > kMaxScreenSide || nHeight > kMaxScreenSide)
         return Fail("A movie of " + std::to_string(nWidth) + " x " + std::to_string(nHeight) +
                     " pixels cannot be recorded.");
-    IgnoreFileSizeSignal();
     // Only a file this call created is removed again when its header cannot be written.
-    bool bCreated = true;
-    int hFile = ::open(strPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (hFile < 0 && errno == EEXIST) {
-        bCreated = false;
-        hFile = ::open(strPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    }
+    std::string strResolved, strError;
+    bool bCreated = false;
+    const int hFile = OpenOutputInPlace(strPath, strResolved, bCreated, strError);
     if (hFile < 0)
-        return Fail("Could not create the movie file \"" + strPath + "\": " + std::strerror(errno) +
-                    ".");
+        return Fail(std::move(strError));
 
     m_hFile = hFile;
     m_strPath = strPath;
@@ -87,7 +68,7 @@ bool CAviRecorder::Open(const std::string& strPath, int nWidth, int nHeight) {
         ::close(m_hFile);
         m_hFile = -1;
         if (bCreated)
-            ::unlink(strPath.c_str());
+            ::unlink(strResolved.c_str());
         return false;
     }
     return true;

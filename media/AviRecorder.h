@@ -47,8 +47,10 @@ public:
     CAviRecorder& operator=(const CAviRecorder&) = delete;
 
     // Creates (or replaces) the movie file for pictures of nWidth x nHeight
-    // and writes its header. On false, GetLastError says why and no file is
-    // left behind. A movie still open is finished first.
+    // and writes its header, in place at the name's target by the rules of
+    // media/OutputFile.h (a folder, FIFO or device is refused untouched).
+    // On false, GetLastError says why and no file is left behind. A movie
+    // still open is finished first.
     bool Open(const std::string& strPath, int nWidth, int nHeight);
 
     // Appends one picture as the next frame: nBytes must be

@@ -2,33 +2,11 @@
 
 #include "codec/ScreenFormat.h"
 #include "media/LeBytes.h"
+#include "media/OutputFile.h"
 
-#include <cerrno>
-#include <cstdio>
 #include <cstring>
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace lumetto {
-
-namespace {
-
-// Writes all n bytes, going on after interruptions and short writes.
-bool WriteAll(int fd, const std::uint8_t* p, std::size_t n) {
-    while (n > 0) {
-        const ssize_t k = ::write(fd, p, n);
-        if (k < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        p += k;
-        n -= static_cast<std::size_t>(k);
-    }
-    return true;
-}
-
-} // namespace
 
 std::array<std::uint8_t, kBmpHeaderSize> MakeBmpHeader(int width, int rows) {
     const auto image = static_cast<std::uint32_t>(DibRowStride(width) * rows);
@@ -56,31 +34,9 @@ std::array<std::uint8_t, kBmpHeaderSize> MakeBmpHeader(int width, int rows) {
 
 bool WriteBmpFile(const std::string& path, int width, int rows, const std::uint8_t* pBits,
                   std::string& error) {
-    // Write under a temporary name beside the target and rename at the end, so
-    // a failure never leaves half a picture under the chosen name.
-    const std::string temp = path + ".part" + std::to_string(::getpid());
-    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0) {
-        error = "Cannot create \"" + path + "\": " + std::strerror(errno) + ".";
-        return false;
-    }
     const auto header = MakeBmpHeader(width, rows);
     const std::size_t image = DibRowStride(width) * static_cast<std::size_t>(rows);
-    bool ok = WriteAll(fd, header.data(), header.size()) && WriteAll(fd, pBits, image);
-    int err = ok ? 0 : errno;
-    if (::close(fd) != 0 && ok) {
-        ok = false;
-        err = errno;
-    }
-    if (ok && std::rename(temp.c_str(), path.c_str()) != 0) {
-        ok = false;
-        err = errno;
-    }
-    if (!ok) {
-        error = "Cannot write \"" + path + "\": " + std::strerror(err) + ".";
-        ::unlink(temp.c_str());
-    }
-    return ok;
+    return WriteFileReplacing(path, {{header.data(), header.size()}, {pBits, image}}, error);
 }
 
 } // namespace lumetto

@@ -19,8 +19,10 @@ constexpr std::size_t kBmpHeaderSize = 54;
 std::array<std::uint8_t, kBmpHeaderSize> MakeBmpHeader(int width, int rows);
 
 // Writes header and pixels (DibRowStride(width) x rows bytes) to `path`,
-// replacing an existing file. On failure returns false and sets `error` to a
-// sentence saying what failed; a partly written file is removed.
+// replacing an existing file by the rules of media/OutputFile.h (through a
+// symlink to its target, never into a FIFO or device, mode kept). On failure
+// returns false and sets `error` to a sentence saying what failed; the old
+// file is untouched and no partly written file is left.
 bool WriteBmpFile(const std::string& path, int width, int rows, const std::uint8_t* pBits,
                   std::string& error);
 

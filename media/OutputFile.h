@@ -14,6 +14,7 @@
 #pragma once
 
 #include <cstddef>
+#include <initializer_list>
 #include <string>
 
 namespace lumetto {
@@ -36,5 +37,22 @@ bool WriteFileReplacing(const std::string& strPath, const void* pData, std::size
 // file (its mode kept). Never blocks. Returns the descriptor (O_WRONLY,
 // O_CLOEXEC, blocking writes) or -1 with strError a sentence for the user.
 int OpenOutputInPlace(const std::string& strPath, std::string& strError);
+
+// OpenOutputInPlace that also says where the file is (strResolved) and
+// whether this call created it (bCreated), so that a caller whose later
+// steps fail removes only a file it made: unlink(strResolved) when bCreated.
+int OpenOutputInPlace(const std::string& strPath, std::string& strResolved, bool& bCreated,
+                      std::string& strError);
+
+// One piece of a file's content, for writing a header and a body without
+// copying them together.
+struct OutputPiece {
+    const void* pData;
+    std::size_t nSize;
+};
+
+// WriteFileReplacing with the content given as pieces written one after the other.
+bool WriteFileReplacing(const std::string& strPath, std::initializer_list<OutputPiece> pieces,
+                        std::string& strError);
 
 } // namespace lumetto
