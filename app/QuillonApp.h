@@ -4,6 +4,7 @@
 #pragma once
 
 #include "app/CommandLine.h"
+#include "app/MovieReport.h"
 #include "link/SerialPort.h"
 
 #include <QObject>
@@ -19,6 +20,7 @@ class CQtHandOverPump;
 class CDemoPhone;
 class CQtMessagePresenter;
 class CSettings;
+class CTimeLimit;
 class IMessagePresenter;
 class IFileDialogs;
 class QSocketNotifier;
@@ -43,6 +45,8 @@ public:
     void OnRecordMovie();
     void OnStopRecording();
     void OnCaptureScreen();
+    void OnCopyScreen();
+    void OnQuickCapture();
     void OnAppAbout();
     void SetConnectionTitle(bool bConnected);
 
@@ -83,6 +87,9 @@ private:
     IFileDialogs& FileDialogs();
     std::optional<std::string> ChoosePort();
     bool SaveScreenshot(const std::string& strPath, bool bTakeSnapshot);
+    void StartRecordOption();
+    void OnMovieEnded(const MovieSummary& s, MovieEnd eWhy);
+    void ShowNotice(const std::string& strText);
 
     CommandLineOptions m_options;
     std::string m_strProgramFolder;
@@ -97,8 +104,13 @@ private:
     std::unique_ptr<CMainFrame> m_pMainFrame;
     std::unique_ptr<CDemoPhone> m_pDemo;
     QSocketNotifier* m_pSignalNotifier = nullptr;
-    bool m_bRecordPending = false;
-    bool m_bPhoneClosed = false; // the phone sent its closing notice
+    std::unique_ptr<CTimeLimit> m_pTimeLimit;
+    bool m_bRecordPending = false;     // --record: the next live picture starts a movie
+    int m_nRecordNumber = 1;           // --record: the number of its next movie's name
+    bool m_bRecordOptionMovie = false; // the movie being recorded is one of --record
+    bool m_bEverLive = false;          // a picture of the phone was shown
+    int m_nNotice = 0;                 // the caption notice shown last
+    bool m_bPhoneClosed = false;       // the phone sent its closing notice
     int m_nExitStatus = 0;
     bool m_bEnded = false;
 };

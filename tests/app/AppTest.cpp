@@ -90,11 +90,13 @@ TEST(App, ShowsThePhoneRecordsCapturesAndCloses) {
     ASSERT_EQ(bmp.size(), 110406u);
     EXPECT_EQ(Bytes(bmp.begin() + 54, bmp.end() - 528), Expected(second));
     EXPECT_EQ(Bytes(bmp.end() - 528, bmp.end()), Bytes(528, 0xFF));
-    EXPECT_EQ(p.dialogs.asked.back(), "BMP files (*.bmp)|*.bmp|| bmp");
+    EXPECT_EQ(p.dialogs.asked.back().strFilter,
+              "PNG images (*.png)|*.png|BMP files (*.bmp)|*.bmp||");
 
     ASSERT_TRUE(p.Run(ID_FILE_STOP_RECORDING));
     EXPECT_FALSE(p.View()->IsRecording());
-    EXPECT_EQ(p.dialogs.asked.front(), "AVI Files (*.avi)|*.avi|| avi");
+    EXPECT_EQ(p.dialogs.asked.front().strFilter,
+              "MP4 video (*.mp4)|*.mp4|AVI Files (*.avi)|*.avi||");
     EXPECT_GT(fs::file_size(p.dir.File("movie.avi")), 3 * 110000u);
 
     // Closing while a live picture shows tells the phone.
