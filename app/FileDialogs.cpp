@@ -63,21 +63,24 @@ std::optional<std::string> CQtFileDialogs::GetSaveFileName(const SaveFileRequest
     dlg.setAcceptMode(QFileDialog::AcceptSave);
     dlg.setFileMode(QFileDialog::AnyFile);
     dlg.setOption(QFileDialog::DontConfirmOverwrite, false);
-    auto useFilter = [&](const QString& filter) {
+    auto withExtension = [&](const QString& filter) {
         const QString ext = extensionOf(filter);
-        dlg.setDefaultSuffix(ext);
-        // The suggested name follows the filter until the user changes it.
-        const QStringList chosen = dlg.selectedFiles();
-        const QString current =
-            chosen.isEmpty() ? QString() : QFileInfo(chosen.front()).completeBaseName();
-        if (!name.isEmpty() && (current.isEmpty() || current == name))
-            dlg.selectFile(ext.isEmpty() ? name : name + QLatin1Char('.') + ext);
+        return ext.isEmpty() ? name : name + QLatin1Char('.') + ext;
     };
     if (!filters.isEmpty()) {
         dlg.selectNameFilter(filters.front());
-        useFilter(filters.front());
+        dlg.setDefaultSuffix(extensionOf(filters.front()));
+        if (!name.isEmpty())
+            dlg.selectFile(withExtension(filters.front()));
     }
-    QObject::connect(&dlg, &QFileDialog::filterSelected, &dlg, useFilter);
+    QObject::connect(&dlg, &QFileDialog::filterSelected, &dlg, [&](const QString& filter) {
+        dlg.setDefaultSuffix(extensionOf(filter));
+        // The suggested name follows the chosen type until the user changes it.
+        const QStringList chosen = dlg.selectedFiles();
+        if (!name.isEmpty() && !chosen.isEmpty() &&
+            QFileInfo(chosen.front()).completeBaseName() == name)
+            dlg.selectFile(withExtension(filter));
+    });
     if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
         return std::nullopt;
     return WithDefaultExtension(dlg.selectedFiles().front().toStdString(),
