@@ -15,16 +15,29 @@
 // plays up to that point.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
 namespace lumetto {
 
 // The smallest whole factor that makes a screen nScreenHeight pixels tall at
-// least 720 pixels tall (S60 208 -> 4, UIQ 320 -> 3); at least 1.
+// least 720 pixels tall (S60 208 -> 4, UIQ 320 -> 3); at least 1 (and at
+// most kMp4MaxScale).
 int Mp4ScaleForHeight(int nScreenHeight);
+
+constexpr int kMp4MaxScale = 8;
+
+// Settings a test or a measurement may change; the program uses the defaults.
+struct Mp4RecorderTuning {
+    // Read on the calling thread and on the encoder thread.
+    using Clock = std::function<std::chrono::steady_clock::time_point()>;
+    Clock clock;                 // empty: the steady clock
+    std::size_t nQueueLimit = 8; // pictures waiting for the encoder, at least 1
+};
 
 struct MovieStats {
     std::int64_t nFrames = 0;  // pictures in the movie, repeats not counted
@@ -35,6 +48,7 @@ struct MovieStats {
 class CMp4Recorder {
 public:
     CMp4Recorder();
+    explicit CMp4Recorder(Mp4RecorderTuning tuning);
     // Finishes a movie that is still open, as Close does.
     ~CMp4Recorder();
     CMp4Recorder(const CMp4Recorder&) = delete;

@@ -133,7 +133,8 @@ bool ResolveOutputTarget(const std::string& strPath, std::string& strResolved,
                 strResolved = strCurrent;
                 return true;
             }
-            strError = "Cannot use " + Naming(strPath, strCurrent) + ": " + SystemText(errno) + ".";
+            strError =
+                "Cannot create " + Naming(strPath, strCurrent) + ": " + SystemText(errno) + ".";
             return false;
         }
         if (S_ISREG(st.st_mode)) {

@@ -4,7 +4,8 @@
 # Usage: scripts/deps.sh [build|test|bench|package|screenshots|all]
 set -euo pipefail
 
-want=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev fonts-dejavu-core)
+want=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev fonts-dejavu-core
+    libavformat-dev libavcodec-dev libswscale-dev libavutil-dev)
 case "${1:-build}" in
 build) ;;
 test | all | bench)

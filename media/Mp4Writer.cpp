@@ -1,0 +1,343 @@
+#include "media/Mp4Writer.h"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/imgutils.h>
+#include <libavutil/log.h>
+#include <libavutil/opt.h>
+#include <libswscale/swscale.h>
+}
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <mutex>
+#include <unistd.h>
+#include <utility>
+
+namespace lumetto {
+
+namespace {
+
+constexpr AVRational kTimeBase{1, 1000}; // milliseconds
+// The frame rate announced to the encoder, which only picks the H.264 level
+// from it (phones refuse levels beyond their decoder); pictures come at any
+// time stamp.
+constexpr AVRational kNominalRate{30, 1};
+constexpr int kIoBufferSize = 1 << 16;
+
+// FFmpeg's messages reach standard error only when they are errors, marked
+// as the program's own.
+void LogErrors(void* pAvClass, int nLevel, const char* pFormat, va_list args) {
+    if (nLevel > AV_LOG_ERROR)
+        return;
+    char line[1024];
+    int nPrefix = 1;
+    av_log_format_line2(pAvClass, nLevel, pFormat, args, line, sizeof line, &nPrefix);
+    const std::size_t n = std::strlen(line);
+    std::fprintf(stderr, "lumetto: %s%s", line, n > 0 && line[n - 1] == '\n' ? "" : "\n");
+}
+
+void InstallLogFilter() {
+    static std::once_flag once;
+    std::call_once(once, [] { av_log_set_callback(LogErrors); });
+}
+
+std::string AvErrorText(int nAvError) {
+    char text[AV_ERROR_MAX_STRING_SIZE] = {};
+    av_strerror(nAvError, text, sizeof text);
+    return text;
+}
+
+// Draws each pixel of the nWidth x nHeight picture as an nScale x nScale
+// block into pOut (nOutWidth x nOutHeight, at least the scaled size); the
+// padding beyond the scaled picture is black.
+void ScaleNearest(const std::uint32_t* pIn, int nWidth, int nHeight, int nScale,
+                  std::uint32_t* pOut, int nOutWidth, int nOutHeight) {
+    const auto outStride = static_cast<std::size_t>(nOutWidth);
+    for (int y = 0; y < nHeight; ++y) {
+        const std::uint32_t* pRow = pIn + static_cast<std::size_t>(y) * nWidth;
+        std::uint32_t* pFirst = pOut + static_cast<std::size_t>(y) * nScale * outStride;
+        std::uint32_t* p = pFirst;
+        for (int x = 0; x < nWidth; ++x)
+            p = std::fill_n(p, nScale, pRow[x]);
+        std::fill(p, pFirst + nOutWidth, 0xff000000u);
+        for (int k = 1; k < nScale; ++k)
+            std::copy_n(pFirst, nOutWidth, pFirst + k * outStride);
+    }
+    const auto nScaledRows = static_cast<std::size_t>(nHeight) * nScale;
+    std::fill(pOut + nScaledRows * outStride,
+              pOut + static_cast<std::size_t>(nOutHeight) * outStride, 0xff000000u);
+}
+
+} // namespace
+
+CMp4Writer::~CMp4Writer() {
+    Discard();
+}
+
+bool CMp4Writer::Fail(std::string strError) {
+    m_strError = std::move(strError);
+    return false;
+}
+
+bool CMp4Writer::FailFfmpeg(const char* pWhat, int nAvError) {
+    if (m_nWriteErrno != 0)
+        return Fail("Could not write the movie file \"" + m_strPath +
+                    "\": " + std::strerror(m_nWriteErrno) +
+                    ". The movie keeps the pictures recorded up to the last second.");
+    return Fail(std::string(pWhat) + ": " + AvErrorText(nAvError) + ".");
+}
+
+int CMp4Writer::WritePacket(void* pOpaque, const std::uint8_t* pBuf, int nSize) {
+    auto* self = static_cast<CMp4Writer*>(pOpaque);
+    auto n = static_cast<std::size_t>(nSize);
+    while (n > 0) {
+        const ssize_t k = ::write(self->m_hFile, pBuf, n);
+        if (k < 0 && errno == EINTR)
+            continue;
+        if (k <= 0) {
+            self->m_nWriteErrno = k < 0 ? errno : EIO;
+            return AVERROR(self->m_nWriteErrno);
+        }
+        pBuf += k;
+        n -= static_cast<std::size_t>(k);
+    }
+    return nSize;
+}
+
+bool CMp4Writer::Open(int hFile, const std::string& strPath, int nWidth, int nHeight, int nScale) {
+    InstallLogFilter();
+    Discard();
+    m_hFile = hFile;
+    m_strPath = strPath;
+    m_nWidth = nWidth;
+    m_nHeight = nHeight;
+    m_nScale = nScale;
+    // yuv420p holds chroma for 2 x 2 blocks: the sides must be even.
+    m_nOutWidth = (nWidth * nScale + 1) & ~1;
+    m_nOutHeight = (nHeight * nScale + 1) & ~1;
+    m_nLastPts = m_nLastKeyPts = -1;
+    m_nWriteErrno = 0;
+    m_strError.clear();
+    m_scaled.assign(static_cast<std::size_t>(m_nOutWidth) * m_nOutHeight, 0xff000000u);
+
+    const AVCodec* pEncoder = avcodec_find_encoder_by_name("libx264");
+    if (!pEncoder)
+        pEncoder = avcodec_find_encoder(AV_CODEC_ID_H264);
+    if (!pEncoder)
+        return Fail("FFmpeg's libraries on this system have no H.264 encoder: install them with "
+                    "libx264 to record MP4 movies.");
+
+    int nResult = avformat_alloc_output_context2(&m_pFormat, nullptr, "mp4", nullptr);
+    if (nResult < 0)
+        return FailFfmpeg("Could not start the MP4 writer", nResult);
+    auto* pIoBuffer = static_cast<unsigned char*>(av_malloc(kIoBufferSize));
+#if LIBAVFORMAT_VERSION_MAJOR >= 61
+    auto write = [](void* p, const std::uint8_t* b, int n) { return WritePacket(p, b, n); };
+#else
+    auto write = [](void* p, std::uint8_t* b, int n) { return WritePacket(p, b, n); };
+#endif
+    m_pIo = pIoBuffer
+                ? avio_alloc_context(pIoBuffer, kIoBufferSize, 1, this, nullptr, write, nullptr)
+                : nullptr;
+    if (!m_pIo) {
+        av_free(pIoBuffer);
+        return FailFfmpeg("Could not start the MP4 writer", AVERROR(ENOMEM));
+    }
+    m_pFormat->pb = m_pIo;
+    m_pFormat->flags |= AVFMT_FLAG_CUSTOM_IO | AVFMT_FLAG_FLUSH_PACKETS;
+
+    m_pCodec = avcodec_alloc_context3(pEncoder);
+    m_pFrame = av_frame_alloc();
+    m_pPacket = av_packet_alloc();
+    if (!m_pCodec || !m_pFrame || !m_pPacket)
+        return FailFfmpeg("Could not start the H.264 encoder", AVERROR(ENOMEM));
+    m_pCodec->width = m_nOutWidth;
+    m_pCodec->height = m_nOutHeight;
+    m_pCodec->pix_fmt = AV_PIX_FMT_YUV420P;
+    m_pCodec->time_base = kTimeBase;
+    m_pCodec->framerate = kNominalRate;
+    m_pCodec->gop_size = 600; // key frames come by time, see Encode
+    m_pCodec->max_b_frames = 0;
+    m_pCodec->color_range = AVCOL_RANGE_MPEG;
+    m_pCodec->colorspace = AVCOL_SPC_BT709;
+    m_pCodec->color_primaries = AVCOL_PRI_BT709;
+    m_pCodec->color_trc = AVCOL_TRC_IEC61966_2_1; // the phone's screen is sRGB
+    if (m_pFormat->oformat->flags & AVFMT_GLOBALHEADER)
+        m_pCodec->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+    AVDictionary* pCodecOptions = nullptr;
+    av_dict_set(&pCodecOptions, "preset", "veryfast", 0);
+    av_dict_set(&pCodecOptions, "tune", "zerolatency", 0); // no picture held back
+    av_dict_set(&pCodecOptions, "crf", "18", 0);
+    av_dict_set(&pCodecOptions, "profile", "high", 0);
+    av_dict_set(&pCodecOptions, "forced-idr", "1", 0); // forced key frames start a fragment
+    nResult = avcodec_open2(m_pCodec, pEncoder, &pCodecOptions);
+    av_dict_free(&pCodecOptions);
+    if (nResult < 0)
+        return FailFfmpeg("Could not start the H.264 encoder", nResult);
+
+    m_pFrame->format = AV_PIX_FMT_YUV420P;
+    m_pFrame->width = m_nOutWidth;
+    m_pFrame->height = m_nOutHeight;
+    m_pFrame->color_range = m_pCodec->color_range;
+    m_pFrame->colorspace = m_pCodec->colorspace;
+    m_pFrame->color_primaries = m_pCodec->color_primaries;
+    m_pFrame->color_trc = m_pCodec->color_trc;
+    nResult = av_frame_get_buffer(m_pFrame, 0);
+    if (nResult < 0)
+        return FailFfmpeg("Could not start the H.264 encoder", nResult);
+
+    m_pSws = sws_getContext(m_nOutWidth, m_nOutHeight, AV_PIX_FMT_RGB32, m_nOutWidth, m_nOutHeight,
+                            AV_PIX_FMT_YUV420P, SWS_BICUBIC | SWS_ACCURATE_RND, nullptr, nullptr,
+                            nullptr);
+    if (!m_pSws)
+        return FailFfmpeg("Could not start the colour conversion", AVERROR(EINVAL));
+    // Full-range RGB in, limited-range BT.709 out, as the stream says.
+    const int* pBt709 = sws_getCoefficients(SWS_CS_ITU709);
+    sws_setColorspaceDetails(m_pSws, pBt709, 1, pBt709, 0, 0, 1 << 16, 1 << 16);
+
+    m_pStream = avformat_new_stream(m_pFormat, nullptr);
+    if (!m_pStream)
+        return FailFfmpeg("Could not start the MP4 writer", AVERROR(ENOMEM));
+    m_pStream->time_base = kTimeBase;
+    nResult = avcodec_parameters_from_context(m_pStream->codecpar, m_pCodec);
+    if (nResult < 0)
+        return FailFfmpeg("Could not start the MP4 writer", nResult);
+
+    // Fragments: an empty moov first, then a moof + mdat per key frame (and
+    // at most a second each), so the file plays whenever it is cut.
+    AVDictionary* pMuxOptions = nullptr;
+    av_dict_set(&pMuxOptions, "movflags", "frag_keyframe+empty_moov+default_base_moof", 0);
+    av_dict_set(&pMuxOptions, "frag_duration", "1000000", 0); // microseconds
+    av_dict_set(&pMuxOptions, "video_track_timescale", "1000", 0);
+    nResult = avformat_write_header(m_pFormat, &pMuxOptions);
+    av_dict_free(&pMuxOptions);
+    if (nResult >= 0) {
+        avio_flush(m_pIo);
+        nResult = m_pIo->error;
+    }
+    if (nResult < 0)
+        return FailFfmpeg("Could not write the movie's header", nResult);
+    m_bHeaderWritten = true;
+    return true;
+}
+
+bool CMp4Writer::AddPicture(const std::uint32_t* pPixels, std::int64_t nPts) {
+    if (!m_bHeaderWritten)
+        return Fail("No movie is being recorded.");
+    ScaleNearest(pPixels, m_nWidth, m_nHeight, m_nScale, m_scaled.data(), m_nOutWidth,
+                 m_nOutHeight);
+    // The encoder may still hold the last frame's buffers.
+    const int nResult = av_frame_make_writable(m_pFrame);
+    if (nResult < 0)
+        return FailFfmpeg("Could not encode the movie", nResult);
+    const auto* pSource = reinterpret_cast<const std::uint8_t*>(m_scaled.data());
+    const int nSourceStride = m_nOutWidth * 4;
+    sws_scale(m_pSws, &pSource, &nSourceStride, 0, m_nOutHeight, m_pFrame->data,
+              m_pFrame->linesize);
+    return RepeatPicture(nPts);
+}
+
+bool CMp4Writer::RepeatPicture(std::int64_t nPts) {
+    if (!m_bHeaderWritten)
+        return Fail("No movie is being recorded.");
+    if (nPts <= m_nLastPts)
+        nPts = m_nLastPts + 1;
+    const bool bKey = m_nLastKeyPts < 0 || nPts - m_nLastKeyPts >= kMp4KeyPeriodMs;
+    m_pFrame->pts = nPts;
+    m_pFrame->pict_type = bKey ? AV_PICTURE_TYPE_I : AV_PICTURE_TYPE_NONE;
+    if (bKey)
+        m_nLastKeyPts = nPts;
+    m_nLastPts = nPts;
+    return Encode(m_pFrame);
+}
+
+bool CMp4Writer::Encode(AVFrame* pFrame) {
+    int nResult = avcodec_send_frame(m_pCodec, pFrame);
+    if (nResult < 0)
+        return FailFfmpeg("Could not encode the movie", nResult);
+    for (;;) {
+        nResult = avcodec_receive_packet(m_pCodec, m_pPacket);
+        if (nResult == AVERROR(EAGAIN) || nResult == AVERROR_EOF)
+            return true;
+        if (nResult < 0)
+            return FailFfmpeg("Could not encode the movie", nResult);
+        if (!WriteOut(m_pPacket))
+            return false;
+    }
+}
+
+bool CMp4Writer::WriteOut(AVPacket* pPacket) {
+    // Each sample lasts until the next one; the muxer takes that from the
+    // next time stamp, and this duration only for the very last sample.
+    pPacket->duration = 1;
+    av_packet_rescale_ts(pPacket, kTimeBase, m_pStream->time_base);
+    pPacket->stream_index = m_pStream->index;
+    int nResult = av_write_frame(m_pFormat, pPacket);
+    av_packet_unref(pPacket);
+    if (nResult >= 0)
+        nResult = m_pIo->error;
+    if (nResult < 0)
+        return FailFfmpeg("Could not write the movie", nResult);
+    return true;
+}
+
+bool CMp4Writer::Finish(std::int64_t nEndPts) {
+    bool bOk = m_bHeaderWritten;
+    if (bOk && HasPicture() && nEndPts - m_nLastPts >= 2)
+        bOk = RepeatPicture(nEndPts - 1); // the last picture lasts up to the end
+    if (bOk)
+        bOk = Encode(nullptr);
+    if (bOk) {
+        const int nResult = av_write_trailer(m_pFormat);
+        avio_flush(m_pIo);
+        if (nResult < 0 || m_pIo->error < 0)
+            bOk = FailFfmpeg("Could not finish the movie", nResult < 0 ? nResult : m_pIo->error);
+    }
+    m_bHeaderWritten = false;
+    Free();
+    if (!CloseFile() && bOk)
+        bOk = false;
+    return bOk;
+}
+
+void CMp4Writer::Discard() {
+    Free();
+    CloseFile();
+}
+
+bool CMp4Writer::CloseFile() {
+    if (m_hFile < 0)
+        return true;
+    const int nResult = ::close(m_hFile);
+    m_hFile = -1;
+    if (nResult != 0) {
+        m_nWriteErrno = errno;
+        return FailFfmpeg("", 0);
+    }
+    return true;
+}
+
+void CMp4Writer::Free() {
+    sws_freeContext(m_pSws);
+    m_pSws = nullptr;
+    av_packet_free(&m_pPacket);
+    av_frame_free(&m_pFrame);
+    avcodec_free_context(&m_pCodec);
+    if (m_pFormat) {
+        m_pFormat->pb = nullptr;
+        avformat_free_context(m_pFormat);
+        m_pFormat = nullptr;
+    }
+    m_pStream = nullptr;
+    if (m_pIo) {
+        av_freep(&m_pIo->buffer);
+        avio_context_free(&m_pIo);
+    }
+    m_bHeaderWritten = false;
+}
+
+} // namespace lumetto
