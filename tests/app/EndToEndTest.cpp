@@ -188,14 +188,34 @@ bool ReportedCounts(const std::string& err, const std::string& movie, long long&
                        &dropped) == 2;
 }
 
+// What a command prints on its standard output.
+std::string Output(const std::string& command) {
+    std::string out;
+    if (FILE* p = ::popen(command.c_str(), "r")) {
+        char buf[65536];
+        std::size_t n;
+        while ((n = std::fread(buf, 1, sizeof buf, p)) > 0)
+            out.append(buf, n);
+        ::pclose(p);
+    }
+    return out;
+}
+
 // The pictures an MP4 movie at scale 2 shows, in order, as indices into
-// `sent`: each frame is matched to the picture it is closest to (H.264 is
-// not exact), and a picture shown for several frames counts once.
+// `sent`: every frame as stored (no frame rate conversion), each matched to
+// the picture it is closest to (H.264 is not exact); a picture shown for
+// several frames counts once. ffprobe must count the same frames.
 std::vector<int> PicturesShown(const fs::path& movie, const std::vector<Picture>& sent) {
     const int w = reliability::kWidth, h = reliability::kHeight;
     const std::size_t frameBytes = static_cast<std::size_t>(w * 2) * (h * 2) * 3;
-    const Bytes frames = MovieFrames(movie);
+    const std::string frames = Output("ffmpeg -nostdin -v error -i '" + movie.string() +
+                                      "' -fps_mode passthrough -f rawvideo -pix_fmt bgr24 - 2>/dev/null");
+    const std::string counted =
+        Output("ffprobe -v error -count_frames -select_streams v:0 -show_entries "
+               "stream=nb_read_frames -of csv=p=0 '" +
+               movie.string() + "'");
     EXPECT_EQ(frames.size() % frameBytes, 0u);
+    EXPECT_EQ(std::to_string(frames.size() / frameBytes) + "\n", counted);
     std::vector<int> shown;
     for (std::size_t at = 0; at + frameBytes <= frames.size(); at += frameBytes) {
         int best = -1;
@@ -208,9 +228,10 @@ std::vector<int> PicturesShown(const fs::path& movie, const std::vector<Picture>
                 for (int x = 0; x < w; ++x)
                     for (int c = 0; c < 3; ++c)
                         error += std::abs(
-                            int(frames[at +
+                            int(static_cast<std::uint8_t>(
+                                frames[at +
                                        (static_cast<std::size_t>(2 * y) * (2 * w) + 2 * x) * 3 +
-                                       c]) -
+                                       c])) -
                             int(want[(static_cast<std::size_t>(y) * w + x) * 3 + c]));
             error /= w * h * 3.0;
             if (error < bestError) {
