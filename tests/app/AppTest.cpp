@@ -341,3 +341,72 @@ TEST(App, TimeLimitsOfAnyLength) {
     EXPECT_GE(t.elapsed(), 300);
     EXPECT_FALSE(WaitFor([&] { return fired > 1; }, 100)); // once
 }
+
+// An MP4 movie of the phone in its skin: every picture, at the whole factor
+// that makes the skin at least 720 pixels tall, the screen in its place; the
+// caption then tells what the movie holds.
+TEST(App, RecordsAnMp4OfThePhoneInItsSkin) {
+    CTempFolder home;
+    ScopedEnv config("XDG_CONFIG_HOME", home.File("config")); // the check item is remembered
+    CProgram p;
+    // A plain skin of 200 x 260 with the screen at (12, 26).
+    const QRgb skinColour = qRgb(0x33, 0x66, 0x99);
+    QImage skin(200, 260, QImage::Format_RGB32);
+    skin.fill(skinColour);
+    fs::create_directories(p.dir.Dir() / "skins" / "S60");
+    ASSERT_TRUE(skin.save(QString::fromStdString(p.dir.File("skins/S60/Plain.bmp")), "BMP"));
+    p.dir.Write("skins/S60/Plain.lumetto", "Plain\n0 12 26 188 234\n");
+    ASSERT_TRUE(p.Start());
+    const Picture first = Noise(kWidth, kHeight, 11), second = BlockPicture(12);
+    p.phone.Write(ScreenFrame(first, nullptr));
+    ASSERT_TRUE(p.Shows(first));
+
+    ASSERT_TRUE(p.Run(ID_FILE_MOVIES_WITH_SKIN));
+    const std::string movie = p.dir.File("phone.mp4");
+    p.dialogs.answer = movie;
+    ASSERT_TRUE(p.Run(ID_FILE_RECORD_MOVIE));
+    ASSERT_TRUE(p.View()->IsRecording());
+    EXPECT_EQ(p.View()->Recorder(), nullptr); // no AVI
+    p.phone.Write(ScreenFrame(second, nullptr));
+    ASSERT_TRUE(p.Shows(second));
+    ASSERT_TRUE(p.Run(ID_FILE_STOP_RECORDING));
+    EXPECT_EQ(p.Caption().rfind("Saved phone.mp4: 2 frames (0 dropped), ", 0), 0u) << p.Caption();
+    EXPECT_EQ(p.presenter.Count(), 0u) << p.Messages();
+
+    // Scale 3: 600 x 780. Every frame as stored; the last shows the second picture.
+    const int scale = 3, w = 200 * scale, h = 260 * scale;
+    FILE* pipe = ::popen(("ffmpeg -nostdin -v error -i '" + movie +
+                          "' -fps_mode passthrough -f rawvideo -pix_fmt bgr24 - 2>/dev/null")
+                             .c_str(),
+                         "r");
+    ASSERT_NE(pipe, nullptr);
+    Bytes frames;
+    std::uint8_t buf[65536];
+    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, pipe)) > 0;)
+        frames.insert(frames.end(), buf, buf + n);
+    ::pclose(pipe);
+    const std::size_t frameBytes = static_cast<std::size_t>(w) * h * 3;
+    ASSERT_GE(frames.size(), 2 * frameBytes);
+    ASSERT_EQ(frames.size() % frameBytes, 0u);
+    auto at = [&](std::size_t frame, int x, int y) {
+        return frames.data() + frame * frameBytes + (static_cast<std::size_t>(y) * w + x) * 3;
+    };
+    for (std::size_t f : {std::size_t(0), frames.size() / frameBytes - 1}) {
+        SCOPED_TRACE(f);
+        const QImage want = AsImage(f == 0 ? first : second);
+        double error = 0;
+        for (int y = 0; y < kHeight; ++y)
+            for (int x = 0; x < kWidth; ++x) {
+                // The middle of the phone pixel's 3 x 3 block.
+                const std::uint8_t* got = at(f, (12 + x) * scale + 1, (26 + y) * scale + 1);
+                const QRgb c = want.pixel(x, y);
+                error += std::abs(got[0] - qBlue(c)) + std::abs(got[1] - qGreen(c)) +
+                         std::abs(got[2] - qRed(c));
+            }
+        EXPECT_LT(error / (kWidth * kHeight * 3.0), 6.0);
+        const std::uint8_t* border = at(f, 4, 4);
+        EXPECT_NEAR(border[0], qBlue(skinColour), 4);
+        EXPECT_NEAR(border[1], qGreen(skinColour), 4);
+        EXPECT_NEAR(border[2], qRed(skinColour), 4);
+    }
+}

@@ -102,16 +102,26 @@ namespace {
 
 // This process's environment without a display: what a server or a CI job
 // without X or Wayland gives the program.
-std::vector<std::string> NoDisplayEnvironment() {
+// This process's environment with some settings changed (null: removed).
+std::vector<std::string>
+Environment(const std::vector<std::pair<std::string, const char*>>& changes) {
     std::vector<std::string> env;
     for (char** e = environ; *e; ++e) {
         const std::string entry = *e;
         const std::string name = entry.substr(0, entry.find('='));
-        if (name != "DISPLAY" && name != "WAYLAND_DISPLAY" && name != "QT_QPA_PLATFORM")
+        if (std::none_of(changes.begin(), changes.end(),
+                         [&](const auto& c) { return c.first == name; }))
             env.push_back(entry);
     }
-    env.push_back("QT_QPA_PLATFORM=");
+    for (const auto& [name, value] : changes)
+        if (value)
+            env.push_back(name + "=" + value);
     return env;
+}
+
+std::vector<std::string> NoDisplayEnvironment() {
+    return Environment(
+        {{"DISPLAY", nullptr}, {"WAYLAND_DISPLAY", nullptr}, {"QT_QPA_PLATFORM", ""}});
 }
 
 } // namespace
@@ -208,8 +218,9 @@ std::string Output(const std::string& command) {
 std::vector<int> PicturesShown(const fs::path& movie, const std::vector<Picture>& sent) {
     const int w = reliability::kWidth, h = reliability::kHeight;
     const std::size_t frameBytes = static_cast<std::size_t>(w * 2) * (h * 2) * 3;
-    const std::string frames = Output("ffmpeg -nostdin -v error -i '" + movie.string() +
-                                      "' -fps_mode passthrough -f rawvideo -pix_fmt bgr24 - 2>/dev/null");
+    const std::string frames =
+        Output("ffmpeg -nostdin -v error -i '" + movie.string() +
+               "' -fps_mode passthrough -f rawvideo -pix_fmt bgr24 - 2>/dev/null");
     const std::string counted =
         Output("ffprobe -v error -count_frames -select_streams v:0 -show_entries "
                "stream=nb_read_frames -of csv=p=0 '" +
@@ -255,8 +266,12 @@ TEST(EndToEnd, RecordingGoesOnAfterThePhonePauses) {
     CTempFolder dir;
     CPhoneLine phone;
     const std::string movies[2] = {dir.File("talk.mp4"), dir.File("talk-2.mp4")};
-    CChild lumetto("lumetto", {"--port", phone.Path(), "--no-window", "--record", movies[0],
-                               "--record-scale", "2"});
+    // Settings of its own: movies of the screen alone.
+    const std::string config = dir.File("config");
+    CChild lumetto(
+        "lumetto",
+        {"--port", phone.Path(), "--no-window", "--record", movies[0], "--record-scale", "2"},
+        Environment({{"XDG_CONFIG_HOME", config.c_str()}}));
 
     // The program has set the line up once the port runs at 115200 baud.
     const int line = ::open(phone.Path().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
