@@ -22,3 +22,22 @@ std::string MovieEndText(const MovieSummary& s) {
                "\" ended before its first frame; the empty file was removed";
     return "recorded \"" + s.strPath + "\": " + MovieCountsText(s);
 }
+
+std::string MovieEndMessage(const MovieSummary& s, MovieEnd eWhy, bool bGoesOn) {
+    if (eWhy == MovieEnd::Failed)
+        return "The recording was stopped: " + s.strError +
+               "\nThe movie plays up to the last frame written.";
+    if (!s.strError.empty())
+        return "The movie \"" + s.strPath + "\" could not be finished: " + s.strError;
+    if (bGoesOn)
+        return {};
+    if (s.bRemoved)
+        return std::string(eWhy == MovieEnd::SizeChanged ? "The phone's screen size changed"
+                                                         : "The recording ended") +
+               " before the first frame of the movie was written, so its empty file \"" +
+               s.strPath + "\" was removed.";
+    if (eWhy == MovieEnd::SizeChanged)
+        return "The phone's screen size changed, so the recording was stopped. The movie is "
+               "complete up to that moment.";
+    return {};
+}

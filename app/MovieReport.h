@@ -21,6 +21,12 @@ enum class MovieEnd {
     Failed,      // a frame could not be written
 };
 
+// What the user must be told when a movie ends, or nothing: a frame or the
+// end that could not be written, an empty movie removed, a screen size change
+// that stopped it. bGoesOn: a --record run that goes on by itself (the
+// standard error lines tell its ends).
+std::string MovieEndMessage(const MovieSummary& s, MovieEnd eWhy, bool bGoesOn);
+
 // "57 frames (0 dropped), 11.4 seconds"; AVI movies drop nothing.
 std::string MovieCountsText(const MovieSummary& s);
 // "recording "talk.mp4" (MP4)"

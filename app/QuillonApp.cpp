@@ -460,20 +460,7 @@ void CQuillonApp::OnMovieEnded(const MovieSummary& s, MovieEnd eWhy) {
     if (s.bMp4 && !s.bRemoved && !m_options.bNoWindow)
         ShowNotice("Saved " + FileNameOf(s.strPath) + ": " + MovieCountsText(s));
 
-    std::string text;
-    if (eWhy == MovieEnd::Failed)
-        text = "The recording was stopped: " + s.strError +
-               "\nThe movie plays up to the last frame written.";
-    else if (failed)
-        text = "The movie \"" + s.strPath + "\" could not be finished: " + s.strError;
-    else if (s.bRemoved && !fromOption)
-        text = std::string(eWhy == MovieEnd::SizeChanged ? "The phone's screen size changed"
-                                                         : "The recording ended") +
-               " before the first frame of the movie was written, so its empty file \"" +
-               s.strPath + "\" was removed.";
-    else if (eWhy == MovieEnd::SizeChanged && !fromOption)
-        text = "The phone's screen size changed, so the recording was stopped. The movie is "
-               "complete up to that moment.";
+    const std::string text = MovieEndMessage(s, eWhy, fromOption);
     if (!text.empty())
         ShowMessageBox(text, AppTitle(), MessageIcon::Warning);
     if (failed && m_options.bNoWindow)
