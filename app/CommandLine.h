@@ -28,10 +28,20 @@ struct CommandLineResult {
     bool bOk = true;
     std::string strError; // what was wrong, when bOk is false
     CommandLineOptions options;
+    // Qt's own options (-platform offscreen, -style=fusion, ...) with their
+    // values, in the order given: the only arguments Qt gets to see.
+    std::vector<std::string> qtArgs;
+    // The -platform (or --platform) value among them; empty when none.
+    std::string strQtPlatform;
 };
 
-// Parses the arguments after the program name. Options take their value as the
-// next argument or after '=' (--port=COM3).
+// Largest --time-limit: about 31 years.
+constexpr double kMaxTimeLimitSeconds = 1e9;
+
+// Parses the arguments after the program name, Qt's own options included,
+// without needing Qt. Options take their value as the next argument, even
+// one that starts with a dash, or after '=' (--port=COM3). Every error
+// message ends with "See 'lumetto --help'."
 CommandLineResult ParseCommandLine(const std::vector<std::string>& args);
 
 // The text --help prints.

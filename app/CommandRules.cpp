@@ -13,7 +13,11 @@ CommandUi CommandState(int nCommandId, const UiState& s) {
     case ID_FILE_STOP_RECORDING:
         return {s.bRecording, false};
     case ID_FILE_CAPTURE_SCREEN:
+    case ID_FILE_COPY_SCREEN:
+    case ID_FILE_QUICK_CAPTURE:
         return {s.bLivePicture, false};
+    case ID_FILE_MOVIES_WITH_SKIN:
+        return {true, s.bMoviesWithSkin};
     case ID_VIEW_ZOOM:
         return {true, s.nZoom != 1};
     case ID_APP_ABOUT:

@@ -10,9 +10,9 @@ struct UiState {
     bool bLivePicture = false; // the screen window shows a received screen
     bool bRecording = false;   // a movie is being recorded
     int nZoom = 1;
-    int nCurrentSkin = 0; // index of the selected skin
-
-    bool bReconnecting = false; // a lost connection is being opened again
+    int nCurrentSkin = 0;         // index of the selected skin
+    bool bMoviesWithSkin = false; // MP4 movies show the phone in its skin
+    bool bReconnecting = false;   // a lost connection is being opened again
 };
 
 struct CommandUi {

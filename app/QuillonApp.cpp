@@ -1,14 +1,16 @@
 #include "app/QuillonApp.h"
 
 #include "app/AboutDlg.h"
+#include "app/CaptureNames.h"
 #include "app/DemoPhone.h"
 #include "app/FileDialogs.h"
 #include "app/MainFrame.h"
 #include "app/QuillonView.h"
 #include "app/Reconnector.h"
+#include "app/ScreenshotSaver.h"
 #include "app/Settings.h"
+#include "app/TimeLimit.h"
 #include "display/ScreenWnd.h"
-#include "media/BmpWriter.h"
 #include "platform/MessagePresenter.h"
 #include "platform/qt/QtHandOverPump.h"
 #include "platform/qt/QtMessagePresenter.h"
@@ -21,9 +23,11 @@
 #include <QTimer>
 
 #include <csignal>
+#include <cstdio>
 #include <fcntl.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <utility>
 
 CQuillonApp* theApp = nullptr;
 
@@ -41,6 +45,12 @@ void OnSignal(int) {
 const std::string& AppTitle() {
     static const std::string title = LoadStringResource(IDS_APP_TITLE);
     return title;
+}
+
+// A line for whoever runs the program unattended.
+void PrintLine(const std::string& strText) {
+    std::fprintf(stderr, "lumetto: %s\n", strText.c_str());
+    std::fflush(stderr);
 }
 
 } // namespace
@@ -101,9 +111,13 @@ bool CQuillonApp::InitInstance(const CommandLineOptions& options) {
             s.nZoom = v->Zoom();
             s.nCurrentSkin = v->Catalog().CurrentIndex();
         }
+        s.bMoviesWithSkin = Settings().MoviesWithSkin();
         return s;
     });
     pView->onLivePicture = [this] { OnLivePicture(); };
+    pView->onMovieEnded = [this](const MovieSummary& s, MovieEnd e) { OnMovieEnded(s, e); };
+    pView->SetRecordScale(options.nRecordScale);
+    pView->SetMoviesWithSkin(Settings().MoviesWithSkin());
     pView->onConnectionLost = [this] {
         // A phone that hangs up right after its closing notice has ended the
         // run as asked. With --no-reconnect the driver has told the user, and
@@ -138,7 +152,7 @@ bool CQuillonApp::InitInstance(const CommandLineOptions& options) {
 
     m_bRecordPending = !options.strRecord.empty();
     if (options.dTimeLimit > 0)
-        QTimer::singleShot(static_cast<int>(options.dTimeLimit * 1000), this, [this] { Quit(0); });
+        m_pTimeLimit = std::make_unique<CTimeLimit>(options.dTimeLimit, [this] { Quit(0); });
     WatchSignals();
 
     // Connect once the event loop runs, so the window is up first.
@@ -167,11 +181,23 @@ int CQuillonApp::ExitInstance() {
     if (m_bEnded)
         return m_nExitStatus;
     m_bEnded = true;
+    m_pTimeLimit.reset();
     if (CQuillonView* pView = View()) {
-        if (!m_options.strCapture.empty() && pView->HasLivePicture() &&
-            !SaveScreenshot(m_options.strCapture, true))
+        // --capture saves the last picture shown, even when the phone paused since.
+        const std::string& capture = m_options.strCapture;
+        if (!capture.empty() && !m_bEverLive)
+            ShowMessageBox("No picture came from the phone, so the screenshot \"" + capture +
+                               "\" was not saved.",
+                           AppTitle(), MessageIcon::Warning);
+        if (!capture.empty() && (!m_bEverLive || !SaveScreenshot(capture, true)))
             m_nExitStatus = 1;
         pView->StopRecording();
+        if (!m_options.strRecord.empty() && !m_bEverLive) {
+            ShowMessageBox("No picture came from the phone, so nothing was recorded into \"" +
+                               m_options.strRecord + "\".",
+                           AppTitle(), MessageIcon::Warning);
+            m_nExitStatus = 1;
+        }
     }
     // The view goes first: the driver then ends without writing to the phone.
     m_serial.SetOwnerView(nullptr);
@@ -233,6 +259,17 @@ void CQuillonApp::OnCommand(int nCommandId) {
         break;
     case ID_FILE_CAPTURE_SCREEN:
         OnCaptureScreen();
+        break;
+    case ID_FILE_COPY_SCREEN:
+        OnCopyScreen();
+        break;
+    case ID_FILE_QUICK_CAPTURE:
+        OnQuickCapture();
+        break;
+    case ID_FILE_MOVIES_WITH_SKIN:
+        Settings().SetMoviesWithSkin(!Settings().MoviesWithSkin());
+        if (CQuillonView* v = View())
+            v->SetMoviesWithSkin(Settings().MoviesWithSkin());
         break;
     case ID_APP_ABOUT:
         OnAppAbout();
@@ -335,8 +372,8 @@ IFileDialogs& CQuillonApp::FileDialogs() {
 }
 
 void CQuillonApp::OnRecordMovie() {
-    const auto path = FileDialogs().GetSaveFileName(
-        SaveKind::Movie, LoadStringResource(IDS_AVI_FILTER), LoadStringResource(IDS_AVI_EXT));
+    const auto path = AskSaveFile(FileDialogs(), Settings(), SaveKind::Movie,
+                                  LoadStringResource(IDS_MOVIE_FILTER));
     if (path && View())
         View()->StartRecording(*path);
 }
@@ -353,14 +390,14 @@ void CQuillonApp::OnCaptureScreen() {
     // The snapshot first: the file shows the screen as it was when the
     // command was chosen, whatever arrives while the dialog is open.
     pView->ScreenWindow()->MakeScreenCopy();
-    const auto path = FileDialogs().GetSaveFileName(
-        SaveKind::Screenshot, LoadStringResource(IDS_BMP_FILTER), LoadStringResource(IDS_BMP_EXT));
+    const auto path = AskSaveFile(FileDialogs(), Settings(), SaveKind::Screenshot,
+                                  LoadStringResource(IDS_SCREENSHOT_FILTER));
     if (path)
         SaveScreenshot(*path, false);
 }
 
-// Writes the screen window's snapshot as a BMP file, taking a new one first
-// when asked. A failure to write is shown.
+// Writes the screen window's snapshot as the file strPath (PNG or BMP, as its
+// name says), taking a new one first when asked. A failure is shown.
 bool CQuillonApp::SaveScreenshot(const std::string& strPath, bool bTakeSnapshot) {
     CScreenWnd* pScreen = View()->ScreenWindow();
     if (bTakeSnapshot)
@@ -369,11 +406,40 @@ bool CQuillonApp::SaveScreenshot(const std::string& strPath, bool bTakeSnapshot)
     if (!pCopy)
         return false;
     std::string error;
-    if (!lumetto::WriteBmpFile(strPath, pCopy->Width(), pCopy->Rows(), pCopy->Bits(), error)) {
+    if (!SaveScreenPicture(*pCopy, strPath, error)) {
         ShowMessageBox("The screenshot was not saved. " + error, AppTitle(), MessageIcon::Warning);
         return false;
     }
     return true;
+}
+
+void CQuillonApp::OnCopyScreen() {
+    if (const CScreenDib* pDib = View() ? View()->ScreenWindow()->GetScreenBitmap() : nullptr)
+        CopyScreenToClipboard(*pDib);
+}
+
+void CQuillonApp::OnQuickCapture() {
+    const CScreenDib* pDib = View() ? View()->ScreenWindow()->GetScreenBitmap() : nullptr;
+    std::string path, error;
+    if (!pDib)
+        return;
+    if (!QuickCapture(*pDib, path, error)) {
+        ShowMessageBox("The quick capture was not saved. " + error, AppTitle(),
+                       MessageIcon::Warning);
+        return;
+    }
+    ShowNotice("Saved " + FileNameOf(path));
+}
+
+// Shows strText in the caption for 3 seconds, in the place of the title.
+void CQuillonApp::ShowNotice(const std::string& strText) {
+    if (!m_pMainFrame)
+        return;
+    m_pMainFrame->Document().SetNotice(strText);
+    QTimer::singleShot(3000, this, [this, n = ++m_nNotice] {
+        if (n == m_nNotice && m_pMainFrame)
+            m_pMainFrame->Document().SetNotice({});
+    });
 }
 
 void CQuillonApp::OnAppAbout() {
@@ -392,8 +458,42 @@ bool CQuillonApp::AskToClose() {
 }
 
 void CQuillonApp::OnLivePicture() {
-    if (!m_bRecordPending)
+    m_bEverLive = true;
+    StartRecordOption();
+}
+
+// --record: a movie from the picture shown now, into the run's next name.
+void CQuillonApp::StartRecordOption() {
+    if (!m_bRecordPending || !View() || !View()->HasLivePicture())
         return;
     m_bRecordPending = false;
-    View()->StartRecording(m_options.strRecord);
+    const std::string path = NumberedPath(m_options.strRecord, m_nRecordNumber);
+    m_bRecordOptionMovie = View()->StartRecording(path);
+    if (m_bRecordOptionMovie)
+        PrintLine(MovieStartText(path, HasExtension(path, "mp4")));
+    else if (m_options.bNoWindow)
+        Quit(1);
+}
+
+void CQuillonApp::OnMovieEnded(const MovieSummary& s, MovieEnd eWhy) {
+    const bool fromOption = std::exchange(m_bRecordOptionMovie, false);
+    const bool failed = eWhy == MovieEnd::Failed || !s.strError.empty();
+    if (fromOption) {
+        PrintLine(MovieEndText(s));
+        if (!s.bRemoved)
+            ++m_nRecordNumber;
+        // After the phone's pause, or at a new screen size, the pictures
+        // that come go on into the next movie.
+        m_bRecordPending = !failed && (eWhy == MovieEnd::Paused || eWhy == MovieEnd::SizeChanged);
+    }
+    if (s.bMp4 && !s.bRemoved && !m_options.bNoWindow)
+        ShowNotice("Saved " + FileNameOf(s.strPath) + ": " + MovieCountsText(s));
+
+    const std::string text = MovieEndMessage(s, eWhy, fromOption);
+    if (!text.empty())
+        ShowMessageBox(text, AppTitle(), MessageIcon::Warning);
+    if (failed && m_options.bNoWindow)
+        Quit(1);
+    else if (eWhy == MovieEnd::SizeChanged)
+        StartRecordOption(); // the picture of the new size is shown already
 }

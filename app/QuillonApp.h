@@ -4,6 +4,7 @@
 #pragma once
 
 #include "app/CommandLine.h"
+#include "app/MovieReport.h"
 #include "link/SerialPort.h"
 
 #include <QObject>
@@ -20,6 +21,7 @@ class CDemoPhone;
 class CReconnector;
 class CQtMessagePresenter;
 class CSettings;
+class CTimeLimit;
 class IMessagePresenter;
 class IFileDialogs;
 class QSocketNotifier;
@@ -44,6 +46,8 @@ public:
     void OnRecordMovie();
     void OnStopRecording();
     void OnCaptureScreen();
+    void OnCopyScreen();
+    void OnQuickCapture();
     void OnAppAbout();
     // The caption: the port, "<port> - reconnecting", or "No connection".
     void SetConnectionTitle(bool bConnected, bool bReconnecting = false);
@@ -89,6 +93,9 @@ private:
     std::optional<std::string> ChoosePort();
     bool SaveScreenshot(const std::string& strPath, bool bTakeSnapshot);
     CReconnector& Reconnector();
+    void StartRecordOption();
+    void OnMovieEnded(const MovieSummary& s, MovieEnd eWhy);
+    void ShowNotice(const std::string& strText);
 
     CommandLineOptions m_options;
     std::string m_strProgramFolder;
@@ -104,8 +111,13 @@ private:
     std::unique_ptr<CDemoPhone> m_pDemo;
     std::unique_ptr<CReconnector> m_pReconnector;
     QSocketNotifier* m_pSignalNotifier = nullptr;
-    bool m_bRecordPending = false;
-    bool m_bPhoneClosed = false; // the phone sent its closing notice
+    std::unique_ptr<CTimeLimit> m_pTimeLimit;
+    bool m_bRecordPending = false;     // --record: the next live picture starts a movie
+    int m_nRecordNumber = 1;           // --record: the number of its next movie's name
+    bool m_bRecordOptionMovie = false; // the movie being recorded is one of --record
+    bool m_bEverLive = false;          // a picture of the phone was shown
+    int m_nNotice = 0;                 // the caption notice shown last
+    bool m_bPhoneClosed = false;       // the phone sent its closing notice
     int m_nExitStatus = 0;
     bool m_bEnded = false;
 };

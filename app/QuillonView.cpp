@@ -1,10 +1,10 @@
 #include "app/QuillonView.h"
 
 #include "app/MainFrame.h"
+#include "app/MovieRecording.h"
 #include "display/ScreenWnd.h"
 #include "display/SkinMenu.h"
 #include "display/SkinWnd.h"
-#include "media/AviRecorder.h"
 #include "platform/MessagePresenter.h"
 #include "res/ResourceIds.h"
 #include "res/Strings.h"
@@ -35,7 +35,8 @@ CQuillonView::CQuillonView(CMainFrame* pFrame, QWidget* pParent)
 }
 
 CQuillonView::~CQuillonView() {
-    StopRecording();
+    onMovieEnded = nullptr;
+    EndMovie(false);
     if (g_pView == this)
         g_pView = nullptr;
 }
@@ -55,24 +56,32 @@ void CQuillonView::OnPortFrame(const std::uint8_t* pPayload, std::uint32_t nLeng
     if (!m_decoder.HasPicture())
         return; // nothing to show: no header since the last reset
     const bool wasLive = HasLivePicture();
-    if (m_bRecording && (m_decoder.PictureWidth() != m_nRecordWidth ||
-                         m_decoder.PictureHeight() != m_nRecordHeight)) {
-        // The movie has one picture size: finish it and go on showing.
-        StopRecordingWithMessage("The phone's screen size changed, so the recording was "
-                                 "stopped. The movie is complete up to that moment.");
-    }
+    // A movie has one picture size: a new size ends it before the window
+    // takes the new picture.
+    const bool sizeChanged = m_pMovie && (m_decoder.PictureWidth() != m_pMovie->ScreenWidth() ||
+                                          m_decoder.PictureHeight() != m_pMovie->ScreenHeight());
+    MovieSummary ended;
+    if (sizeChanged)
+        ended = EndMovie(true);
     // Only the rows the payload changed travel; the window holds the rest.
-    m_pScreenWnd->SetScreenData(m_decoder.ScreenBits(), m_decoder.ChangedRowFirst(),
-                                m_decoder.ChangedRowCount());
+    const int first = m_decoder.ChangedRowFirst(), rows = m_decoder.ChangedRowCount();
+    m_pScreenWnd->SetScreenData(m_decoder.ScreenBits(), first, rows);
     m_pScreenWnd->repaint();
+    // An MP4 movie takes every picture as it is shown.
+    if (m_pMovie && m_pMovie->IsMp4())
+        if (const CScreenDib* pDib = m_pScreenWnd->GetScreenBitmap();
+            pDib && !m_pMovie->AddPicture(*pDib, first, first + rows))
+            EndMovieAndTell(MovieEnd::Failed);
     if (onFrameShown)
         onFrameShown();
+    if (sizeChanged && onMovieEnded)
+        onMovieEnded(ended, MovieEnd::SizeChanged);
     if (!wasLive && onLivePicture)
         onLivePicture();
 }
 
 void CQuillonView::ResetScreen(bool bShowStored) {
-    StopRecording();
+    EndMovieAndTell(MovieEnd::Paused);
     m_pScreenWnd->SetBitmapMode(bShowStored);
     m_pScreenWnd->repaint();
     m_decoder.FreeBuffers();
@@ -130,57 +139,78 @@ void CQuillonView::OnSelectSkin(int nCommandId) {
 }
 
 bool CQuillonView::StartRecording(const std::string& strPath) {
-    if (m_pRecorder) {
-        m_pRecorder->Close();
-        m_pRecorder.reset();
+    StopRecording();
+    CMovieRecording::Skin skin;
+    if (m_bMoviesWithSkin) {
+        skin.image = m_pSkinWnd->Bitmap();
+        skin.rcScreen = m_pScreenWnd->ScreenRect();
     }
-    m_pRecorder = std::make_unique<lumetto::CAviRecorder>();
-    int w = 0, h = 0, f = 0;
-    GetScreenFormat(w, h, f);
-    if (w <= 0 || h <= 0 || !m_pRecorder->Open(strPath, w, h)) {
-        const std::string why = m_pRecorder->GetLastError();
-        StopRecording();
+    auto pMovie = std::make_unique<CMovieRecording>();
+    const CScreenDib* pDib = m_pScreenWnd->GetScreenBitmap();
+    if (!pDib || !pMovie->Open(strPath, *pDib, m_nRecordScale, skin)) {
+        const std::string why = pMovie->GetLastError();
+        pMovie.reset();
         std::string text = LoadStringResource(IDS_VIDEO_NOT_STARTED);
         if (!why.empty())
             text += "\n\n" + why;
         ShowMessageBox(text, LoadStringResource(IDS_APP_TITLE), MessageIcon::Information);
         return false;
     }
-    m_nRecordWidth = w;
-    m_nRecordHeight = h;
-    m_timer.start(m_nFramePeriodMs, Qt::PreciseTimer, this);
+    m_pMovie = std::move(pMovie);
+    if (!m_pMovie->IsMp4())
+        m_timer.start(m_nFramePeriodMs, Qt::PreciseTimer, this);
     m_bRecording = true;
     m_pScreenWnd->update();
     return true;
 }
 
 void CQuillonView::StopRecording() {
+    if (!m_pMovie)
+        return;
+    const MovieSummary s = EndMovie(false);
+    if (onMovieEnded)
+        onMovieEnded(s, MovieEnd::Stopped);
+}
+
+MovieSummary CQuillonView::EndMovie(bool bRemoveEmpty) {
     m_timer.stop();
-    if (m_pRecorder) {
-        m_pRecorder->Close();
-        m_pRecorder.reset();
+    MovieSummary s;
+    if (m_pMovie) {
+        s = m_pMovie->Close(bRemoveEmpty);
+        m_pMovie.reset();
     }
     if (m_bRecording) {
         m_bRecording = false;
         m_pScreenWnd->update();
     }
+    return s;
 }
 
-void CQuillonView::StopRecordingWithMessage(const std::string& strMessage) {
-    StopRecording();
-    if (onRecordingStopped)
-        onRecordingStopped(strMessage);
-    else
-        ShowMessageBox(strMessage, LoadStringResource(IDS_APP_TITLE), MessageIcon::Warning);
+void CQuillonView::EndMovieAndTell(MovieEnd eWhy) {
+    if (!m_pMovie)
+        return;
+    const std::string why = eWhy == MovieEnd::Failed ? m_pMovie->GetLastError() : std::string();
+    MovieSummary s = EndMovie(eWhy != MovieEnd::Stopped);
+    if (s.strError.empty())
+        s.strError = why;
+    if (onMovieEnded)
+        onMovieEnded(s, eWhy);
+}
+
+const lumetto::CAviRecorder* CQuillonView::Recorder() const {
+    return m_pMovie ? m_pMovie->Avi() : nullptr;
+}
+
+long long CQuillonView::RecordedFrames() const {
+    return m_pMovie ? m_pMovie->FrameCount() : 0;
 }
 
 void CQuillonView::OnTimer() {
     const CScreenDib* pDib = m_pScreenWnd->GetScreenBitmap();
-    if (!m_pRecorder || !pDib)
+    if (!m_pMovie || m_pMovie->IsMp4() || !pDib)
         return;
-    if (!m_pRecorder->WriteFrame(pDib->Bits(), pDib->ImageSize()))
-        StopRecordingWithMessage("The recording was stopped: " + m_pRecorder->GetLastError() +
-                                 "\nThe movie plays up to the last frame written.");
+    if (!m_pMovie->WriteTimerFrame(*pDib))
+        EndMovieAndTell(MovieEnd::Failed);
 }
 
 void CQuillonView::timerEvent(QTimerEvent* pEvent) {

@@ -1,11 +1,13 @@
 // The view: everything that concerns the picture. It owns the skin window and
 // the screen window, the skin catalog, the screen decoder with its pictures,
-// the zoom factor, and the movie recorder with its 200 ms timer.
+// the zoom factor, and the movie being recorded: an AVI sampled by a 200 ms
+// timer, or an MP4 that takes every picture when it is shown.
 //
 // The serial driver hands it each payload (OnPortFrame) and the end of a
 // connection (ResetScreen) on the UI thread, through the UI hand-over.
 #pragma once
 
+#include "app/MovieReport.h"
 #include "codec/ScreenDecoder.h"
 #include "display/PictureHost.h"
 #include "display/SkinCatalog.h"
@@ -22,6 +24,7 @@
 class CScreenWnd;
 class CSkinWnd;
 class CMainFrame;
+class CMovieRecording;
 namespace lumetto {
 class CAviRecorder;
 }
@@ -64,15 +67,23 @@ public:
     int Zoom() const { return m_nZoom; }
     void OnSelectSkin(int nCommandId);
 
-    // Recording. StartRecording shows the program's message when the movie
-    // cannot be opened and returns false.
+    // Recording: MP4 when the name ends in ".mp4", AVI otherwise.
+    // StartRecording shows the program's message when the movie cannot be
+    // opened and returns false.
     bool StartRecording(const std::string& strPath);
     void StopRecording();
-    // One frame of the movie: the screen window's current picture.
+    // One frame of an AVI movie: the screen window's current picture.
     void OnTimer();
-    // Sets the recording period (tests shorten it); 200 ms in the program.
+    // Sets the AVI recording period (tests shorten it); 200 ms in the program.
     void SetFramePeriodMs(int nMs) { m_nFramePeriodMs = nMs; }
-    const lumetto::CAviRecorder* Recorder() const { return m_pRecorder.get(); }
+    // MP4 movies: the scale factor (0: the rule for the picture's height), and
+    // whether they show the phone in its skin. For the next movie.
+    void SetRecordScale(int nScale) { m_nRecordScale = nScale; }
+    void SetMoviesWithSkin(bool bOn) { m_bMoviesWithSkin = bOn; }
+    // The AVI movie being recorded, else null.
+    const lumetto::CAviRecorder* Recorder() const;
+    // Frames in the movie being recorded.
+    long long RecordedFrames() const;
 
     // Whether the screen window shows a received screen now.
     bool HasLivePicture() const;
@@ -82,8 +93,11 @@ public:
     std::function<void()> onLivePicture;
     std::function<void()> onCloseNotice;
     std::function<void()> onConnectionLost;
-    // The recording stopped by itself (screen size change, write error).
-    std::function<void(const std::string&)> onRecordingStopped;
+    // A movie ended, by StopRecording or by itself (the phone paused, its
+    // screen changed size, a frame could not be written). A movie that ended
+    // by itself before its first frame has been removed. On a size change
+    // this comes after the new picture is shown.
+    std::function<void(const MovieSummary&, MovieEnd)> onMovieEnded;
     // A received screen is on the screen window (its repaint has finished).
     std::function<void()> onFrameShown;
 
@@ -91,7 +105,8 @@ protected:
     void timerEvent(QTimerEvent* pEvent) override;
 
 private:
-    void StopRecordingWithMessage(const std::string& strMessage);
+    MovieSummary EndMovie(bool bRemoveEmpty);
+    void EndMovieAndTell(MovieEnd eWhy);
 
     CMainFrame* m_pFrame;
     CSkinWnd* m_pSkinWnd;
@@ -101,12 +116,12 @@ private:
     CScreenDecoder m_decoder;
     bool m_bFirstSize = true;
     int m_nZoom = 1;
-    std::unique_ptr<lumetto::CAviRecorder> m_pRecorder;
+    std::unique_ptr<CMovieRecording> m_pMovie;
     bool m_bRecording = false;
     QBasicTimer m_timer;
     int m_nFramePeriodMs = 200;
-    int m_nRecordWidth = 0;
-    int m_nRecordHeight = 0;
+    int m_nRecordScale = 0;
+    bool m_bMoviesWithSkin = false;
 };
 
 // The one view, for the windows and handlers that need it.

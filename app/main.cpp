@@ -1,5 +1,6 @@
 // lumetto: shows the phone's screen inside a picture of the phone.
 #include "app/CommandLine.h"
+#include "app/DisplayCheck.h"
 #include "app/QuillonApp.h"
 #include "app/QuillonView.h"
 #include "display/SkinBitmapInfo.h"
@@ -17,69 +18,81 @@
 
 namespace {
 
-// Without a window, Qt's offscreen platform notes each window operation it
+// Qt's own notes reach standard error as the program's, with its prefix.
+// Platforms without windows (offscreen) note each window operation they
 // cannot carry out; those notes mean nothing to the user.
-void QuietOffscreenNotes(QtMsgType type, const QMessageLogContext&, const QString& msg) {
+void QtMessages(QtMsgType type, const QMessageLogContext&, const QString& msg) {
     if (type == QtDebugMsg || msg.startsWith(QLatin1String("This plugin does not support")) ||
         msg.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR")))
         return;
-    std::cerr << msg.toLocal8Bit().constData() << "\n";
+    std::cerr << "lumetto: " << msg.toLocal8Bit().constData() << "\n";
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    // The command line is read before any window system is needed, so that
-    // --help, --version and mistakes answer on any machine. Options of Qt's
-    // own (a single dash, such as -platform) are left to Qt.
-    std::vector<std::string> raw(argv + 1, argv + argc);
-    CommandLineResult cmd = ParseCommandLine(raw);
-    const bool qtOptions = std::any_of(raw.begin(), raw.end(), [](const std::string& a) {
-        return a.size() > 1 && a[0] == '-' && a[1] != '-';
-    });
-    if (!cmd.bOk && !qtOptions) {
+    // The whole command line, Qt's own options included, is read before Qt
+    // starts, so that --help, --version and every mistake answer on any
+    // machine, with or without a display.
+    const CommandLineResult cmd = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    if (!cmd.bOk) {
         std::cerr << "lumetto: " << cmd.strError << "\n";
         return 2;
     }
-    if (cmd.bOk && cmd.options.bHelp) {
+    if (cmd.options.bHelp) {
         std::cout << CommandLineHelp();
         return 0;
     }
-    if (cmd.bOk && cmd.options.bVersion) {
+    if (cmd.options.bVersion) {
         std::cout << ProgramVersion() << "\n";
         return 0;
     }
-    if (cmd.bOk && !cmd.options.strCheckSkin.empty()) {
+    if (!cmd.options.strCheckSkin.empty()) {
         const SSkinCheck check = CheckSkinFile(cmd.options.strCheckSkin, ReadSkinBitmapInfo);
         std::cout << FormatSkinCheck(check);
         return check.Listed() ? 0 : 1;
     }
-    if (cmd.bOk && cmd.options.bListSkins) {
+    if (cmd.options.bListSkins) {
         CSkinCatalog catalog(SkinBitmapLoads);
         std::cout << FormatSkinList(catalog);
         return 0;
     }
-    const bool noWindow = std::find(raw.begin(), raw.end(), "--no-window") != raw.end();
-    if (noWindow) {
+
+    // Qt sees only its own options: a value of ours such as "-x.avi" is never
+    // taken for one of them.
+    std::vector<std::string> qtArgs{argc > 0 ? argv[0] : "lumetto"};
+    if (cmd.options.bNoWindow) {
         // Without a window the program runs on Qt's offscreen platform.
         qputenv("QT_QPA_PLATFORM", "offscreen");
-        qInstallMessageHandler(QuietOffscreenNotes);
+        for (std::size_t i = 0; i < cmd.qtArgs.size(); ++i) {
+            const std::string& a = cmd.qtArgs[i];
+            if (a == "-platform" || a == "--platform")
+                ++i; // with its value
+            else
+                qtArgs.push_back(a);
+        }
+    } else {
+        const bool displayOption =
+            std::find_if(cmd.qtArgs.begin(), cmd.qtArgs.end(), [](const std::string& a) {
+                return a == "-display" || a == "--display";
+            }) != cmd.qtArgs.end();
+        if (!WindowSystemReachable(CurrentWindowSystem(cmd.strQtPlatform, displayOption))) {
+            std::cerr << "lumetto: " << NoDisplayMessage() << "\n";
+            return 1;
+        }
+        qtArgs.insert(qtArgs.end(), cmd.qtArgs.begin(), cmd.qtArgs.end());
     }
+    qInstallMessageHandler(QtMessages);
+    std::vector<char*> qtArgv;
+    for (std::string& a : qtArgs)
+        qtArgv.push_back(a.data());
+    qtArgv.push_back(nullptr);
+    int qtArgc = static_cast<int>(qtArgs.size());
 
-    QApplication qapp(argc, argv); // takes Qt's own options out of the arguments
+    QApplication qapp(qtArgc, qtArgv.data());
     // The id of the installed lumetto.desktop: Wayland desktops find the
     // program's name and icon through it.
     QGuiApplication::setDesktopFileName(QStringLiteral("lumetto"));
-    if (!cmd.bOk) {
-        std::vector<std::string> args;
-        for (const QString& a : QCoreApplication::arguments().mid(1))
-            args.push_back(a.toStdString());
-        cmd = ParseCommandLine(args);
-        if (!cmd.bOk) {
-            std::cerr << "lumetto: " << cmd.strError << "\n";
-            return 2;
-        }
-    }
 
     CQuillonApp app;
     if (!app.InitInstance(cmd.options))

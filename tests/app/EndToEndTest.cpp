@@ -1,5 +1,7 @@
-// The programs as a user runs them: lumetto-phone on a pseudo-terminal and
-// lumetto without a window, recording and capturing.
+// The programs as a user runs them: lumetto-phone (or the test as the phone)
+// on a pseudo-terminal and lumetto without a window, recording and
+// capturing; lumetto's answers to mistakes on a machine without a display.
+#include "tests/app/PhoneLine.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/MovieFrames.h"
 #include "tests/support/TempFolder.h"
@@ -16,6 +18,8 @@ namespace fs = std::filesystem;
 using testsupport::CChild;
 using testsupport::MovieFrames;
 using Bytes = std::vector<std::uint8_t>;
+using reliability::CPhoneLine;
+using reliability::Picture;
 
 namespace {
 
@@ -134,4 +138,238 @@ TEST(EndToEnd, HelpAndVersion) {
     EXPECT_EQ(version.ReadLine(), "Lumetto version 2.0");
     CChild bad("lumetto", {"--frobnicate"});
     EXPECT_EQ(bad.Wait(), 2);
+}
+
+namespace {
+
+// This process's environment without a display: what a server or a CI job
+// without X or Wayland gives the program.
+// This process's environment with some settings changed (null: removed).
+std::vector<std::string>
+Environment(const std::vector<std::pair<std::string, const char*>>& changes) {
+    std::vector<std::string> env;
+    for (char** e = environ; *e; ++e) {
+        const std::string entry = *e;
+        const std::string name = entry.substr(0, entry.find('='));
+        if (std::none_of(changes.begin(), changes.end(),
+                         [&](const auto& c) { return c.first == name; }))
+            env.push_back(entry);
+    }
+    for (const auto& [name, value] : changes)
+        if (value)
+            env.push_back(name + "=" + value);
+    return env;
+}
+
+std::vector<std::string> NoDisplayEnvironment() {
+    return Environment(
+        {{"DISPLAY", nullptr}, {"WAYLAND_DISPLAY", nullptr}, {"QT_QPA_PLATFORM", ""}});
+}
+
+} // namespace
+
+// Every mistake is answered before Qt starts: status 2 and the program's own
+// message, never Qt's abort; without a display a window is refused plainly.
+TEST(EndToEnd, MistakesAndAMissingDisplayAreAnsweredOnAnyMachine) {
+    struct Case {
+        std::vector<std::string> args;
+        int status;
+        const char* said; // a part of the message
+    };
+    const Case cases[] = {
+        {{"--time-limit", "-1"}, 2, "--time-limit needs a number of seconds above 0"},
+        {{"--record", "-x.avi", "--bogus"}, 2, "Unknown option \"--bogus\""},
+        {{"--record-scale", "0"}, 2, "--record-scale needs a whole number from 1 to 8"},
+        {{"--screen", "first"}, 2, "--screen needs a screen number"},
+        {{"-x"}, 2, "Unknown option \"-x\""},
+        {{"--demo", "--zoom=2"}, 2, "--zoom takes no value"},
+        {{"--demo"}, 1, "no display was found"},
+        {{"-platform", "xcb", "--demo"}, 1, "--no-window"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args.front());
+        CChild lumetto("lumetto", c.args, NoDisplayEnvironment());
+        EXPECT_EQ(lumetto.Wait(), c.status) << lumetto.Stderr();
+        const std::string err = lumetto.Stderr();
+        EXPECT_EQ(err.rfind("lumetto: ", 0), 0u) << err;
+        EXPECT_NE(err.find(c.said), std::string::npos) << err;
+        if (c.status == 2) {
+            EXPECT_NE(err.find("See 'lumetto --help'.\n"), std::string::npos) << err;
+        }
+    }
+}
+
+// Unattended runs that cannot do what they were asked end with status 1 and
+// say why: a movie that cannot be written, and a phone that never sends.
+TEST(EndToEnd, UnattendedRunsThatFailSaySoInTheirStatus) {
+    CTempFolder dir;
+    CPhoneLine silent; // a phone that never sends
+    const std::string movie = dir.File("never.mp4"), shot = dir.File("never.png");
+    struct Case {
+        std::vector<std::string> args;
+        std::vector<std::string> said;
+    };
+    const Case cases[] = {
+        // Ends at once, long before its time limit.
+        {{"--demo", "--no-window", "--record", dir.File("no/such/x.avi"), "--time-limit", "600"},
+         {"Could not initialize video stream", "no/such/x.avi"}},
+        {{"--port", silent.Path(), "--no-window", "--record", movie, "--capture", shot,
+          "--time-limit", "1"},
+         {"nothing was recorded into \"" + movie, "the screenshot \"" + shot}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args[2]);
+        CChild lumetto("lumetto", c.args);
+        EXPECT_EQ(lumetto.Wait(), 1) << lumetto.Stderr();
+        for (const std::string& part : c.said)
+            EXPECT_NE(lumetto.Stderr().find(part), std::string::npos) << lumetto.Stderr();
+    }
+    EXPECT_FALSE(fs::exists(movie));
+    EXPECT_FALSE(fs::exists(shot));
+}
+
+namespace {
+
+// The frames and dropped pictures the program reported for a movie.
+bool ReportedCounts(const std::string& err, const std::string& movie, long long& frames,
+                    long long& dropped) {
+    const std::string head = "lumetto: recorded \"" + movie + "\": ";
+    const std::size_t at = err.find(head);
+    return at != std::string::npos &&
+           std::sscanf(err.c_str() + at + head.size(), "%lld frames (%lld dropped)", &frames,
+                       &dropped) == 2;
+}
+
+// What a command prints on its standard output.
+std::string Output(const std::string& command) {
+    std::string out;
+    if (FILE* p = ::popen(command.c_str(), "r")) {
+        char buf[65536];
+        std::size_t n;
+        while ((n = std::fread(buf, 1, sizeof buf, p)) > 0)
+            out.append(buf, n);
+        ::pclose(p);
+    }
+    return out;
+}
+
+// The pictures an MP4 movie at scale 2 shows, in order, as indices into
+// `sent`: every frame as stored (no frame rate conversion), each matched to
+// the picture it is closest to (H.264 is not exact); a picture shown for
+// several frames counts once. ffprobe must count the same frames.
+std::vector<int> PicturesShown(const fs::path& movie, const std::vector<Picture>& sent) {
+    const int w = reliability::kWidth, h = reliability::kHeight;
+    const std::size_t frameBytes = static_cast<std::size_t>(w * 2) * (h * 2) * 3;
+    const std::string frames =
+        Output("ffmpeg -nostdin -v error -i '" + movie.string() +
+               "' -fps_mode passthrough -f rawvideo -pix_fmt bgr24 - 2>/dev/null");
+    const std::string counted =
+        Output("ffprobe -v error -count_frames -select_streams v:0 -show_entries "
+               "stream=nb_read_frames -of csv=p=0 '" +
+               movie.string() + "'");
+    EXPECT_EQ(frames.size() % frameBytes, 0u);
+    EXPECT_EQ(std::to_string(frames.size() / frameBytes) + "\n", counted);
+    std::vector<int> shown;
+    for (std::size_t at = 0; at + frameBytes <= frames.size(); at += frameBytes) {
+        int best = -1;
+        double bestError = 1e9;
+        for (std::size_t p = 0; p < sent.size(); ++p) {
+            // One sample for each phone pixel: the top-left of its 2 x 2 block.
+            const Bytes want = reliability::TopDown(sent[p]);
+            double error = 0;
+            for (int y = 0; y < h; ++y)
+                for (int x = 0; x < w; ++x)
+                    for (int c = 0; c < 3; ++c)
+                        error += std::abs(
+                            int(static_cast<std::uint8_t>(
+                                frames[at +
+                                       (static_cast<std::size_t>(2 * y) * (2 * w) + 2 * x) * 3 +
+                                       c])) -
+                            int(want[(static_cast<std::size_t>(y) * w + x) * 3 + c]));
+            error /= w * h * 3.0;
+            if (error < bestError) {
+                bestError = error;
+                best = static_cast<int>(p);
+            }
+        }
+        EXPECT_LT(bestError, 8.0) << "frame " << at / frameBytes << " is none of the pictures";
+        if (shown.empty() || shown.back() != best)
+            shown.push_back(best);
+    }
+    return shown;
+}
+
+} // namespace
+
+// --record through the phone's pauses: each burst of pictures goes into a
+// movie of its own (talk.mp4, talk-2.mp4), complete, holding every picture of
+// the burst in order; each start and end is told on standard error.
+TEST(EndToEnd, RecordingGoesOnAfterThePhonePauses) {
+    CTempFolder dir;
+    CPhoneLine phone;
+    const std::string movies[2] = {dir.File("talk.mp4"), dir.File("talk-2.mp4")};
+    // Settings of its own: movies of the screen alone.
+    const std::string config = dir.File("config");
+    CChild lumetto(
+        "lumetto",
+        {"--port", phone.Path(), "--no-window", "--record", movies[0], "--record-scale", "2"},
+        Environment({{"XDG_CONFIG_HOME", config.c_str()}}));
+
+    // The program has set the line up once the port runs at 115200 baud.
+    const int line = ::open(phone.Path().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    ASSERT_GE(line, 0);
+    auto configured = [&] {
+        termios tio{};
+        return ::tcgetattr(line, &tio) == 0 && ::cfgetospeed(&tio) == B115200;
+    };
+    bool ready = configured();
+    for (int i = 0; i < 3000 && !ready; ++i) {
+        ::poll(nullptr, 0, 20);
+        ready = configured();
+    }
+    ::close(line);
+    ASSERT_TRUE(ready) << lumetto.Stderr();
+
+    std::vector<Picture> bursts[2];
+    for (int b = 0; b < 2; ++b)
+        for (int i = 0; i < 6; ++i)
+            bursts[b].push_back(reliability::BlockPicture(40 * b + 7 * i + 1));
+    for (int b = 0; b < 2; ++b) {
+        SCOPED_TRACE(movies[b]);
+        // The first picture until the movie starts: what the program read
+        // before it began to watch the line is thrown away.
+        const std::string started = "lumetto: recording \"" + movies[b] + "\" (MP4)";
+        for (int i = 0; i < 300 && !lumetto.WaitForError(started, std::chrono::milliseconds(200));
+             ++i)
+            ASSERT_TRUE(phone.Write(reliability::ScreenFrame(bursts[b][0], nullptr)));
+        ASSERT_TRUE(lumetto.WaitForError(started)) << lumetto.Stderr();
+        for (std::size_t i = 1; i < bursts[b].size(); ++i) {
+            ASSERT_TRUE(phone.Write(reliability::ScreenFrame(bursts[b][i], nullptr)));
+            // One picture at a time, as a phone sends them.
+            for (int n = 0; n < 3000 && phone.Unread() > 0; ++n)
+                ::poll(nullptr, 0, 2);
+        }
+        // The pause: the phone's closing notice ends the movie.
+        ASSERT_TRUE(phone.Write(reliability::CloseNotice()));
+        ASSERT_TRUE(lumetto.WaitForError("lumetto: recorded \"" + movies[b] + "\""))
+            << lumetto.Stderr();
+    }
+    lumetto.Signal(SIGTERM);
+    ASSERT_EQ(lumetto.Wait(), 0) << lumetto.Stderr();
+    EXPECT_FALSE(fs::exists(dir.File("talk-3.mp4")));
+
+    for (int b = 0; b < 2; ++b) {
+        SCOPED_TRACE(movies[b]);
+        long long frames = 0, dropped = 0;
+        ASSERT_TRUE(ReportedCounts(lumetto.Stderr(), movies[b], frames, dropped))
+            << lumetto.Stderr();
+        // Every picture but those the encoder had to drop, in order, the last one always.
+        const std::vector<int> shown = PicturesShown(movies[b], bursts[b]);
+        ASSERT_FALSE(shown.empty());
+        EXPECT_EQ(shown.front(), 0);
+        EXPECT_EQ(shown.back(), 5);
+        EXPECT_TRUE(std::is_sorted(shown.begin(), shown.end()));
+        EXPECT_EQ(static_cast<long long>(shown.size()), 6 - dropped);
+        EXPECT_GE(frames, static_cast<long long>(shown.size()));
+    }
 }

@@ -199,13 +199,12 @@ private:
 
 class CAnsweredDialogs : public IFileDialogs {
 public:
-    std::optional<std::string> GetSaveFileName(SaveKind, const std::string& filter,
-                                               const std::string& ext) override {
-        asked.push_back(filter + " " + ext);
+    std::optional<std::string> GetSaveFileName(const SaveFileRequest& request) override {
+        asked.push_back(request);
         return answer;
     }
     std::optional<std::string> answer;
-    std::vector<std::string> asked; // filter and extension of each dialog shown
+    std::vector<SaveFileRequest> asked; // each dialog shown
 };
 
 // The program with its window on the offscreen platform, connected to a

@@ -31,8 +31,10 @@ inline std::string BinPath(const std::string& strProgram) {
 // The program running with its standard output and error on pipes.
 class CChild {
 public:
-    // strProgram: a program of the build (in LUMETTO_BIN_DIR), args after it.
-    CChild(const std::string& strProgram, const std::vector<std::string>& args) {
+    // strProgram: a program of the build (in LUMETTO_BIN_DIR), args after it;
+    // environment: "NAME=value" entries, empty for this process's own.
+    CChild(const std::string& strProgram, const std::vector<std::string>& args,
+           std::vector<std::string> environment = {}) {
         int out[2], err[2];
         EXPECT_EQ(pipe2(out, O_CLOEXEC), 0);
         EXPECT_EQ(pipe2(err, O_CLOEXEC), 0);
@@ -46,7 +48,12 @@ public:
         for (auto& a : all)
             argv.push_back(a.data());
         argv.push_back(nullptr);
-        m_bStarted = posix_spawn(&m_pid, argv[0], &fa, nullptr, argv.data(), environ) == 0;
+        std::vector<char*> envp;
+        for (auto& e : environment)
+            envp.push_back(e.data());
+        envp.push_back(nullptr);
+        m_bStarted = posix_spawn(&m_pid, argv[0], &fa, nullptr, argv.data(),
+                                 environment.empty() ? environ : envp.data()) == 0;
         EXPECT_TRUE(m_bStarted) << "cannot start " << argv[0];
         posix_spawn_file_actions_destroy(&fa);
         close(out[1]);
@@ -79,9 +86,10 @@ public:
         return "";
     }
 
-    // Waits until standard error holds `text`.
-    bool WaitForError(const std::string& text) {
-        const auto end = std::chrono::steady_clock::now() + kChildDeadline;
+    // Waits until standard error holds `text`, at most `within`.
+    bool WaitForError(const std::string& text,
+                      std::chrono::steady_clock::duration within = kChildDeadline) {
+        const auto end = std::chrono::steady_clock::now() + within;
         while (m_stderr.find(text) == std::string::npos) {
             if (std::chrono::steady_clock::now() >= end || !Pump(200))
                 return m_stderr.find(text) != std::string::npos;

@@ -1,0 +1,123 @@
+#include "app/MovieRecording.h"
+
+#include "app/CaptureNames.h"
+#include "app/ScreenImage.h"
+#include "display/ScreenDib.h"
+#include "media/AviRecorder.h"
+#include "media/Mp4Recorder.h"
+#include "media/OutputFile.h"
+
+#include <QPainter>
+
+#include <unistd.h>
+
+namespace {
+
+// Removes the movie's file: the target of the name, as it was written.
+bool RemoveFile(const std::string& strPath) {
+    std::string target, error;
+    return lumetto::ResolveOutputTarget(strPath, target, error) && ::unlink(target.c_str()) == 0;
+}
+
+} // namespace
+
+CMovieRecording::CMovieRecording() = default;
+
+CMovieRecording::~CMovieRecording() {
+    Close(false);
+}
+
+bool CMovieRecording::Open(const std::string& strPath, const CScreenDib& screen, int nScale,
+                           const Skin& skin) {
+    m_strPath = strPath;
+    m_nWidth = screen.Width();
+    m_nHeight = screen.Height();
+    if (!HasExtension(strPath, "mp4")) {
+        m_pAvi = std::make_unique<lumetto::CAviRecorder>();
+        return m_pAvi->Open(strPath, m_nWidth, m_nHeight);
+    }
+    m_pMp4 = std::make_unique<lumetto::CMp4Recorder>();
+    m_screen = ScreenImage(screen);
+    if (!skin.image.isNull() && skin.rcScreen.Width() > 0 && skin.rcScreen.Height() > 0) {
+        m_skin = skin;
+        m_composite = skin.image.convertToFormat(QImage::Format_RGB32);
+    }
+    const QImage& picture = Picture();
+    const int scale = nScale > 0 ? nScale : lumetto::Mp4ScaleForHeight(picture.height());
+    if (!m_pMp4->Open(strPath, picture.width(), picture.height(), scale))
+        return false;
+    if (m_pMp4->AddFrame(picture.constBits(), static_cast<std::size_t>(picture.bytesPerLine())))
+        return true;
+    // Not even the first picture: leave no file behind.
+    m_strOpenError = m_pMp4->GetLastError();
+    m_pMp4->Close();
+    m_pMp4.reset();
+    RemoveFile(strPath);
+    return false;
+}
+
+const QImage& CMovieRecording::Picture() {
+    if (m_composite.isNull())
+        return m_screen;
+    // The screen stretched into its rectangle by whole pixels, as the window draws it.
+    QPainter painter(&m_composite);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    const SRect& rc = m_skin.rcScreen;
+    painter.drawImage(QRect(rc.left, rc.top, rc.Width(), rc.Height()), m_screen);
+    return m_composite;
+}
+
+bool CMovieRecording::WriteTimerFrame(const CScreenDib& screen) {
+    return m_pAvi && m_pAvi->WriteFrame(screen.Bits(), screen.ImageSize());
+}
+
+bool CMovieRecording::AddPicture(const CScreenDib& screen, int nFirst, int nEnd) {
+    if (!m_pMp4)
+        return false;
+    if (screen.Width() != m_nWidth || screen.Height() != m_nHeight)
+        return false; // the owner ends the movie first
+    CopyScreenRows(screen, m_screen, nFirst, nEnd);
+    const QImage& picture = Picture();
+    return m_pMp4->AddFrame(picture.constBits(), static_cast<std::size_t>(picture.bytesPerLine()));
+}
+
+long long CMovieRecording::FrameCount() const {
+    if (m_pAvi)
+        return m_pAvi->GetFrameCount();
+    return m_pMp4 ? m_pMp4->Stats().nFrames : 0;
+}
+
+std::string CMovieRecording::GetLastError() const {
+    if (!m_strOpenError.empty())
+        return m_strOpenError;
+    if (m_pAvi)
+        return m_pAvi->GetLastError();
+    return m_pMp4 ? m_pMp4->GetLastError() : std::string();
+}
+
+MovieSummary CMovieRecording::Close(bool bRemoveEmpty) {
+    MovieSummary s;
+    s.strPath = m_strPath;
+    s.bMp4 = m_pMp4 != nullptr;
+    bool wasOpen = false;
+    if (m_pAvi) {
+        wasOpen = m_pAvi->IsOpen();
+        if (wasOpen && !m_pAvi->Close())
+            s.strError = m_pAvi->GetLastError();
+        s.nFrames = m_pAvi->GetFrameCount();
+        s.dSeconds = s.nFrames * 0.2; // 5 frames a second
+    } else if (m_pMp4) {
+        wasOpen = m_pMp4->IsOpen();
+        if (wasOpen && !m_pMp4->Close())
+            s.strError = m_pMp4->GetLastError();
+        const lumetto::MovieStats stats = m_pMp4->Stats();
+        s.nFrames = stats.nFrames;
+        s.nDropped = stats.nDropped;
+        s.dSeconds = stats.dSeconds;
+    }
+    if (wasOpen && bRemoveEmpty && s.nFrames == 0)
+        s.bRemoved = RemoveFile(m_strPath);
+    m_pAvi.reset();
+    m_pMp4.reset();
+    return s;
+}

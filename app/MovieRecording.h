@@ -1,0 +1,78 @@
+// One movie being recorded. Its format follows the file name: a name ending
+// in ".mp4" gives an H.264 MP4 that takes every picture the moment it is
+// shown (CMp4Recorder); any other name gives the AVI of 5 frames a second
+// that the view's 200 ms timer samples (CAviRecorder).
+//
+// An MP4 movie may show the phone in its skin: the skin picture and the
+// screen's rectangle in it are taken when the movie starts and kept for the
+// whole movie; each picture is the skin with the screen stretched into that
+// rectangle, as the window shows it, and the whole is drawn at one whole
+// scale factor. UI thread only.
+#pragma once
+
+#include "app/MovieReport.h"
+#include "display/PictureGeometry.h"
+
+#include <QImage>
+
+#include <memory>
+#include <string>
+
+class CScreenDib;
+namespace lumetto {
+class CAviRecorder;
+class CMp4Recorder;
+} // namespace lumetto
+
+class CMovieRecording {
+public:
+    // The phone's skin for an MP4 movie; a null image: the screen alone.
+    struct Skin {
+        QImage image;
+        SRect rcScreen; // in skin pixels, right and bottom exclusive
+    };
+
+    CMovieRecording();
+    // Finishes a movie still open, as Close does.
+    ~CMovieRecording();
+    CMovieRecording(const CMovieRecording&) = delete;
+    CMovieRecording& operator=(const CMovieRecording&) = delete;
+
+    // Creates the movie strPath for pictures of the held screen's size. An
+    // MP4 movie takes the picture shown now as its first frame; nScale is its
+    // factor (1..8), 0 for the smallest that makes it at least 720 pixels
+    // tall. False with GetLastError saying why; no file is left then.
+    bool Open(const std::string& strPath, const CScreenDib& screen, int nScale, const Skin& skin);
+
+    bool IsMp4() const { return m_pMp4 != nullptr; }
+    // The screen size the movie was opened for.
+    int ScreenWidth() const { return m_nWidth; }
+    int ScreenHeight() const { return m_nHeight; }
+
+    // AVI: one frame of the 200 ms timer. False when it could not be written.
+    bool WriteTimerFrame(const CScreenDib& screen);
+    // MP4: the picture shown now, whose rows [nFirst, nEnd) (top row 0)
+    // changed since the last call. False when the encoder has failed.
+    bool AddPicture(const CScreenDib& screen, int nFirst, int nEnd);
+
+    // Finishes the movie and says what it holds. A movie without any frame is
+    // removed when bRemoveEmpty is set.
+    MovieSummary Close(bool bRemoveEmpty);
+
+    long long FrameCount() const;
+    std::string GetLastError() const;
+    const lumetto::CAviRecorder* Avi() const { return m_pAvi.get(); }
+
+private:
+    const QImage& Picture();
+
+    std::string m_strPath;
+    std::string m_strOpenError;
+    int m_nWidth = 0;
+    int m_nHeight = 0;
+    std::unique_ptr<lumetto::CAviRecorder> m_pAvi;
+    std::unique_ptr<lumetto::CMp4Recorder> m_pMp4;
+    QImage m_screen;    // MP4: the screen, top row first, 32 bits
+    Skin m_skin;        // MP4 with the skin: the skin, and where the screen goes
+    QImage m_composite; // MP4 with the skin: the picture of each frame
+};
