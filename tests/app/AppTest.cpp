@@ -263,247 +263,245 @@ TEST(App, TheDemoPhoneGoesByItsNameAndOpensAgain) {
     EXPECT_EQ(p.Caption(), "Demo phone - Morvane Lumetto");
     ASSERT_TRUE(WaitFor([&] { return p.View()->HasLivePicture(); }));
     EXPECT_EQ(p.presenter.Count(), 0u) << p.Messages();
-    namespace {
+}
 
-    // The picture as Qt reads it back from a file: top row first, 0xffRRGGBB.
-    QImage AsImage(const Picture& pic, int w = kWidth, int h = kHeight) {
-        QImage img(w, h, QImage::Format_RGB32);
-        for (int y = 0; y < h; ++y)
-            for (int x = 0; x < w; ++x) {
-                const unsigned c = pic[static_cast<std::size_t>(y) * w + x];
-                img.setPixel(x, y,
-                             qRgb(((c >> 8) & 0xF) * 17, ((c >> 4) & 0xF) * 17, (c & 0xF) * 17));
-            }
-        return img;
+namespace {
+
+// The picture as Qt reads it back from a file: top row first, 0xffRRGGBB.
+QImage AsImage(const Picture& pic, int w = kWidth, int h = kHeight) {
+    QImage img(w, h, QImage::Format_RGB32);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const unsigned c = pic[static_cast<std::size_t>(y) * w + x];
+            img.setPixel(x, y, qRgb(((c >> 8) & 0xF) * 17, ((c >> 4) & 0xF) * 17, (c & 0xF) * 17));
+        }
+    return img;
+}
+
+// Sets an environment variable for one test.
+struct ScopedEnv {
+    ScopedEnv(const char* name, const std::string& value) : m_name(name) {
+        if (const char* old = std::getenv(name))
+            m_old = old;
+        ::setenv(name, value.c_str(), 1);
     }
+    ~ScopedEnv() {
+        if (m_old)
+            ::setenv(m_name, m_old->c_str(), 1);
+        else
+            ::unsetenv(m_name);
+    }
+    const char* m_name;
+    std::optional<std::string> m_old;
+};
 
-    // Sets an environment variable for one test.
-    struct ScopedEnv {
-        ScopedEnv(const char* name, const std::string& value) : m_name(name) {
-            if (const char* old = std::getenv(name))
-                m_old = old;
-            ::setenv(name, value.c_str(), 1);
-        }
-        ~ScopedEnv() {
-            if (m_old)
-                ::setenv(m_name, m_old->c_str(), 1);
-            else
-                ::unsetenv(m_name);
-        }
-        const char* m_name;
-        std::optional<std::string> m_old;
-    };
+} // namespace
 
-    } // namespace
+// The picture leaves the program exactly: a PNG screenshot (the screen alone,
+// no extra row), the clipboard, quick captures into the pictures folder with
+// the caption saying so for a while; the save dialogs suggest a name and open
+// where the last file went.
+TEST(App, SharesThePictureExactly) {
+    CTempFolder home;
+    // The user's folders for this test: its settings and its pictures folder.
+    ScopedEnv config("XDG_CONFIG_HOME", home.File("config"));
+    home.Write("config/user-dirs.dirs", "XDG_PICTURES_DIR=\"" + home.File("pictures") + "\"\n");
+    LiveProgram p;
+    const Picture pic = Noise(kWidth, kHeight, 9);
+    p.phone.Write(ScreenFrame(pic, nullptr));
+    ASSERT_TRUE(p.Shows(pic));
+    const QImage want = AsImage(pic);
 
-    // The picture leaves the program exactly: a PNG screenshot (the screen alone,
-    // no extra row), the clipboard, quick captures into the pictures folder with
-    // the caption saying so for a while; the save dialogs suggest a name and open
-    // where the last file went.
-    TEST(App, SharesThePictureExactly) {
-        CTempFolder home;
-        // The user's folders for this test: its settings and its pictures folder.
-        ScopedEnv config("XDG_CONFIG_HOME", home.File("config"));
-        home.Write("config/user-dirs.dirs", "XDG_PICTURES_DIR=\"" + home.File("pictures") + "\"\n");
-        LiveProgram p;
-        const Picture pic = Noise(kWidth, kHeight, 9);
-        p.phone.Write(ScreenFrame(pic, nullptr));
-        ASSERT_TRUE(p.Shows(pic));
-        const QImage want = AsImage(pic);
+    p.dialogs.answer = p.dir.File("shot.png");
+    ASSERT_TRUE(p.Run(ID_FILE_CAPTURE_SCREEN));
+    EXPECT_EQ(QImage(QString::fromStdString(p.dir.File("shot.png")))
+                  .convertToFormat(QImage::Format_RGB32),
+              want);
+    const SaveFileRequest& asked = p.dialogs.asked.back();
+    EXPECT_EQ(asked.strFilter, "PNG images (*.png)|*.png|BMP files (*.bmp)|*.bmp||");
+    EXPECT_TRUE(
+        std::regex_match(asked.strName, std::regex(R"(Lumetto \d{4}-\d\d-\d\d \d\d\.\d\d\.\d\d)")))
+        << asked.strName;
+    // The next dialog opens in the folder of that file.
+    p.dialogs.answer = std::nullopt;
+    ASSERT_TRUE(p.Run(ID_FILE_CAPTURE_SCREEN));
+    EXPECT_EQ(fs::path(p.dialogs.asked.back().strFolder), fs::path(p.dir.Path()).parent_path());
 
-        p.dialogs.answer = p.dir.File("shot.png");
-        ASSERT_TRUE(p.Run(ID_FILE_CAPTURE_SCREEN));
-        EXPECT_EQ(QImage(QString::fromStdString(p.dir.File("shot.png")))
+    ASSERT_TRUE(p.Run(ID_FILE_COPY_SCREEN));
+    EXPECT_EQ(QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32), want);
+
+    // Two quick captures, without a dialog: two files, however fast.
+    const std::string title = p.phone.Path() + " - Morvane Lumetto";
+    ASSERT_TRUE(p.Run(ID_FILE_QUICK_CAPTURE));
+    ASSERT_TRUE(p.Run(ID_FILE_QUICK_CAPTURE));
+    const fs::path folder = home.Dir() / "pictures" / "Lumetto";
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        names.push_back(entry.path().filename().string());
+        EXPECT_EQ(QImage(QString::fromStdString(entry.path().string()))
                       .convertToFormat(QImage::Format_RGB32),
                   want);
-        const SaveFileRequest& asked = p.dialogs.asked.back();
-        EXPECT_EQ(asked.strFilter, "PNG images (*.png)|*.png|BMP files (*.bmp)|*.bmp||");
-        EXPECT_TRUE(std::regex_match(asked.strName,
-                                     std::regex(R"(Lumetto \d{4}-\d\d-\d\d \d\d\.\d\d\.\d\d)")))
-            << asked.strName;
-        // The next dialog opens in the folder of that file.
-        p.dialogs.answer = std::nullopt;
-        ASSERT_TRUE(p.Run(ID_FILE_CAPTURE_SCREEN));
-        EXPECT_EQ(fs::path(p.dialogs.asked.back().strFolder), fs::path(p.dir.Path()).parent_path());
-
-        ASSERT_TRUE(p.Run(ID_FILE_COPY_SCREEN));
-        EXPECT_EQ(QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32),
-                  want);
-
-        // Two quick captures, without a dialog: two files, however fast.
-        const std::string title = p.phone.Path() + " - Morvane Lumetto";
-        ASSERT_TRUE(p.Run(ID_FILE_QUICK_CAPTURE));
-        ASSERT_TRUE(p.Run(ID_FILE_QUICK_CAPTURE));
-        const fs::path folder = home.Dir() / "pictures" / "Lumetto";
-        std::vector<std::string> names;
-        for (const auto& entry : fs::directory_iterator(folder)) {
-            names.push_back(entry.path().filename().string());
-            EXPECT_EQ(QImage(QString::fromStdString(entry.path().string()))
-                          .convertToFormat(QImage::Format_RGB32),
-                      want);
-        }
-        ASSERT_EQ(names.size(), 2u);
-        std::sort(names.begin(), names.end());
-        for (const std::string& name : names)
-            EXPECT_TRUE(std::regex_match(
-                name, std::regex(R"(Lumetto \d{4}-\d\d-\d\d \d\d\.\d\d\.\d\d( \(2\))?\.png)")))
-                << name;
-        EXPECT_TRUE(p.Caption() == "Saved " + names[0] + " - Morvane Lumetto" ||
-                    p.Caption() == "Saved " + names[1] + " - Morvane Lumetto")
-            << p.Caption();
-        // The caption goes back to the connection after a few seconds.
-        EXPECT_TRUE(WaitFor([&] { return p.Caption() == title; }, 20000)) << p.Caption();
-        EXPECT_EQ(p.presenter.Count(), 0u) << p.Messages();
-
-        // "Movies include the phone's skin" is remembered.
-        ASSERT_TRUE(p.Run(ID_FILE_MOVIES_WITH_SKIN));
-        ASSERT_TRUE(p.app.Settings().Sync());
-        EXPECT_TRUE(CSettings(home.File("config/lumetto/lumetto.conf")).MoviesWithSkin());
     }
+    ASSERT_EQ(names.size(), 2u);
+    std::sort(names.begin(), names.end());
+    for (const std::string& name : names)
+        EXPECT_TRUE(std::regex_match(
+            name, std::regex(R"(Lumetto \d{4}-\d\d-\d\d \d\d\.\d\d\.\d\d( \(2\))?\.png)")))
+            << name;
+    EXPECT_TRUE(p.Caption() == "Saved " + names[0] + " - Morvane Lumetto" ||
+                p.Caption() == "Saved " + names[1] + " - Morvane Lumetto")
+        << p.Caption();
+    // The caption goes back to the connection after a few seconds.
+    EXPECT_TRUE(WaitFor([&] { return p.Caption() == title; }, 20000)) << p.Caption();
+    EXPECT_EQ(p.presenter.Count(), 0u) << p.Messages();
 
-    // A screen size change before the first frame was written leaves no empty
-    // movie: the file is removed, and the user is told.
-    TEST(App, SizeChangeBeforeTheFirstFrameRemovesTheEmptyMovie) {
-        LiveProgram p;
-        p.View()->SetFramePeriodMs(3600 * 1000); // no frame before the change
-        p.dialogs.answer = p.dir.File("early.avi");
-        ASSERT_TRUE(p.Run(ID_FILE_RECORD_MOVIE));
-        ASSERT_TRUE(fs::exists(p.dir.File("early.avi")));
-        const Picture uiq = Noise(208, 320, 4);
-        p.phone.Write(ScreenFrame(uiq, nullptr, 208, 320));
-        ASSERT_TRUE(p.Shows(uiq, 208, 320));
-        EXPECT_FALSE(p.View()->IsRecording());
-        EXPECT_FALSE(fs::exists(p.dir.File("early.avi")));
-        EXPECT_NE(p.Messages().find("before the first frame of the movie was written, so its empty "
-                                    "file \"" +
-                                    p.dir.File("early.avi") + "\" was removed"),
-                  std::string::npos)
-            << p.Messages();
+    // "Movies include the phone's skin" is remembered.
+    ASSERT_TRUE(p.Run(ID_FILE_MOVIES_WITH_SKIN));
+    ASSERT_TRUE(p.app.Settings().Sync());
+    EXPECT_TRUE(CSettings(home.File("config/lumetto/lumetto.conf")).MoviesWithSkin());
+}
+
+// A screen size change before the first frame was written leaves no empty
+// movie: the file is removed, and the user is told.
+TEST(App, SizeChangeBeforeTheFirstFrameRemovesTheEmptyMovie) {
+    LiveProgram p;
+    p.View()->SetFramePeriodMs(3600 * 1000); // no frame before the change
+    p.dialogs.answer = p.dir.File("early.avi");
+    ASSERT_TRUE(p.Run(ID_FILE_RECORD_MOVIE));
+    ASSERT_TRUE(fs::exists(p.dir.File("early.avi")));
+    const Picture uiq = Noise(208, 320, 4);
+    p.phone.Write(ScreenFrame(uiq, nullptr, 208, 320));
+    ASSERT_TRUE(p.Shows(uiq, 208, 320));
+    EXPECT_FALSE(p.View()->IsRecording());
+    EXPECT_FALSE(fs::exists(p.dir.File("early.avi")));
+    EXPECT_NE(p.Messages().find("before the first frame of the movie was written, so its empty "
+                                "file \"" +
+                                p.dir.File("early.avi") + "\" was removed"),
+              std::string::npos)
+        << p.Messages();
+}
+
+// --record goes on at a new screen size in a new movie: each movie holds
+// its own size's pictures, whole.
+TEST(App, RecordOptionGoesOnAtANewScreenSize) {
+    CProgram p;
+    CommandLineOptions options;
+    options.strRecord = p.dir.File("r.avi");
+    ASSERT_TRUE(p.app.InitInstance(options));
+    ASSERT_TRUE(WaitFor([&] { return p.app.m_serial.IsOpen(); }));
+    p.View()->SetFramePeriodMs(20);
+    const Picture s60 = Noise(kWidth, kHeight, 2), uiq = Noise(208, 320, 3);
+    p.phone.Write(ScreenFrame(s60, nullptr));
+    ASSERT_TRUE(WaitFor([&] { return p.View()->RecordedFrames() >= 2; }));
+    p.phone.Write(ScreenFrame(uiq, nullptr, 208, 320));
+    ASSERT_TRUE(p.Shows(uiq, 208, 320));
+    ASSERT_TRUE(WaitFor([&] { return p.View()->RecordedFrames() >= 2; }));
+    EXPECT_EQ(p.app.ExitInstance(), 0);
+    EXPECT_EQ(p.presenter.Count(), 0u) << p.Messages();
+
+    const struct {
+        std::string file;
+        Bytes picture;
+    } movies[] = {{p.dir.File("r.avi"), TopDown(s60)},
+                  {p.dir.File("r-2.avi"), [&] {
+                       const Bytes up = Expected(uiq, 208, 320);
+                       Bytes out;
+                       for (int y = 319; y >= 0; --y)
+                           out.insert(out.end(), up.begin() + y * 624, up.begin() + (y + 1) * 624);
+                       return out;
+                   }()}};
+    for (const auto& m : movies) {
+        SCOPED_TRACE(m.file);
+        const Bytes frames = MovieFrames(m.file);
+        ASSERT_GE(frames.size(), 2 * m.picture.size());
+        ASSERT_EQ(frames.size() % m.picture.size(), 0u);
+        for (std::size_t at = 0; at < frames.size(); at += m.picture.size())
+            ASSERT_TRUE(std::equal(m.picture.begin(), m.picture.end(), frames.begin() + at));
     }
+}
 
-    // --record goes on at a new screen size in a new movie: each movie holds
-    // its own size's pictures, whole.
-    TEST(App, RecordOptionGoesOnAtANewScreenSize) {
-        CProgram p;
-        CommandLineOptions options;
-        options.strRecord = p.dir.File("r.avi");
-        ASSERT_TRUE(p.app.InitInstance(options));
-        ASSERT_TRUE(WaitFor([&] { return p.app.m_serial.IsOpen(); }));
-        p.View()->SetFramePeriodMs(20);
-        const Picture s60 = Noise(kWidth, kHeight, 2), uiq = Noise(208, 320, 3);
-        p.phone.Write(ScreenFrame(s60, nullptr));
-        ASSERT_TRUE(WaitFor([&] { return p.View()->RecordedFrames() >= 2; }));
-        p.phone.Write(ScreenFrame(uiq, nullptr, 208, 320));
-        ASSERT_TRUE(p.Shows(uiq, 208, 320));
-        ASSERT_TRUE(WaitFor([&] { return p.View()->RecordedFrames() >= 2; }));
-        EXPECT_EQ(p.app.ExitInstance(), 0);
-        EXPECT_EQ(p.presenter.Count(), 0u) << p.Messages();
+// A time limit beyond what one Qt timer counts (about 24.8 days) is waited
+// out in steps and never taken for a short one; a short one ends on time.
+TEST(App, TimeLimitsOfAnyLength) {
+    int fired = 0;
+    CTimeLimit month(30 * 86400.0, [&] { ++fired; });
+    EXPECT_FALSE(WaitFor([&] { return fired > 0; }, 200));
+    EXPECT_GT(month.Remaining(), std::chrono::hours(24 * 29));
 
-        const struct {
-            std::string file;
-            Bytes picture;
-        } movies[] = {{p.dir.File("r.avi"), TopDown(s60)},
-                      {p.dir.File("r-2.avi"), [&] {
-                           const Bytes up = Expected(uiq, 208, 320);
-                           Bytes out;
-                           for (int y = 319; y >= 0; --y)
-                               out.insert(out.end(), up.begin() + y * 624,
-                                          up.begin() + (y + 1) * 624);
-                           return out;
-                       }()}};
-        for (const auto& m : movies) {
-            SCOPED_TRACE(m.file);
-            const Bytes frames = MovieFrames(m.file);
-            ASSERT_GE(frames.size(), 2 * m.picture.size());
-            ASSERT_EQ(frames.size() % m.picture.size(), 0u);
-            for (std::size_t at = 0; at < frames.size(); at += m.picture.size())
-                ASSERT_TRUE(std::equal(m.picture.begin(), m.picture.end(), frames.begin() + at));
-        }
+    QElapsedTimer t;
+    t.start();
+    CTimeLimit shortOne(
+        0.3, [&] { ++fired; }, nullptr, std::chrono::milliseconds(40));
+    ASSERT_TRUE(WaitFor([&] { return fired > 0; }));
+    EXPECT_GE(t.elapsed(), 300);
+    EXPECT_FALSE(WaitFor([&] { return fired > 1; }, 100)); // once
+}
+
+// An MP4 movie of the phone in its skin: every picture, at the whole factor
+// that makes the skin at least 720 pixels tall, the screen in its place; the
+// caption then tells what the movie holds.
+TEST(App, RecordsAnMp4OfThePhoneInItsSkin) {
+    CTempFolder home;
+    ScopedEnv config("XDG_CONFIG_HOME", home.File("config")); // the check item is remembered
+    CProgram p;
+    // A plain skin of 200 x 260 with the screen at (12, 26).
+    const QRgb skinColour = qRgb(0x33, 0x66, 0x99);
+    QImage skin(200, 260, QImage::Format_RGB32);
+    skin.fill(skinColour);
+    fs::create_directories(p.dir.Dir() / "skins" / "S60");
+    ASSERT_TRUE(skin.save(QString::fromStdString(p.dir.File("skins/S60/Plain.bmp")), "BMP"));
+    p.dir.Write("skins/S60/Plain.lumetto", "Plain\n0 12 26 188 234\n");
+    ASSERT_TRUE(p.Start());
+    const Picture first = Noise(kWidth, kHeight, 11), second = BlockPicture(12);
+    p.phone.Write(ScreenFrame(first, nullptr));
+    ASSERT_TRUE(p.Shows(first));
+
+    ASSERT_TRUE(p.Run(ID_FILE_MOVIES_WITH_SKIN));
+    const std::string movie = p.dir.File("phone.mp4");
+    p.dialogs.answer = movie;
+    ASSERT_TRUE(p.Run(ID_FILE_RECORD_MOVIE));
+    ASSERT_TRUE(p.View()->IsRecording());
+    EXPECT_EQ(p.View()->Recorder(), nullptr); // no AVI
+    p.phone.Write(ScreenFrame(second, nullptr));
+    ASSERT_TRUE(p.Shows(second));
+    ASSERT_TRUE(p.Run(ID_FILE_STOP_RECORDING));
+    EXPECT_EQ(p.Caption().rfind("Saved phone.mp4: 2 frames (0 dropped), ", 0), 0u) << p.Caption();
+    EXPECT_EQ(p.presenter.Count(), 0u) << p.Messages();
+
+    // Scale 3: 600 x 780. Every frame as stored; the last shows the second picture.
+    const int scale = 3, w = 200 * scale, h = 260 * scale;
+    FILE* pipe = ::popen(("ffmpeg -nostdin -v error -i '" + movie +
+                          "' -fps_mode passthrough -f rawvideo -pix_fmt bgr24 - 2>/dev/null")
+                             .c_str(),
+                         "r");
+    ASSERT_NE(pipe, nullptr);
+    Bytes frames;
+    std::uint8_t buf[65536];
+    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, pipe)) > 0;)
+        frames.insert(frames.end(), buf, buf + n);
+    ::pclose(pipe);
+    const std::size_t frameBytes = static_cast<std::size_t>(w) * h * 3;
+    ASSERT_GE(frames.size(), 2 * frameBytes);
+    ASSERT_EQ(frames.size() % frameBytes, 0u);
+    auto at = [&](std::size_t frame, int x, int y) {
+        return frames.data() + frame * frameBytes + (static_cast<std::size_t>(y) * w + x) * 3;
+    };
+    for (std::size_t f : {std::size_t(0), frames.size() / frameBytes - 1}) {
+        SCOPED_TRACE(f);
+        const QImage want = AsImage(f == 0 ? first : second);
+        double error = 0;
+        for (int y = 0; y < kHeight; ++y)
+            for (int x = 0; x < kWidth; ++x) {
+                // The middle of the phone pixel's 3 x 3 block.
+                const std::uint8_t* got = at(f, (12 + x) * scale + 1, (26 + y) * scale + 1);
+                const QRgb c = want.pixel(x, y);
+                error += std::abs(got[0] - qBlue(c)) + std::abs(got[1] - qGreen(c)) +
+                         std::abs(got[2] - qRed(c));
+            }
+        EXPECT_LT(error / (kWidth * kHeight * 3.0), 6.0);
+        const std::uint8_t* border = at(f, 4, 4);
+        EXPECT_NEAR(border[0], qBlue(skinColour), 4);
+        EXPECT_NEAR(border[1], qGreen(skinColour), 4);
+        EXPECT_NEAR(border[2], qRed(skinColour), 4);
     }
-
-    // A time limit beyond what one Qt timer counts (about 24.8 days) is waited
-    // out in steps and never taken for a short one; a short one ends on time.
-    TEST(App, TimeLimitsOfAnyLength) {
-        int fired = 0;
-        CTimeLimit month(30 * 86400.0, [&] { ++fired; });
-        EXPECT_FALSE(WaitFor([&] { return fired > 0; }, 200));
-        EXPECT_GT(month.Remaining(), std::chrono::hours(24 * 29));
-
-        QElapsedTimer t;
-        t.start();
-        CTimeLimit shortOne(
-            0.3, [&] { ++fired; }, nullptr, std::chrono::milliseconds(40));
-        ASSERT_TRUE(WaitFor([&] { return fired > 0; }));
-        EXPECT_GE(t.elapsed(), 300);
-        EXPECT_FALSE(WaitFor([&] { return fired > 1; }, 100)); // once
-    }
-
-    // An MP4 movie of the phone in its skin: every picture, at the whole factor
-    // that makes the skin at least 720 pixels tall, the screen in its place; the
-    // caption then tells what the movie holds.
-    TEST(App, RecordsAnMp4OfThePhoneInItsSkin) {
-        CTempFolder home;
-        ScopedEnv config("XDG_CONFIG_HOME", home.File("config")); // the check item is remembered
-        CProgram p;
-        // A plain skin of 200 x 260 with the screen at (12, 26).
-        const QRgb skinColour = qRgb(0x33, 0x66, 0x99);
-        QImage skin(200, 260, QImage::Format_RGB32);
-        skin.fill(skinColour);
-        fs::create_directories(p.dir.Dir() / "skins" / "S60");
-        ASSERT_TRUE(skin.save(QString::fromStdString(p.dir.File("skins/S60/Plain.bmp")), "BMP"));
-        p.dir.Write("skins/S60/Plain.lumetto", "Plain\n0 12 26 188 234\n");
-        ASSERT_TRUE(p.Start());
-        const Picture first = Noise(kWidth, kHeight, 11), second = BlockPicture(12);
-        p.phone.Write(ScreenFrame(first, nullptr));
-        ASSERT_TRUE(p.Shows(first));
-
-        ASSERT_TRUE(p.Run(ID_FILE_MOVIES_WITH_SKIN));
-        const std::string movie = p.dir.File("phone.mp4");
-        p.dialogs.answer = movie;
-        ASSERT_TRUE(p.Run(ID_FILE_RECORD_MOVIE));
-        ASSERT_TRUE(p.View()->IsRecording());
-        EXPECT_EQ(p.View()->Recorder(), nullptr); // no AVI
-        p.phone.Write(ScreenFrame(second, nullptr));
-        ASSERT_TRUE(p.Shows(second));
-        ASSERT_TRUE(p.Run(ID_FILE_STOP_RECORDING));
-        EXPECT_EQ(p.Caption().rfind("Saved phone.mp4: 2 frames (0 dropped), ", 0), 0u)
-            << p.Caption();
-        EXPECT_EQ(p.presenter.Count(), 0u) << p.Messages();
-
-        // Scale 3: 600 x 780. Every frame as stored; the last shows the second picture.
-        const int scale = 3, w = 200 * scale, h = 260 * scale;
-        FILE* pipe = ::popen(("ffmpeg -nostdin -v error -i '" + movie +
-                              "' -fps_mode passthrough -f rawvideo -pix_fmt bgr24 - 2>/dev/null")
-                                 .c_str(),
-                             "r");
-        ASSERT_NE(pipe, nullptr);
-        Bytes frames;
-        std::uint8_t buf[65536];
-        for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, pipe)) > 0;)
-            frames.insert(frames.end(), buf, buf + n);
-        ::pclose(pipe);
-        const std::size_t frameBytes = static_cast<std::size_t>(w) * h * 3;
-        ASSERT_GE(frames.size(), 2 * frameBytes);
-        ASSERT_EQ(frames.size() % frameBytes, 0u);
-        auto at = [&](std::size_t frame, int x, int y) {
-            return frames.data() + frame * frameBytes + (static_cast<std::size_t>(y) * w + x) * 3;
-        };
-        for (std::size_t f : {std::size_t(0), frames.size() / frameBytes - 1}) {
-            SCOPED_TRACE(f);
-            const QImage want = AsImage(f == 0 ? first : second);
-            double error = 0;
-            for (int y = 0; y < kHeight; ++y)
-                for (int x = 0; x < kWidth; ++x) {
-                    // The middle of the phone pixel's 3 x 3 block.
-                    const std::uint8_t* got = at(f, (12 + x) * scale + 1, (26 + y) * scale + 1);
-                    const QRgb c = want.pixel(x, y);
-                    error += std::abs(got[0] - qBlue(c)) + std::abs(got[1] - qGreen(c)) +
-                             std::abs(got[2] - qRed(c));
-                }
-            EXPECT_LT(error / (kWidth * kHeight * 3.0), 6.0);
-            const std::uint8_t* border = at(f, 4, 4);
-            EXPECT_NEAR(border[0], qBlue(skinColour), 4);
-            EXPECT_NEAR(border[1], qGreen(skinColour), 4);
-            EXPECT_NEAR(border[2], qRed(skinColour), 4);
-        }
-    }
+}
