@@ -5,8 +5,6 @@
 
 namespace {
 
-using Lock = std::unique_lock<std::recursive_mutex>;
-
 // The 8 bytes at p as one number, to compare a marker in one step.
 std::uint64_t Load8(const std::uint8_t* p) {
     std::uint64_t v;
@@ -14,14 +12,10 @@ std::uint64_t Load8(const std::uint8_t* p) {
     return v;
 }
 
-Lock TakeLock(std::recursive_mutex* m) {
-    return m ? Lock(*m) : Lock();
-}
-
 } // namespace
 
-CFrameReceiver::CFrameReceiver(IFrameSink* pSink, std::recursive_mutex* pLock)
-    : m_pSink(pSink), m_pLock(pLock), m_readBuffer(kBufferSize, 0) {
+CFrameReceiver::CFrameReceiver(IFrameSink* pSink)
+    : m_pSink(pSink), m_readBuffer(kBufferSize, 0) {
     std::memcpy(m_STX, wire::kStartMarker, kMarkerSize);
     std::memcpy(m_ETX, wire::kScreenEndMarker, kMarkerSize);
     std::memcpy(m_CCONTX, wire::kCloseMarker, kMarkerSize);
@@ -146,7 +140,6 @@ bool CFrameReceiver::CheckCCONTX() {
 }
 
 void CFrameReceiver::DeliverPayload() {
-    Lock lock = TakeLock(m_pLock);
     // The copy lives in a buffer made once for the largest payload.
     std::memcpy(m_pPayload.get(), FrameStart() + m_dwHeaderSize, m_dwPayloadSize);
     ++m_stats.screenFrames;
@@ -155,7 +148,6 @@ void CFrameReceiver::DeliverPayload() {
 }
 
 void CFrameReceiver::CleanupAfterRead() {
-    Lock lock = TakeLock(m_pLock);
     if (m_dwCountOfTotalBytesRead > m_dwExpectedTotalBytesSize) {
         // Bytes that followed the frame (or, before any length was read, all
         // held bytes) stay and are scanned next.

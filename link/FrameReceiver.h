@@ -13,7 +13,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
-#include <mutex>
 #include <vector>
 
 // Where the receiver's results go. Both calls come from the receiving thread.
@@ -52,9 +51,9 @@ public:
     static constexpr std::uint32_t kFrameOverhead = wire::kFrameOverhead;
     static constexpr std::uint32_t kMarkerSize = wire::kMarkerSize;
 
-    // pLock, when given, is taken (re-entrantly) around delivery and cleanup,
-    // as the serial driver's lock is.
-    explicit CFrameReceiver(IFrameSink* pSink = nullptr, std::recursive_mutex* pLock = nullptr);
+    // The receiver takes no lock of its own: an owner that shares it between
+    // threads (the serial driver) holds its lock around every call.
+    explicit CFrameReceiver(IFrameSink* pSink = nullptr);
     CFrameReceiver(const CFrameReceiver&) = delete;
     CFrameReceiver& operator=(const CFrameReceiver&) = delete;
 
@@ -92,7 +91,6 @@ private:
     std::uint8_t* FrameStart() const { return m_pReadBuffer + m_dwFrameStart; }
 
     IFrameSink* m_pSink;
-    std::recursive_mutex* m_pLock;
 
     std::uint8_t m_STX[8];
     std::uint8_t m_ETX[8];

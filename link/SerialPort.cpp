@@ -32,7 +32,7 @@ int ToPollTimeout(std::chrono::milliseconds ms) {
 } // namespace
 
 CSerialPort::CSerialPort()
-    : m_hSendDoneEvent(std::make_unique<CEvent>()), m_receiver(this, &m_csPort) {
+    : m_hSendDoneEvent(std::make_unique<CEvent>()), m_receiver(this) {
     m_hSendDoneEvent->Reset();
 }
 
@@ -192,7 +192,10 @@ void CSerialPort::MonitorLoop(const std::string& strPortName) {
         if (n == 0) {
             // The line has been silent: drop a partial frame, reset the view,
             // then wait without a time limit.
-            m_receiver.CleanupAfterRead();
+            {
+                std::lock_guard<std::recursive_mutex> lock(m_csPort);
+                m_receiver.CleanupAfterRead();
+            }
             ResetOwnerScreen();
             nTimeout = -1;
             continue;
