@@ -1,6 +1,7 @@
 #include "display/PictureWnd.h"
 
 #include "display/PictureGeometry.h"
+#include "display/SkinBitmapInfo.h"
 #include "res/BitmapResources.h"
 
 #include <QFile>
@@ -94,7 +95,8 @@ void CPictureWnd::LoadResourceBitmap(int nId) {
 
 bool CPictureWnd::LoadFileBitmap(const std::string& strPath) {
     m_bBitmapMode = true;
-    SetBitmap(QImage(QFile::decodeName(strPath.c_str())));
+    // Read as the skin scan reads it: never from a FIFO or a device.
+    SetBitmap(DecodeSkinBitmap(strPath));
     return !m_pBitmap.isNull();
 }
 
