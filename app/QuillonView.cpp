@@ -64,7 +64,7 @@ void CQuillonView::OnPortFrame(const std::uint8_t* pPayload, std::uint32_t nLeng
     // Only the rows the payload changed travel; the window holds the rest.
     m_pScreenWnd->SetScreenData(m_decoder.ScreenBits(), m_decoder.ChangedRowFirst(),
                                 m_decoder.ChangedRowCount());
-    m_pScreenWnd->repaint();
+    m_pScreenWnd->RepaintChanged(); // those rows only, where the picture is not new
     if (onFrameShown)
         onFrameShown();
     if (!wasLive && onLivePicture)

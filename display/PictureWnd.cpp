@@ -10,6 +10,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
+#include <vector>
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
@@ -69,6 +71,48 @@ QImage ForDrawing(QImage img) {
     return img.convertToFormat(QImage::Format_RGB32);
 }
 
+// The picture with its plain surround black: the pixels of the corners'
+// colour that reach the picture's edge through pixels of that colour. A
+// picture whose four corners differ has no plain surround and stays as it is.
+QImage WithBlackSurround(const QImage& img) {
+    const int w = img.width(), h = img.height();
+    if (w <= 0 || h <= 0 || img.format() != QImage::Format_RGB32)
+        return img;
+    const QRgb bg = img.pixel(0, 0);
+    if (img.pixel(w - 1, 0) != bg || img.pixel(0, h - 1) != bg || img.pixel(w - 1, h - 1) != bg)
+        return img;
+    QImage out = img.copy();
+    std::vector<std::pair<int, int>> todo;
+    auto visit = [&](int x, int y) {
+        auto* row = reinterpret_cast<QRgb*>(out.scanLine(y));
+        if (row[x] != bg)
+            return;
+        row[x] = qRgb(0, 0, 0) == bg ? qRgb(0, 0, 1) : qRgb(0, 0, 0); // never refilled
+        todo.emplace_back(x, y);
+    };
+    for (int x = 0; x < w; ++x) {
+        visit(x, 0);
+        visit(x, h - 1);
+    }
+    for (int y = 0; y < h; ++y) {
+        visit(0, y);
+        visit(w - 1, y);
+    }
+    while (!todo.empty()) {
+        const auto [x, y] = todo.back();
+        todo.pop_back();
+        if (x > 0)
+            visit(x - 1, y);
+        if (x + 1 < w)
+            visit(x + 1, y);
+        if (y > 0)
+            visit(x, y - 1);
+        if (y + 1 < h)
+            visit(x, y + 1);
+    }
+    return out;
+}
+
 } // namespace
 
 CPictureWnd::CPictureWnd(IPictureHost* pHost, bool bFixedOrigin, QWidget* pParent)
@@ -83,6 +127,7 @@ CPictureWnd::~CPictureWnd() = default;
 
 void CPictureWnd::SetBitmap(QImage img) {
     m_pBitmap = ForDrawing(std::move(img));
+    m_presentBitmap = QImage();
 }
 
 void CPictureWnd::LoadResourceBitmap(int nId) {
@@ -107,8 +152,11 @@ void CPictureWnd::SetScreenData(const std::uint8_t* pBits, int nFirstRow, int nR
     // No picture or no sensible size: keep showing what the window shows.
     if (!pBits || w <= 0 || h <= 0 || w > lumetto::kMaxScreenSide || h > lumetto::kMaxScreenSide)
         return;
+    if (m_bBitmapMode)
+        m_bRepaintAll = true; // the idle picture goes
     m_bBitmapMode = false;
     if (!m_hDib || m_hDib->Width() != w || m_hDib->Height() != h) {
+        m_bRepaintAll = true;
         m_hDib = std::make_unique<CScreenDib>(w, h);
         m_hDrawBitmap = QImage(w, h, QImage::Format_RGB32);
         nFirstRow = 0;
@@ -147,6 +195,34 @@ void CPictureWnd::RefreshDrawBitmap() {
     for (int y = m_nStaleFirst; y < m_nStaleEnd; ++y, src -= stride)
         RowToRgb32(src, m_hDrawBitmap.scanLine(y), w);
     m_nStaleFirst = m_nStaleEnd = 0;
+}
+
+void CPictureWnd::RepaintChanged() {
+    const int h = m_hDib ? m_hDib->Height() : 0;
+    if (m_bRepaintAll || m_bBitmapMode || h <= 0) {
+        m_bRepaintAll = false;
+        repaint();
+        return;
+    }
+    if (m_nStaleFirst == m_nStaleEnd)
+        return; // nothing changed
+    int first = m_nStaleFirst, end = m_nStaleEnd;
+    if (m_bSmooth) {
+        // A smoothed pixel blends the picture rows beside it as well.
+        first = std::max(first - 1, 0);
+        end = std::min(end + 1, h);
+    }
+    // Picture rows to window rows, outward, so every touched pixel is inside.
+    const long long winH = height();
+    const int top = static_cast<int>(first * winH / h);
+    const int bottom = static_cast<int>((end * winH + h - 1) / h);
+    repaint(0, top, width(), bottom - top);
+}
+
+void CPictureWnd::SetFreeSize(QSize size, bool bSmooth) {
+    m_freeSize = size.isEmpty() ? QSize() : size;
+    m_bSmooth = !m_freeSize.isEmpty() && bSmooth;
+    m_bRepaintAll = true;
 }
 
 void CPictureWnd::GetBitmapSize(int& cx, int& cy) const {
@@ -220,7 +296,7 @@ void CPictureWnd::DrawScaled(QPainter& dc, const QRect& rc, const QImage& img, b
         return;
 
     dc.save();
-    dc.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    dc.setRenderHint(QPainter::SmoothPixmapTransform, m_bSmooth);
     const QRect dst(blit.dst.left, blit.dst.top, blit.dst.Width(), blit.dst.Height());
     if (bFlip) {
         // The picture is held bottom row first: picture row y is image row
@@ -238,7 +314,13 @@ void CPictureWnd::DrawScaled(QPainter& dc, const QRect& rc, const QImage& img, b
 }
 
 void CPictureWnd::DrawBitmap(QPainter& dc, const QRect& rc) {
-    DrawScaled(dc, rc, m_pBitmap, false);
+    if (m_freeSize.isEmpty() || m_bFixedOrigin) {
+        DrawScaled(dc, rc, m_pBitmap, false);
+        return;
+    }
+    if (m_presentBitmap.isNull())
+        m_presentBitmap = WithBlackSurround(m_pBitmap);
+    DrawScaled(dc, rc, m_presentBitmap, false);
 }
 
 void CPictureWnd::DrawScreen(QPainter& dc, const QRect& rc) {
