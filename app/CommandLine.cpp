@@ -23,6 +23,8 @@ const char kHelp[] =
     "  --zoom                start at 200 %\n"
     "  --demo                connect to a built-in phone simulator, to see the program\n"
     "                        work without a phone\n"
+    "  --fullscreen          start in presentation mode (F11)\n"
+    "  --screen N            the screen for presentation mode, counted from 1\n"
     "  --check-skin FILE     show what the program reads from the skin file FILE\n"
     "                        (.lumetto) and its bitmap, and exit; the exit status is\n"
     "                        1 when the program would leave the skin out\n"
@@ -107,7 +109,17 @@ CommandLineResult ParseCommandLine(const std::vector<std::string>& args) {
             ok = noValue(o.bZoom);
         else if (name == "--demo")
             ok = noValue(o.bDemo);
-        else if (name == "--check-skin")
+        else if (name == "--fullscreen")
+            ok = noValue(o.bFullscreen);
+        else if (name == "--screen") {
+            std::string text;
+            ok = takeValue(text);
+            char* end = nullptr;
+            const long n = ok ? std::strtol(text.c_str(), &end, 10) : 0;
+            if (ok && (*end != '\0' || n < 1 || n > 64))
+                return fail("--screen needs a screen number from 1, not \"" + text + "\".");
+            o.nScreen = static_cast<int>(n);
+        } else if (name == "--check-skin")
             ok = takeValue(o.strCheckSkin);
         else if (name == "--list-skins")
             ok = noValue(o.bListSkins);

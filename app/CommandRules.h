@@ -10,7 +10,10 @@ struct UiState {
     bool bLivePicture = false; // the screen window shows a received screen
     bool bRecording = false;   // a movie is being recorded
     int nZoom = 1;
-    int nCurrentSkin = 0; // index of the selected skin
+    int nCurrentSkin = 0;       // index of the selected skin
+    bool bPresentation = false; // presentation mode is on
+    bool bFillScreen = false;   // presentation scales smoothly to fill the screen
+    bool bStayOnTop = false;    // the main window stays above other windows
 };
 
 struct CommandUi {

@@ -19,6 +19,7 @@ class CQtHandOverPump;
 class CDemoPhone;
 class CQtMessagePresenter;
 class CSettings;
+class CViewChoices;
 class IMessagePresenter;
 class IFileDialogs;
 class QSocketNotifier;
@@ -95,6 +96,7 @@ private:
     IFileDialogs* m_pFileDialogs = nullptr;
     std::function<std::optional<std::string>()> m_fnChoosePort;
     std::unique_ptr<CMainFrame> m_pMainFrame;
+    std::unique_ptr<CViewChoices> m_pViewChoices;
     std::unique_ptr<CDemoPhone> m_pDemo;
     QSocketNotifier* m_pSignalNotifier = nullptr;
     bool m_bRecordPending = false;

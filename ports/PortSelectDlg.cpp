@@ -15,6 +15,8 @@
 #include <QRect>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace {
 
 // The dialog's layout in dialog units, as its template gives it.
@@ -129,10 +131,21 @@ void CPortSelectDlg::OnInitDialog() {
         EnumerateComPorts(ports);
 
     m_listPorts->clear();
-    for (const PortInfo& port : ports)
+    int preferred = -1;
+    for (const PortInfo& port : ports) {
+        // An entry names a port by its COM name and shows its device in
+        // brackets: "COM3 (/dev/ttyUSB0)".
+        std::string name;
+        const bool isPreferred =
+            !m_strPreferred.empty() &&
+            ((ExtractComPortName(port.strFriendlyName, name) && name == m_strPreferred) ||
+             port.strFriendlyName.find("(" + m_strPreferred + ")") != std::string::npos);
+        if (isPreferred && preferred < 0)
+            preferred = m_listPorts->count();
         m_listPorts->addItem(FromLocal(port.strFriendlyName));
+    }
     if (m_listPorts->count() > 0)
-        m_listPorts->setCurrentRow(0);
+        m_listPorts->setCurrentRow(std::max(preferred, 0));
     m_pEmptyNote->setVisible(m_listPorts->count() == 0);
     m_listPorts->setFocus();
 }
