@@ -332,15 +332,20 @@ void CPictureWnd::DrawScreen(QPainter& dc, const QRect& rc) {
         dc.setPen(QColor(224, 0, 0));
         // Plain red pixels, as the mark has always looked; no smoothing shades.
         // Bold at the size of the classic system font, so it reads over any
-        // screen content; it does not grow with the zoom.
+        // screen content; it does not grow with the zoom. In presentation it
+        // grows with the phone, so it reads from across the room too.
+        const int k = m_freeSize.isEmpty() || m_hDrawBitmap.width() <= 0
+                          ? 1
+                          : std::max(1, rc.width() / m_hDrawBitmap.width());
         QFont font = dc.font();
         font.setStyleStrategy(QFont::NoAntialias);
         font.setBold(true);
-        font.setPixelSize(13);
+        font.setPixelSize(13 * k);
         dc.setFont(font);
         dc.setBackgroundMode(Qt::TransparentMode);
-        dc.drawText(QRect(5, 5, std::max(rc.width() - 5, 1), std::max(rc.height() - 5, 1)),
-                    Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip, QStringLiteral("REC!"));
+        dc.drawText(
+            QRect(5 * k, 5 * k, std::max(rc.width() - 5 * k, 1), std::max(rc.height() - 5 * k, 1)),
+            Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip, QStringLiteral("REC!"));
         dc.restore();
     }
 }
