@@ -20,6 +20,12 @@ CommandUi CommandState(int nCommandId, const UiState& s) {
         return {true, s.bMoviesWithSkin};
     case ID_VIEW_ZOOM:
         return {true, s.nZoom != 1};
+    case ID_VIEW_PRESENTATION:
+        return {true, s.bPresentation};
+    case ID_VIEW_FILL_SCREEN:
+        return {true, s.bFillScreen};
+    case ID_VIEW_STAY_ON_TOP:
+        return {true, s.bStayOnTop};
     case ID_APP_ABOUT:
     case ID_APP_EXIT:
         return {true, false};

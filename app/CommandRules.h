@@ -13,6 +13,9 @@ struct UiState {
     int nCurrentSkin = 0;         // index of the selected skin
     bool bMoviesWithSkin = false; // MP4 movies show the phone in its skin
     bool bReconnecting = false;   // a lost connection is being opened again
+    bool bPresentation = false;   // presentation mode is on
+    bool bFillScreen = false;     // presentation scales smoothly to fill the screen
+    bool bStayOnTop = false;      // the main window stays above other windows
 };
 
 struct CommandUi {

@@ -2,6 +2,7 @@
 
 #include "app/CommandRules.h"
 #include "app/MainMenu.h"
+#include "app/PresentationMode.h"
 #include "app/QuillonView.h"
 #include "display/FrameClient.h"
 #include "display/SkinMenu.h"
@@ -11,6 +12,7 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QContextMenuEvent>
 #include <QMenu>
 #include <QMenuBar>
 
@@ -21,32 +23,82 @@ CMainFrame::CMainFrame()
     setWindowIcon(ApplicationIcon());
     setCentralWidget(m_pClient);
     m_actions = BuildMainMenu(menuBar(), [this](int id) { RunCommand(id); });
-    for (QAction* pMenuAction : menuBar()->actions()) {
-        QMenu* pMenu = pMenuAction->menu();
-        connect(pMenu, &QMenu::aboutToShow, this, [this, pMenu] { UpdateMenu(pMenu); });
-        // Between menu openings every shortcut stays live; the rule is checked
-        // when it fires.
-        connect(pMenu, &QMenu::aboutToHide, this, [this] {
-            for (auto& [id, pAction] : m_actions)
-                pAction->setEnabled(true);
-        });
-    }
+    for (QAction* pMenuAction : menuBar()->actions())
+        WatchMenu(pMenuAction->menu());
+    // The window holds every command too, so its keys work while the menu bar
+    // is hidden.
+    for (auto& [id, pAction] : m_actions)
+        addAction(pAction);
+    m_pContextMenu = new QMenu(this);
+    WatchMenu(m_pContextMenu);
     m_doc.OnTitleChanged([this](const std::string& t) { UpdateCaption(t); });
 
     m_pView = new CQuillonView(this, m_pClient);
     m_pClient->SetView(m_pView);
     m_pClient->SetPictureWindows(m_pView->SkinWindow(), m_pView->ScreenWindow());
+    m_pPresentation = std::make_unique<CPresentationMode>(this);
 }
 
 CMainFrame::~CMainFrame() = default;
+
+void CMainFrame::WatchMenu(QMenu* pMenu) {
+    connect(pMenu, &QMenu::aboutToShow, this, [this, pMenu] { UpdateMenu(pMenu); });
+    // Between menu openings every shortcut stays live; the rule is checked
+    // when it fires.
+    connect(pMenu, &QMenu::aboutToHide, this, [this] {
+        for (auto& [id, pAction] : m_actions)
+            pAction->setEnabled(true);
+    });
+}
+
+QMenu* CMainFrame::ContextMenu() {
+    // The menu bar's own File and View items, as they are now (the skin
+    // submenu included): one action each, so rules, checks and keys agree.
+    m_pContextMenu->clear();
+    const QList<QAction*> menus = menuBar()->actions();
+    for (int i = 0; i < 2 && i < menus.size(); ++i) {
+        if (i > 0)
+            m_pContextMenu->addSeparator();
+        m_pContextMenu->addActions(menus[i]->menu()->actions());
+    }
+    UpdateMenu(m_pContextMenu);
+    return m_pContextMenu;
+}
+
+void CMainFrame::contextMenuEvent(QContextMenuEvent* pEvent) {
+    ContextMenu()->popup(pEvent->globalPos());
+    pEvent->accept();
+}
+
+void CMainFrame::SetStayOnTop(bool bOn) {
+    if (bOn == m_bStayOnTop)
+        return;
+    m_bStayOnTop = bOn;
+    // A new window flag hides the window: show it again where it was.
+    const bool bVisible = isVisible();
+    const QPoint pos = this->pos();
+    setWindowFlag(Qt::WindowStaysOnTopHint, bOn);
+    if (bVisible) {
+        move(pos);
+        show();
+    }
+}
 
 void CMainFrame::UpdateCaption(const std::string& strTitle) {
     setWindowTitle(
         QString::fromLocal8Bit((strTitle + " - " + LoadStringResource(IDS_APP_TITLE)).c_str()));
 }
 
+UiState CMainFrame::State() const {
+    UiState s = m_fnState ? m_fnState() : UiState{};
+    s.bPresentation = m_pPresentation && m_pPresentation->IsOn();
+    s.bFillScreen = m_pPresentation && m_pPresentation->Fill();
+    s.bStayOnTop = m_bStayOnTop;
+    return s;
+}
+
 bool CMainFrame::IsCommandEnabled(int nCommandId) const {
-    return CommandState(nCommandId, m_fnState ? m_fnState() : UiState{}).bEnabled;
+    return CommandState(nCommandId, State()).bEnabled;
 }
 
 bool CMainFrame::RunCommand(int nCommandId) {
@@ -63,7 +115,7 @@ QAction* CMainFrame::Action(int nCommandId) const {
 }
 
 void CMainFrame::UpdateMenu(QMenu* pMenu) {
-    const UiState state = m_fnState ? m_fnState() : UiState{};
+    const UiState state = State();
     for (QAction* pAction : pMenu->actions()) {
         for (auto& [id, pCommand] : m_actions) {
             if (pCommand != pAction)
@@ -78,10 +130,15 @@ void CMainFrame::UpdateMenu(QMenu* pMenu) {
 
 void CMainFrame::RebuildSkinMenu(int nPlatform) {
     ::RebuildSkinMenu(menuBar(), m_pView->Catalog(), nPlatform, [this](int id) { RunCommand(id); });
+    if (m_fnSkinsRebuilt)
+        m_fnSkinsRebuilt(nPlatform);
 }
 
 void CMainFrame::ResizeToContent(int cx, int cy) {
-    m_pClient->ResizeToContent(cx, cy);
+    if (m_pPresentation && m_pPresentation->IsOn())
+        m_pPresentation->Relayout();
+    else
+        m_pClient->ResizeToContent(cx, cy);
 }
 
 void CMainFrame::CloseWithoutAsking() {

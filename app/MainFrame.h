@@ -1,5 +1,8 @@
 // The main window: caption, menu bar, keyboard shortcuts, scroll bars and its
-// own size. Its client area holds the view; it holds no screen state.
+// own size, presentation mode and staying on top. Its client area holds the
+// view; it holds no screen state. A right-click anywhere opens a menu with
+// the File and View menus' items. Every shortcut works also while the menu
+// bar is hidden (presentation).
 #pragma once
 
 #include "app/CommandRules.h"
@@ -9,10 +12,13 @@
 
 #include <functional>
 #include <map>
+#include <memory>
 
 class CFrameClient;
+class CPresentationMode;
 class CQuillonView;
 class QAction;
+class QMenu;
 
 class CMainFrame : public QMainWindow {
 public:
@@ -32,11 +38,24 @@ public:
     void SetStateProvider(std::function<UiState()> fn) { m_fnState = std::move(fn); }
 
     // Rebuilds the skin catalog and the skin submenu for a platform and
-    // selects its first skin.
+    // selects its first skin, then tells the handler below.
     void RebuildSkinMenu(int nPlatform);
+    // Told after every rebuild of the skin menu, with the platform.
+    void SetSkinsRebuiltHandler(std::function<void(int)> fn) { m_fnSkinsRebuilt = std::move(fn); }
     // Fits the window around a content of cx x cy, centres it, and scrolls the
-    // phone's screen into the middle of the page.
+    // phone's screen into the middle of the page; in presentation mode it
+    // places the phone on the screen again instead.
     void ResizeToContent(int cx, int cy);
+
+    CPresentationMode& Presentation() { return *m_pPresentation; }
+    const CPresentationMode& Presentation() const { return *m_pPresentation; }
+    // Keeps the window above other windows.
+    void SetStayOnTop(bool bOn);
+    bool StayOnTop() const { return m_bStayOnTop; }
+
+    // The right-click menu, filled from the menu bar and with the rules
+    // applied as when it opens.
+    QMenu* ContextMenu();
 
     // Runs a command as the menu would: only when its rule enables it.
     bool RunCommand(int nCommandId);
@@ -49,9 +68,12 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* pEvent) override;
+    void contextMenuEvent(QContextMenuEvent* pEvent) override;
 
 private:
-    void UpdateMenu(class QMenu* pMenu);
+    UiState State() const;
+    void UpdateMenu(QMenu* pMenu);
+    void WatchMenu(QMenu* pMenu);
     void UpdateCaption(const std::string& strTitle);
 
     CQuillonDoc m_doc;
@@ -61,5 +83,9 @@ private:
     std::function<void(int)> m_fnCommand;
     std::function<bool()> m_fnClose;
     std::function<UiState()> m_fnState;
+    std::function<void(int)> m_fnSkinsRebuilt;
+    std::unique_ptr<CPresentationMode> m_pPresentation;
+    QMenu* m_pContextMenu = nullptr;
     bool m_bForceClose = false;
+    bool m_bStayOnTop = false;
 };

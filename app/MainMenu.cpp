@@ -24,9 +24,14 @@ const MainMenuItem kItems[] = {
     {0, ID_FILE_COPY_SCREEN, "Cop&y screen\tCtrl+Shift+C", "Ctrl+Shift+C", false},
     {0, ID_FILE_QUICK_CAPTURE, "&Quick capture\tF12", "F12", false},
     {0, 0, nullptr, nullptr, false},
-    {0, ID_APP_EXIT, "E&xit\tAlt+X", "Alt+X", false},
+    // Ctrl+Q is the key people try first; Alt+X stays.
+    {0, ID_APP_EXIT, "E&xit\tAlt+X", "Alt+X; Ctrl+Q", false},
     {1, ID_VIEW_ZOOM, "&Zoom 200%", nullptr, true},
     {1, -1, "&Select background image", nullptr, false},
+    {1, 0, nullptr, nullptr, false},
+    {1, ID_VIEW_PRESENTATION, "&Presentation mode\tF11", "F11", true},
+    {1, ID_VIEW_FILL_SCREEN, "&Fill the screen", nullptr, true},
+    {1, ID_VIEW_STAY_ON_TOP, "Stay on &top", nullptr, true},
     {2, ID_APP_ABOUT, "&About Morvane Lumetto", nullptr, false},
 };
 
@@ -58,7 +63,9 @@ std::map<int, QAction*> BuildMainMenu(QMenuBar* pMenuBar,
         const QString text = QString::fromLatin1(item.pszText).section(QLatin1Char('\t'), 0, 0);
         QAction* pAction = pMenu->addAction(text);
         if (item.pszShortcut) {
-            pAction->setShortcut(QKeySequence(QString::fromLatin1(item.pszShortcut)));
+            // "; " separates further keys for the same command.
+            pAction->setShortcuts(
+                QKeySequence::listFromString(QString::fromLatin1(item.pszShortcut)));
             pAction->setShortcutContext(Qt::WindowShortcut);
         }
         pAction->setCheckable(item.bCheckable);

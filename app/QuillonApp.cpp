@@ -10,6 +10,7 @@
 #include "app/ScreenshotSaver.h"
 #include "app/Settings.h"
 #include "app/TimeLimit.h"
+#include "app/ViewChoices.h"
 #include "display/ScreenWnd.h"
 #include "platform/MessagePresenter.h"
 #include "platform/qt/QtHandOverPump.h"
@@ -94,8 +95,17 @@ bool CQuillonApp::InitInstance(const CommandLineOptions& options) {
         SetMessagePresenter(m_pPresenter.get());
     }
 
+    if (std::string error;
+        options.nScreen > 0 && !CViewChoices::ScreenByNumber(options.nScreen, error)) {
+        ShowMessageBox(error, AppTitle(), MessageIcon::Error);
+        return false;
+    }
+
     m_pMainFrame = std::make_unique<CMainFrame>();
     CMainFrame* pFrame = m_pMainFrame.get();
+    m_pViewChoices = std::make_unique<CViewChoices>(Settings(), *pFrame);
+    pFrame->SetSkinsRebuiltHandler(
+        [this](int nPlatform) { m_pViewChoices->OnSkinsRebuilt(nPlatform); });
     CQuillonView* pView = pFrame->GetActiveView();
     if (m_pPresenter)
         m_pPresenter->SetOwner(pFrame);
@@ -145,8 +155,7 @@ bool CQuillonApp::InitInstance(const CommandLineOptions& options) {
     pView->ScreenWindow()->Relayout();
     m_serial.SetOwnerView(pView);
     pFrame->RebuildSkinMenu(lumetto::kPlatformS60);
-    if (options.bZoom)
-        pView->OnZoom();
+    m_pViewChoices->ApplyAtStart(options);
     if (!options.bNoWindow)
         pFrame->show();
 
@@ -168,7 +177,9 @@ bool CQuillonApp::InitInstance(const CommandLineOptions& options) {
                 Quit(1);
             }
         } else if (!m_options.strPort.empty()) {
-            if (!OpenPort(m_options.strPort) && m_options.bNoWindow)
+            if (OpenPort(m_options.strPort))
+                Settings().SetLastPort(m_options.strPort);
+            else if (m_options.bNoWindow)
                 Quit(1);
         } else if (!m_options.bNoWindow) {
             OnOpenConnection();
@@ -203,6 +214,11 @@ int CQuillonApp::ExitInstance() {
     m_serial.SetOwnerView(nullptr);
     m_serial.Close(true);
     m_pDemo.reset();
+    if (m_pViewChoices && !m_options.bNoWindow)
+        m_pViewChoices->SaveWindowPosition();
+    m_pViewChoices.reset();
+    if (m_pSettings)
+        m_pSettings->Sync();
     m_pMainFrame.reset();
     SetMessagePresenter(nullptr);
     m_pPresenter.reset();
@@ -244,6 +260,8 @@ void CQuillonApp::WatchSignals() {
 }
 
 void CQuillonApp::OnCommand(int nCommandId) {
+    if (m_pViewChoices && m_pViewChoices->OnCommand(nCommandId))
+        return; // zoom, skins, presentation, fill, stay on top
     switch (nCommandId) {
     case ID_FILE_OPEN_CONNECTION:
         OnOpenConnection();
@@ -278,14 +296,7 @@ void CQuillonApp::OnCommand(int nCommandId) {
         if (m_pMainFrame)
             m_pMainFrame->close();
         break;
-    case ID_VIEW_ZOOM:
-        if (CQuillonView* v = View())
-            v->OnZoom();
-        break;
     default:
-        if (nCommandId >= ID_SKIN_FIRST && nCommandId <= ID_SKIN_LAST)
-            if (CQuillonView* v = View())
-                v->OnSelectSkin(nCommandId);
         break;
     }
 }
@@ -294,6 +305,7 @@ std::optional<std::string> CQuillonApp::ChoosePort() {
     if (m_fnChoosePort)
         return m_fnChoosePort();
     CPortSelectDlg dlg(m_pMainFrame.get());
+    dlg.SetPreferredPort(Settings().LastPort());
     try {
         if (dlg.DoModal() != IDOK)
             return std::nullopt;
@@ -313,7 +325,8 @@ void CQuillonApp::OnOpenConnection() {
             SetConnectionTitle(false);
         return;
     }
-    OpenPort(*name);
+    if (OpenPort(*name))
+        Settings().SetLastPort(*name);
 }
 
 bool CQuillonApp::OpenPort(const std::string& strPortName, bool bQuiet) {

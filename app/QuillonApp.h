@@ -22,6 +22,7 @@ class CReconnector;
 class CQtMessagePresenter;
 class CSettings;
 class CTimeLimit;
+class CViewChoices;
 class IMessagePresenter;
 class IFileDialogs;
 class QSocketNotifier;
@@ -108,6 +109,7 @@ private:
     IFileDialogs* m_pFileDialogs = nullptr;
     std::function<std::optional<std::string>()> m_fnChoosePort;
     std::unique_ptr<CMainFrame> m_pMainFrame;
+    std::unique_ptr<CViewChoices> m_pViewChoices;
     std::unique_ptr<CDemoPhone> m_pDemo;
     std::unique_ptr<CReconnector> m_pReconnector;
     QSocketNotifier* m_pSignalNotifier = nullptr;

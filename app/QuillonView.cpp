@@ -66,7 +66,7 @@ void CQuillonView::OnPortFrame(const std::uint8_t* pPayload, std::uint32_t nLeng
     // Only the rows the payload changed travel; the window holds the rest.
     const int first = m_decoder.ChangedRowFirst(), rows = m_decoder.ChangedRowCount();
     m_pScreenWnd->SetScreenData(m_decoder.ScreenBits(), first, rows);
-    m_pScreenWnd->repaint();
+    m_pScreenWnd->RepaintChanged(); // those rows only, where the picture is not new
     // An MP4 movie takes every picture as it is shown.
     if (m_pMovie && m_pMovie->IsMp4())
         if (const CScreenDib* pDib = m_pScreenWnd->GetScreenBitmap();

@@ -26,8 +26,8 @@ public:
 
     std::string LastPort() const;
     void SetLastPort(const std::string& strPort);
-    // The skin file name (without folder) last chosen for a platform code;
-    // empty for the built-in frame or when none was chosen.
+    // The skin last chosen for a platform code, as the caller names it (the
+    // program keeps the skin bitmap's path); empty when none was chosen.
     std::string Skin(int nPlatform) const;
     void SetSkin(int nPlatform, const std::string& strFileName);
     int Zoom() const; // 1 or 2

@@ -6,6 +6,7 @@
 #include <QGuiApplication>
 #include <QMainWindow>
 #include <QMenuBar>
+#include <QPainter>
 #include <QScreen>
 #include <QScrollBar>
 #include <QSignalBlocker>
@@ -118,6 +119,25 @@ SSystemMeasures CFrameClient::Measures() const {
     return sm;
 }
 
+void CFrameClient::SetPresentationArea(std::optional<QRect> rcView) {
+    m_presentation = rcView;
+    if (m_presentation) {
+        setMinimumSize(0, 0);
+        setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+        m_pHBar->hide();
+        m_pVBar->hide();
+    }
+    PlaceChildren();
+    update();
+}
+
+void CFrameClient::paintEvent(QPaintEvent*) {
+    // The view covers the window's own client; in presentation the rest of
+    // the screen around the phone is black.
+    if (m_presentation)
+        QPainter(this).fillRect(rect(), Qt::black);
+}
+
 void CFrameClient::ResizeToContent(int cx, int cy) {
     const SWorkArea work = WorkArea();
     const SSystemMeasures sm = Measures();
@@ -201,6 +221,11 @@ void CFrameClient::resizeEvent(QResizeEvent*) {
 }
 
 void CFrameClient::PlaceChildren() {
+    if (m_presentation) {
+        if (m_pView)
+            m_pView->setGeometry(*m_presentation);
+        return;
+    }
     const int barW = m_pVBar->isVisibleTo(this) ? m_lastMeasures.cxVScroll : 0;
     const int barH = m_pHBar->isVisibleTo(this) ? m_lastMeasures.cyHScroll : 0;
     const int w = std::max(width() - barW, 0);

@@ -28,6 +28,11 @@ public:
     void SetPictureWindows(CSkinWnd* pSkinWnd, CScreenWnd* pScreenWnd);
 
     void ResizeToContent(int cx, int cy);
+    // Presentation: the view lies at rcView on a black client of any size,
+    // without scroll bars. Nothing goes back to the window's own layout; the
+    // next ResizeToContent sizes it again.
+    void SetPresentationArea(std::optional<QRect> rcView);
+    bool InPresentation() const { return m_presentation.has_value(); }
     void OnHScroll(int nCode, int nPos);
     void OnVScroll(int nCode, int nPos);
 
@@ -44,6 +49,7 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* pEvent) override;
+    void paintEvent(QPaintEvent* pEvent) override;
 
 private:
     void ConnectBar(QScrollBar* pBar, bool bHorizontal);
@@ -58,4 +64,5 @@ private:
     std::optional<SWorkArea> m_workOverride;
     std::optional<SSystemMeasures> m_measuresOverride;
     SSystemMeasures m_lastMeasures;
+    std::optional<QRect> m_presentation; // where the view lies in presentation
 };

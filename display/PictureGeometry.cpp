@@ -1,6 +1,7 @@
 #include "display/PictureGeometry.h"
 
 #include <algorithm>
+#include <climits>
 
 int EvenScrollOffset(int nOffset, int nZoom) {
     if (nZoom > 0 && nOffset % nZoom == 1)
@@ -15,6 +16,19 @@ SRect PlaceScreenWindow(const SRect& rcScreen, int nZoom, int nScrollX, int nScr
     rc.right = rc.left + nZoom * rcScreen.Width();
     rc.bottom = rc.top + nZoom * rcScreen.Height();
     return rc;
+}
+
+SRect ScaleScreenRect(const SRect& rcScreen, int nSkinW, int nSkinH, int cx, int cy) {
+    if (nSkinW <= 0 || nSkinH <= 0)
+        return {};
+    const auto scale = [](int v, int from, int to) {
+        const long long n = static_cast<long long>(v) * to;
+        // Rounded down also below 0, so both edges of a rectangle move alike.
+        const long long q = n >= 0 ? n / from : -((-n + from - 1) / from);
+        return static_cast<int>(std::clamp<long long>(q, INT_MIN / 2, INT_MAX / 2));
+    };
+    return {scale(rcScreen.left, nSkinW, cx), scale(rcScreen.top, nSkinH, cy),
+            scale(rcScreen.right, nSkinW, cx), scale(rcScreen.bottom, nSkinH, cy)};
 }
 
 void CenteredScroll(const SRect& rcScreen, int nZoom, int nMaxX, int nMaxY, int nPageX, int nPageY,

@@ -25,6 +25,11 @@ SRect PlaceScreenWindow(const SRect& rcScreen, int nZoom, int nScrollX, int nScr
 void CenteredScroll(const SRect& rcScreen, int nZoom, int nMaxX, int nMaxY, int nPageX, int nPageY,
                     int& x, int& y);
 
+// Where the screen window lies when the skin bitmap of W x H is drawn at any
+// size cx x cy from the view's origin (presentation): the screen rectangle in
+// the same proportion, edges rounded down. Exact for whole factors.
+SRect ScaleScreenRect(const SRect& rcScreen, int nSkinW, int nSkinH, int cx, int cy);
+
 // The part of a skin bitmap of W x H that the skin window draws when it is
 // scrolled by (scrollX, scrollY) window pixels, and where it goes in a window of
 // winW x winH. The source starts at (scrollX / zoom, scrollY / zoom) skin

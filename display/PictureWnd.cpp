@@ -1,6 +1,7 @@
 #include "display/PictureWnd.h"
 
 #include "display/PictureGeometry.h"
+#include "display/SkinBitmapInfo.h"
 #include "res/BitmapResources.h"
 
 #include <QFile>
@@ -9,6 +10,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
+#include <vector>
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
@@ -68,6 +71,48 @@ QImage ForDrawing(QImage img) {
     return img.convertToFormat(QImage::Format_RGB32);
 }
 
+// The picture with its plain surround black: the pixels of the corners'
+// colour that reach the picture's edge through pixels of that colour. A
+// picture whose four corners differ has no plain surround and stays as it is.
+QImage WithBlackSurround(const QImage& img) {
+    const int w = img.width(), h = img.height();
+    if (w <= 0 || h <= 0 || img.format() != QImage::Format_RGB32)
+        return img;
+    const QRgb bg = img.pixel(0, 0);
+    if (img.pixel(w - 1, 0) != bg || img.pixel(0, h - 1) != bg || img.pixel(w - 1, h - 1) != bg)
+        return img;
+    QImage out = img.copy();
+    std::vector<std::pair<int, int>> todo;
+    auto visit = [&](int x, int y) {
+        auto* row = reinterpret_cast<QRgb*>(out.scanLine(y));
+        if (row[x] != bg)
+            return;
+        row[x] = qRgb(0, 0, 0) == bg ? qRgb(0, 0, 1) : qRgb(0, 0, 0); // never refilled
+        todo.emplace_back(x, y);
+    };
+    for (int x = 0; x < w; ++x) {
+        visit(x, 0);
+        visit(x, h - 1);
+    }
+    for (int y = 0; y < h; ++y) {
+        visit(0, y);
+        visit(w - 1, y);
+    }
+    while (!todo.empty()) {
+        const auto [x, y] = todo.back();
+        todo.pop_back();
+        if (x > 0)
+            visit(x - 1, y);
+        if (x + 1 < w)
+            visit(x + 1, y);
+        if (y > 0)
+            visit(x, y - 1);
+        if (y + 1 < h)
+            visit(x, y + 1);
+    }
+    return out;
+}
+
 } // namespace
 
 CPictureWnd::CPictureWnd(IPictureHost* pHost, bool bFixedOrigin, QWidget* pParent)
@@ -82,6 +127,7 @@ CPictureWnd::~CPictureWnd() = default;
 
 void CPictureWnd::SetBitmap(QImage img) {
     m_pBitmap = ForDrawing(std::move(img));
+    m_presentBitmap = QImage();
 }
 
 void CPictureWnd::LoadResourceBitmap(int nId) {
@@ -94,7 +140,8 @@ void CPictureWnd::LoadResourceBitmap(int nId) {
 
 bool CPictureWnd::LoadFileBitmap(const std::string& strPath) {
     m_bBitmapMode = true;
-    SetBitmap(QImage(QFile::decodeName(strPath.c_str())));
+    // Read as the skin scan reads it: never from a FIFO or a device.
+    SetBitmap(DecodeSkinBitmap(strPath));
     return !m_pBitmap.isNull();
 }
 
@@ -105,8 +152,11 @@ void CPictureWnd::SetScreenData(const std::uint8_t* pBits, int nFirstRow, int nR
     // No picture or no sensible size: keep showing what the window shows.
     if (!pBits || w <= 0 || h <= 0 || w > lumetto::kMaxScreenSide || h > lumetto::kMaxScreenSide)
         return;
+    if (m_bBitmapMode)
+        m_bRepaintAll = true; // the idle picture goes
     m_bBitmapMode = false;
     if (!m_hDib || m_hDib->Width() != w || m_hDib->Height() != h) {
+        m_bRepaintAll = true;
         m_hDib = std::make_unique<CScreenDib>(w, h);
         m_hDrawBitmap = QImage(w, h, QImage::Format_RGB32);
         nFirstRow = 0;
@@ -145,6 +195,34 @@ void CPictureWnd::RefreshDrawBitmap() {
     for (int y = m_nStaleFirst; y < m_nStaleEnd; ++y, src -= stride)
         RowToRgb32(src, m_hDrawBitmap.scanLine(y), w);
     m_nStaleFirst = m_nStaleEnd = 0;
+}
+
+void CPictureWnd::RepaintChanged() {
+    const int h = m_hDib ? m_hDib->Height() : 0;
+    if (m_bRepaintAll || m_bBitmapMode || h <= 0) {
+        m_bRepaintAll = false;
+        repaint();
+        return;
+    }
+    if (m_nStaleFirst == m_nStaleEnd)
+        return; // nothing changed
+    int first = m_nStaleFirst, end = m_nStaleEnd;
+    if (m_bSmooth) {
+        // A smoothed pixel blends the picture rows beside it as well.
+        first = std::max(first - 1, 0);
+        end = std::min(end + 1, h);
+    }
+    // Picture rows to window rows, outward, so every touched pixel is inside.
+    const long long winH = height();
+    const int top = static_cast<int>(first * winH / h);
+    const int bottom = static_cast<int>((end * winH + h - 1) / h);
+    repaint(0, top, width(), bottom - top);
+}
+
+void CPictureWnd::SetFreeSize(QSize size, bool bSmooth) {
+    m_freeSize = size.isEmpty() ? QSize() : size;
+    m_bSmooth = !m_freeSize.isEmpty() && bSmooth;
+    m_bRepaintAll = true;
 }
 
 void CPictureWnd::GetBitmapSize(int& cx, int& cy) const {
@@ -218,7 +296,7 @@ void CPictureWnd::DrawScaled(QPainter& dc, const QRect& rc, const QImage& img, b
         return;
 
     dc.save();
-    dc.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    dc.setRenderHint(QPainter::SmoothPixmapTransform, m_bSmooth);
     const QRect dst(blit.dst.left, blit.dst.top, blit.dst.Width(), blit.dst.Height());
     if (bFlip) {
         // The picture is held bottom row first: picture row y is image row
@@ -236,7 +314,13 @@ void CPictureWnd::DrawScaled(QPainter& dc, const QRect& rc, const QImage& img, b
 }
 
 void CPictureWnd::DrawBitmap(QPainter& dc, const QRect& rc) {
-    DrawScaled(dc, rc, m_pBitmap, false);
+    if (m_freeSize.isEmpty() || m_bFixedOrigin) {
+        DrawScaled(dc, rc, m_pBitmap, false);
+        return;
+    }
+    if (m_presentBitmap.isNull())
+        m_presentBitmap = WithBlackSurround(m_pBitmap);
+    DrawScaled(dc, rc, m_presentBitmap, false);
 }
 
 void CPictureWnd::DrawScreen(QPainter& dc, const QRect& rc) {
@@ -248,15 +332,20 @@ void CPictureWnd::DrawScreen(QPainter& dc, const QRect& rc) {
         dc.setPen(QColor(224, 0, 0));
         // Plain red pixels, as the mark has always looked; no smoothing shades.
         // Bold at the size of the classic system font, so it reads over any
-        // screen content; it does not grow with the zoom.
+        // screen content; it does not grow with the zoom. In presentation it
+        // grows with the phone, so it reads from across the room too.
+        const int k = m_freeSize.isEmpty() || m_hDrawBitmap.width() <= 0
+                          ? 1
+                          : std::max(1, rc.width() / m_hDrawBitmap.width());
         QFont font = dc.font();
         font.setStyleStrategy(QFont::NoAntialias);
         font.setBold(true);
-        font.setPixelSize(13);
+        font.setPixelSize(13 * k);
         dc.setFont(font);
         dc.setBackgroundMode(Qt::TransparentMode);
-        dc.drawText(QRect(5, 5, std::max(rc.width() - 5, 1), std::max(rc.height() - 5, 1)),
-                    Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip, QStringLiteral("REC!"));
+        dc.drawText(
+            QRect(5 * k, 5 * k, std::max(rc.width() - 5 * k, 1), std::max(rc.height() - 5 * k, 1)),
+            Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip, QStringLiteral("REC!"));
         dc.restore();
     }
 }

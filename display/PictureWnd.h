@@ -5,8 +5,8 @@
 // screenshot read. For drawing, each received screen is turned once, when it
 // is painted, into a top-down image in the painter's own 32-bit form, which
 // is drawn without any further conversion, without the slack row, scaled by
-// whole pixels (no smoothing). While the owner records a movie, "REC!" is drawn in red over
-// the screen on the window only.
+// whole pixels (no smoothing) unless smoothing is asked for. While the owner
+// records a movie, "REC!" is drawn in red over the screen on the window only.
 #pragma once
 
 #include "display/PictureHost.h"
@@ -38,6 +38,11 @@ public:
     // a window that holds no picture of that size copies all.
     void SetScreenData(const std::uint8_t* pBits, int nFirstRow = 0, int nRows = -1);
 
+    // Repaints at once the part of the window that the SetScreenData calls
+    // since the last paint changed: the rows they brought, or the whole
+    // window when the picture is new (another size, or after the idle one).
+    void RepaintChanged();
+
     // The unzoomed size of what the window shows: the bitmap's size in bitmap
     // mode, the screen's (without the slack row) in screen mode; 0 x 0 if none.
     void GetBitmapSize(int& cx, int& cy) const;
@@ -57,6 +62,16 @@ public:
     virtual void SetScrollX(int x);
     virtual void SetZoom(int z);
     virtual void Relayout() {}
+
+    // Presentation: the skin is drawn at a size of its own (any size) instead
+    // of zoom x its bitmap, smoothly when bSmooth, else by whole pixels, and
+    // the skin's plain surround (the colour of its four corners, where it
+    // reaches the edge) is drawn black like the screen around it. An empty
+    // size goes back to the zoom. Only stores; CScreenWnd::Present places
+    // both windows.
+    void SetFreeSize(QSize size, bool bSmooth);
+    QSize FreeSize() const { return m_freeSize; }
+    bool IsSmooth() const { return m_bSmooth; }
 
     int Zoom() const { return m_nZoom; }
     int ScrollX() const { return m_nScrollX; }
@@ -93,5 +108,9 @@ protected:
     int m_nScrollY = 0;
     int m_nScrollX = 0;
     const bool m_bFixedOrigin;
+    bool m_bRepaintAll = true; // the next RepaintChanged repaints the whole window
+    QSize m_freeSize;          // presentation: the skin's size; empty otherwise
+    QImage m_presentBitmap;    // m_pBitmap with its surround black, made when needed
+    bool m_bSmooth = false;
     std::unique_ptr<CScreenDib> m_hDibCopy; // snapshot for a capture
 };

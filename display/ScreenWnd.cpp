@@ -31,7 +31,12 @@ void CScreenWnd::GetCenteredScroll(int nMaxX, int nMaxY, int nPageX, int nPageY,
 }
 
 void CScreenWnd::Place() {
-    const SRect rc = PlaceScreenWindow(m_rcScreen, m_nZoom, m_nScrollX, m_nScrollY);
+    SRect rc = PlaceScreenWindow(m_rcScreen, m_nZoom, m_nScrollX, m_nScrollY);
+    if (!m_freeSize.isEmpty() && m_pSkinWnd) {
+        const QSize skin = m_pSkinWnd->GetBitmapSize();
+        rc = ScaleScreenRect(m_rcScreen, skin.width(), skin.height(), m_freeSize.width(),
+                             m_freeSize.height());
+    }
     setGeometry(rc.left, rc.top, std::max(rc.Width(), 0), std::max(rc.Height(), 0));
 }
 
@@ -62,4 +67,20 @@ void CScreenWnd::Relayout() {
     Place();
     if (m_pSkinWnd)
         m_pSkinWnd->Relayout();
+}
+
+void CScreenWnd::Present(int cx, int cy, bool bSmooth) {
+    const QSize size = cx > 0 && cy > 0 ? QSize(cx, cy) : QSize();
+    SetFreeSize(size, bSmooth);
+    m_nScrollX = m_nScrollY = 0;
+    if (m_pSkinWnd) {
+        m_pSkinWnd->SetFreeSize(size, bSmooth);
+        m_pSkinWnd->SetScrollX(0);
+        m_pSkinWnd->SetScrollY(0);
+        if (!size.isEmpty())
+            m_pSkinWnd->setGeometry(0, 0, cx, cy);
+        m_pSkinWnd->update();
+    }
+    Place();
+    update();
 }

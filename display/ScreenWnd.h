@@ -32,6 +32,13 @@ public:
     // the main window.
     void Relayout() override;
 
+    // Presentation: the skin window takes cx x cy at the view's origin and
+    // this window the skin's screen rectangle scaled in the same proportion;
+    // both are drawn smoothly when bSmooth, else by whole pixels, and scroll
+    // offsets return to 0. 0 x 0 goes back to the zoom's placement (the
+    // caller then re-lays out).
+    void Present(int cx, int cy, bool bSmooth);
+
 private:
     void Place();
 

@@ -22,7 +22,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr const char* kDefaultSkinFile = "default.lumetto";
+constexpr const char* kDefaultSkinFile = kDefaultSkinFileName;
 constexpr const char* kSkinExtension = ".lumetto";
 
 std::string Lower(std::string s) {
@@ -114,9 +114,16 @@ std::string FindDefaultSkinFile(const std::string& strFolder) {
     return std::string();
 }
 
+CSkinCatalog::CSkinCatalog(SkinBitmapInfoFn fnBitmapInfo)
+    : m_fnBitmapInfo(std::move(fnBitmapInfo)), m_folderCache(m_fnBitmapInfo),
+      m_strProgramFolder(::ProgramFolder()), m_strUserSkinRoot(::UserSkinRoot()) {}
+
 CSkinCatalog::CSkinCatalog(BitmapCheck fnBitmapLoads)
-    : m_fnBitmapLoads(std::move(fnBitmapLoads)), m_strProgramFolder(::ProgramFolder()),
-      m_strUserSkinRoot(::UserSkinRoot()) {}
+    : CSkinCatalog([fn = std::move(fnBitmapLoads)](const std::string& strPath) {
+          SSkinBitmapInfo info;
+          info.bLoads = fn && fn(strPath);
+          return info;
+      }) {}
 
 void CSkinCatalog::SetProgramFolder(std::string strFolder) {
     if (!strFolder.empty() && strFolder.back() != '/')
@@ -168,6 +175,7 @@ void CSkinCatalog::LoadSkinMenu(ISkinMenu* pSubmenu, int nPlatform) {
         return;
     pSubmenu->RemoveAllItems();
     ClearSkins();
+    m_leftOut.clear();
 
     for (const std::string& folder : SkinFolders(nPlatform))
         ReadSkinFolder(folder, pSubmenu);
@@ -175,31 +183,44 @@ void CSkinCatalog::LoadSkinMenu(ISkinMenu* pSubmenu, int nPlatform) {
 }
 
 void CSkinCatalog::ReadSkinFolder(const std::string& strFolder, ISkinMenu* pSubmenu) {
-    const std::string defaultName = FindDefaultSkinFile(strFolder);
-    if (!defaultName.empty())
-        ParseSkinFile(strFolder + defaultName, pSubmenu);
-    for (const std::string& name : ListSkinFiles(strFolder)) {
-        // Only the exact name is the default file already read.
-        if (name != kDefaultSkinFile)
-            ParseSkinFile(strFolder + name, pSubmenu);
-    }
+    for (const SSkinVerdict& verdict : m_folderCache.Scan(strFolder))
+        AddJudgedSkin(verdict, pSubmenu);
 }
 
 void CSkinCatalog::ParseSkinFile(const std::string& strPath, ISkinMenu* pSubmenu) {
-    const std::optional<SSkinFile> skin = ReadSkinFile(strPath);
-    if (!skin)
+    AddJudgedSkin(JudgeSkinFile(strPath, m_fnBitmapInfo), pSubmenu);
+}
+
+void CSkinCatalog::AddJudgedSkin(const SSkinVerdict& verdict, ISkinMenu* pSubmenu) {
+    if (!verdict.strLeftOut.empty()) {
+        m_leftOut.push_back({verdict.strPath, verdict.strLeftOut});
         return;
-    const int index = AddSkin(SkinBitmapPath(strPath), skin->nPlatform, skin->nLeft, skin->nTop,
-                              skin->nRight, skin->nBottom);
+    }
+    if (m_nSkinCount >= kMaxSkins) {
+        m_leftOut.push_back({verdict.strPath, "the list is full: it holds at most " +
+                                                  std::to_string(kMaxSkins) + " skins"});
+        return;
+    }
+    const SSkinFile& s = verdict.skin;
+    // The bitmap was asked about when the file was judged.
+    const int index =
+        AddCheckedSkin(verdict.strBitmapPath, s.nPlatform, s.nLeft, s.nTop, s.nRight, s.nBottom);
     if (index != -1 && pSubmenu)
-        pSubmenu->AppendItem(kFirstCommand + index, skin->strName);
+        pSubmenu->AppendItem(kFirstCommand + index, s.strName);
 }
 
 int CSkinCatalog::AddSkin(const std::string& strBitmapPath, int nPlatform, int left, int top,
                           int right, int bottom) {
     if (m_nSkinCount >= kMaxSkins)
         return -1;
-    if (strBitmapPath != " " && !(m_fnBitmapLoads && m_fnBitmapLoads(strBitmapPath)))
+    if (strBitmapPath != " " && !(m_fnBitmapInfo && m_fnBitmapInfo(strBitmapPath).bLoads))
+        return -1;
+    return AddCheckedSkin(strBitmapPath, nPlatform, left, top, right, bottom);
+}
+
+int CSkinCatalog::AddCheckedSkin(const std::string& strBitmapPath, int nPlatform, int left, int top,
+                                 int right, int bottom) {
+    if (m_nSkinCount >= kMaxSkins)
         return -1;
     // Width and height are computed wide: a file may hold any integers.
     const auto span = [](int a, int b) {

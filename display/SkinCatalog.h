@@ -10,12 +10,18 @@
 // After that folder the user's own skin folder is read,
 // ~/.local/share/lumetto/skins/S60/ or UIQ/ ($XDG_DATA_HOME when set), so its
 // skins come later in the submenu. In each folder "default.lumetto" is read
-// first, then every other "*.lumetto" file of the folder. Every problem with a
-// skin file is silent: the file is left out and the scan goes on.
+// first, then every other "*.lumetto" file of the folder. A skin file with a
+// problem is left out of the submenu and the scan goes on; the catalog notes
+// the file and the reason (LeftOut), which --list-skins shows.
+//
+// Only a bitmap's header is read while the folders are scanned; the picture is
+// decoded when its skin is selected. The scan of a folder is kept until the
+// folder or one of its files changes (CSkinFolderCache).
 #pragma once
 
 #include "display/PictureGeometry.h"
 #include "display/SkinEntry.h"
+#include "display/SkinFolderCache.h"
 
 #include <functional>
 #include <map>
@@ -48,11 +54,22 @@ public:
 
 constexpr int kMaxSkins = 50;
 
+// A skin file the last rebuild left out, and why.
+struct SLeftOutSkin {
+    std::string strPath;
+    std::string strReason;
+    bool operator==(const SLeftOutSkin&) const = default;
+};
+
 class CSkinCatalog {
 public:
     // Tells whether a bitmap file loads; a skin whose bitmap does not is refused.
     using BitmapCheck = std::function<bool(const std::string& strPath)>;
 
+    // With a bitmap's size (from its header) the catalog also leaves out a skin
+    // whose screen rectangle lies wholly outside its bitmap.
+    explicit CSkinCatalog(SkinBitmapInfoFn fnBitmapInfo);
+    // Without it only whether the bitmap loads counts.
     explicit CSkinCatalog(BitmapCheck fnBitmapLoads);
 
     // The folder the skin folders lie in, ending in '/'. Initially the folder
@@ -81,6 +98,11 @@ public:
     void ReadSkinFolder(const std::string& strFolder, ISkinMenu* pSubmenu);
     // Reads one skin file; a valid one becomes a skin and a submenu item.
     void ParseSkinFile(const std::string& strPath, ISkinMenu* pSubmenu);
+    // The skin files the last rebuild left out, in reading order, with the
+    // reason: the file's own problem, or a full list.
+    const std::vector<SLeftOutSkin>& LeftOut() const { return m_leftOut; }
+    // The folder scans kept between rebuilds (tests set its clock).
+    CSkinFolderCache& FolderCache() { return m_folderCache; }
     // Appends a skin; its index, or -1 when the catalog is full or the bitmap
     // (unless built-in, " ") does not load.
     int AddSkin(const std::string& strBitmapPath, int nPlatform, int left, int top, int right,
@@ -111,7 +133,15 @@ public:
     static constexpr int kFirstCommand = 32783;
 
 private:
-    BitmapCheck m_fnBitmapLoads;
+    // Adds a judged skin file, or notes why it is left out.
+    void AddJudgedSkin(const SSkinVerdict& verdict, ISkinMenu* pSubmenu);
+    // AddSkin without asking about the bitmap again.
+    int AddCheckedSkin(const std::string& strBitmapPath, int nPlatform, int left, int top,
+                       int right, int bottom);
+
+    SkinBitmapInfoFn m_fnBitmapInfo;
+    CSkinFolderCache m_folderCache;
+    std::vector<SLeftOutSkin> m_leftOut;
     ISkinWindows* m_pWindows = nullptr;
     std::string m_strProgramFolder;
     std::string m_strUserSkinRoot;
@@ -141,6 +171,7 @@ SRect BuiltinSkinRect(int nPlatform);
 // The names of the skin files in a folder: those ending in ".lumetto" (in any
 // letter case), in a stable order (by name, letter case ignored first).
 std::vector<std::string> ListSkinFiles(const std::string& strFolder);
+constexpr const char* kDefaultSkinFileName = "default.lumetto";
 // The name of the folder's default file: "default.lumetto", or a name that
 // differs from it only in letter case; empty when there is none.
 std::string FindDefaultSkinFile(const std::string& strFolder);

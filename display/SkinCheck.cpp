@@ -34,34 +34,34 @@ std::string PlatformText(int nPlatform) {
 SSkinCheck CheckSkinFile(const std::string& strPath, const SkinBitmapInfoFn& fnBitmap) {
     SSkinCheck c;
     c.strPath = strPath;
+    const SSkinVerdict verdict = JudgeSkinFile(strPath, fnBitmap);
+    c.strLeftOut = verdict.strLeftOut;
+    // The folder scan only lists files named *.lumetto. A file that cannot be
+    // read says that first (--check-skin /etc: it is a folder).
     const fs::path path(strPath);
-    const std::string fileName = path.filename().string();
-    if (!EndsWith(Lower(fileName), ".lumetto"))
-        c.strLeftOut =
+    if (!EndsWith(Lower(path.filename().string()), ".lumetto")) {
+        const std::string name =
             "the file name does not end in \".lumetto\", so the program does not list it";
-
-    std::string problem;
-    const std::optional<SSkinFile> skin = ReadSkinFile(strPath, &problem);
-    if (!skin) {
-        if (c.strLeftOut.empty())
-            c.strLeftOut = problem;
-        else
-            c.warnings.push_back(problem);
+        if (!verdict.bRead) {
+            c.warnings.push_back(name);
+        } else {
+            if (!c.strLeftOut.empty())
+                c.warnings.push_back(c.strLeftOut);
+            c.strLeftOut = name;
+        }
+    }
+    if (!verdict.bRead)
         return c;
-    }
     c.bRead = true;
-    c.skin = *skin;
-    c.strBitmapPath = SkinBitmapPath(strPath);
-    c.bitmap = fnBitmap ? fnBitmap(c.strBitmapPath) : SSkinBitmapInfo{};
-    if (!c.bitmap.bLoads && c.strLeftOut.empty()) {
-        c.strLeftOut = "the bitmap " + c.strBitmapPath + " does not load" +
-                       (c.bitmap.strError.empty() ? "" : ": " + c.bitmap.strError);
-    }
+    c.skin = verdict.skin;
+    c.strBitmapPath = verdict.strBitmapPath;
+    c.bitmap = verdict.bitmap;
 
     const SSkinFile& s = c.skin;
     const long long w = static_cast<long long>(s.nRight) - s.nLeft;
     const long long h = static_cast<long long>(s.nBottom) - s.nTop;
-    if (c.bitmap.bLoads) {
+    const bool sizeKnown = c.bitmap.bLoads && c.bitmap.nWidth > 0 && c.bitmap.nHeight > 0;
+    if (sizeKnown) {
         c.bRectInside = w > 0 && h > 0 && s.nLeft >= 0 && s.nTop >= 0 &&
                         s.nRight <= c.bitmap.nWidth && s.nBottom <= c.bitmap.nHeight;
     }
@@ -69,7 +69,8 @@ SSkinCheck CheckSkinFile(const std::string& strPath, const SkinBitmapInfoFn& fnB
         c.warnings.push_back("the platform is neither 0 (S60) nor 1 (UIQ)");
     if (w <= 0 || h <= 0)
         c.warnings.push_back("the rectangle is empty: right must lie past left, bottom below top");
-    else if (c.bitmap.bLoads && !c.bRectInside)
+    else if (sizeKnown && !c.bRectInside &&
+             !RectLiesOutsideBitmap(s, c.bitmap.nWidth, c.bitmap.nHeight))
         c.warnings.push_back("the rectangle reaches outside the bitmap: the screen is cut off");
     // The screen picture is stretched into the rectangle; a rectangle of the
     // screen's own size shows it pixel for pixel.
@@ -82,8 +83,11 @@ SSkinCheck CheckSkinFile(const std::string& strPath, const SkinBitmapInfoFn& fnB
                              ", not the screen's " + std::to_string(screenW) + " x " +
                              std::to_string(screenH) + ": the screen picture is stretched");
     }
-    // The folder a skin lies in decides for which phone it is listed.
-    const std::string folder = path.parent_path().filename().string();
+    // The folder a skin lies in decides for which phone it is listed; a
+    // relative path names it through the current folder.
+    std::error_code ec;
+    const fs::path absolute = fs::absolute(path, ec).lexically_normal();
+    const std::string folder = (ec ? path : absolute).parent_path().filename().string();
     if ((folder == "S60" && s.nPlatform != lumetto::kPlatformS60) ||
         (folder == "UIQ" && s.nPlatform != lumetto::kPlatformUIQ)) {
         c.warnings.push_back("the file lies in the " + folder +
@@ -109,8 +113,8 @@ std::string FormatSkinCheck(const SSkinCheck& c) {
         else
             out << ", does not load\n";
         if (c.bitmap.bLoads)
-            out << "Inside:    " << (c.bRectInside ? "yes" : "no") << ", the rectangle lies "
-                << (c.bRectInside ? "inside" : "not inside") << " the bitmap\n";
+            out << "Inside:    " << (c.bRectInside ? "yes" : "no") << ", the rectangle "
+                << (c.bRectInside ? "lies inside" : "does not lie inside") << " the bitmap\n";
     }
     for (const std::string& w : c.warnings)
         out << "Warning:   " << w << "\n";
@@ -147,6 +151,12 @@ std::string FormatSkinList(CSkinCatalog& catalog) {
             if (skin && !skin->IsBuiltin())
                 out << "  (" << skin->m_strBitmapPath << ")";
             out << "\n";
+        }
+        // Why a skin maker's file is missing from the list above.
+        if (!catalog.LeftOut().empty()) {
+            out << "  Left out:\n";
+            for (const SLeftOutSkin& skin : catalog.LeftOut())
+                out << "    " << skin.strPath << ": " << skin.strReason << "\n";
         }
     }
     return out.str();

@@ -3,21 +3,12 @@
 // whether its bitmap loads and whether the screen rectangle lies inside it.
 #pragma once
 
-#include "display/SkinFile.h"
+#include "display/SkinScan.h"
 
-class CSkinCatalog;
-
-#include <functional>
 #include <string>
 #include <vector>
 
-// What the image loader makes of a skin's bitmap.
-struct SSkinBitmapInfo {
-    bool bLoads = false;
-    int nWidth = 0;
-    int nHeight = 0;
-    std::string strError; // why it does not load
-};
+class CSkinCatalog;
 
 struct SSkinCheck {
     std::string strPath;
@@ -34,8 +25,6 @@ struct SSkinCheck {
     bool Listed() const { return strLeftOut.empty(); }
 };
 
-using SkinBitmapInfoFn = std::function<SSkinBitmapInfo(const std::string& strPath)>;
-
 // Reads the skin file at `strPath` and its bitmap (through `fnBitmap`).
 SSkinCheck CheckSkinFile(const std::string& strPath, const SkinBitmapInfoFn& fnBitmap);
 
@@ -43,5 +32,6 @@ SSkinCheck CheckSkinFile(const std::string& strPath, const SkinBitmapInfoFn& fnB
 std::string FormatSkinCheck(const SSkinCheck& check);
 
 // The skins the catalog lists for each platform, in submenu order, with the
-// folders it reads them from (--list-skins). Rebuilds the catalog.
+// folders it reads them from, and after them each skin file it left out and
+// why (--list-skins). Rebuilds the catalog.
 std::string FormatSkinList(CSkinCatalog& catalog);

@@ -1,16 +1,11 @@
 #include "display/SkinFile.h"
 
+#include "display/RegularFile.h"
+
 #include <cctype>
-#include <cerrno>
 #include <climits>
-#include <cstring>
-#include <memory>
 
 namespace {
-
-struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
 
 int DigitValue(int c) {
     if (c >= '0' && c <= '9')
@@ -22,63 +17,63 @@ int DigitValue(int c) {
     return 99;
 }
 
+constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
+
 } // namespace
 
-bool ReadSkinInteger(std::FILE* f, int& value) {
-    int c = std::fgetc(f);
-    while (c != EOF && std::isspace(static_cast<unsigned char>(c)))
-        c = std::fgetc(f);
+ESkinNumber ReadSkinInteger(std::string_view text, std::size_t& pos, int& value,
+                            std::string* pTaken) {
+    // The character at i, or -1 past the end.
+    const auto at = [&text](std::size_t i) {
+        return i < text.size() ? static_cast<unsigned char>(text[i]) : -1;
+    };
+    while (at(pos) != -1 && std::isspace(at(pos)))
+        ++pos;
+    const std::size_t start = pos;
 
     int taken = 0;
     bool negative = false;
-    if (c == '+' || c == '-') {
-        negative = c == '-';
+    if (at(pos) == '+' || at(pos) == '-') {
+        negative = at(pos) == '-';
         ++taken;
-        c = std::fgetc(f);
+        ++pos;
     }
 
     int base = 10;
     bool anyDigit = false;
-    if (c == '0' && taken < kSkinNumberMaxChars) {
+    if (at(pos) == '0' && taken < kSkinNumberMaxChars) {
         // A leading 0 is a digit by itself; 0x opens hexadecimal, else octal.
         anyDigit = true;
         ++taken;
-        c = std::fgetc(f);
+        ++pos;
         base = 8;
-        if ((c == 'x' || c == 'X') && taken < kSkinNumberMaxChars) {
-            const int next = std::fgetc(f);
-            if (next != EOF && DigitValue(next) < 16 && taken + 1 < kSkinNumberMaxChars) {
-                ++taken; // the x
-                base = 16;
-                c = next;
-            } else {
-                // "0x" without a hexadecimal digit: the number is 0, the x stays unread.
-                if (next != EOF)
-                    std::ungetc(next, f);
-            }
+        // "0x" without a hexadecimal digit after it is the number 0; the x stays unread.
+        if ((at(pos) == 'x' || at(pos) == 'X') && taken + 1 < kSkinNumberMaxChars &&
+            at(pos + 1) != -1 && DigitValue(at(pos + 1)) < 16) {
+            ++taken;
+            ++pos;
+            base = 16;
         }
     }
 
+    // At most 15 characters keep v within long long.
     long long v = 0;
-    while (c != EOF && taken < kSkinNumberMaxChars && DigitValue(c) < base) {
-        v = v * base + DigitValue(c);
+    while (at(pos) != -1 && taken < kSkinNumberMaxChars && DigitValue(at(pos)) < base) {
+        v = v * base + DigitValue(at(pos));
         anyDigit = true;
         ++taken;
-        c = std::fgetc(f);
+        ++pos;
     }
-    if (c != EOF)
-        std::ungetc(c, f);
+    if (pTaken)
+        pTaken->assign(text.substr(start, pos - start));
     if (!anyDigit)
-        return false;
+        return ESkinNumber::Missing;
     if (negative)
         v = -v;
-    // At most 15 characters keep v within long long; an int takes the nearest value.
-    if (v > INT_MAX)
-        v = INT_MAX;
-    if (v < INT_MIN)
-        v = INT_MIN;
+    if (v > INT_MAX || v < INT_MIN)
+        return ESkinNumber::OutOfRange;
     value = static_cast<int>(v);
-    return true;
+    return ESkinNumber::Read;
 }
 
 std::optional<SSkinFile> ReadSkinFile(const std::string& path) {
@@ -86,37 +81,60 @@ std::optional<SSkinFile> ReadSkinFile(const std::string& path) {
 }
 
 std::optional<SSkinFile> ReadSkinFile(const std::string& path, std::string* pProblem) {
-    auto fail = [pProblem](std::string text) {
+    std::string bytes, problem;
+    if (!ReadRegularFile(path, kSkinFileMaxBytes, kSkinFileMaxBytes, bytes, problem)) {
         if (pProblem)
-            *pProblem = std::move(text);
+            *pProblem = problem;
+        return std::nullopt;
+    }
+    return ParseSkinText(bytes, pProblem);
+}
+
+std::optional<SSkinFile> ParseSkinText(std::string_view text, std::string* pProblem) {
+    auto fail = [pProblem](std::string why) {
+        if (pProblem)
+            *pProblem = std::move(why);
         return std::nullopt;
     };
-    std::unique_ptr<std::FILE, FileCloser> f(std::fopen(path.c_str(), "rb"));
-    if (!f)
-        return fail(std::string("cannot open the file: ") + std::strerror(errno));
+    std::size_t pos = 0;
+    // Editors on some systems begin a UTF-8 file with a byte order mark; it
+    // is no part of the name.
+    if (text.substr(0, kUtf8ByteOrderMark.size()) == kUtf8ByteOrderMark)
+        pos = kUtf8ByteOrderMark.size();
 
     SSkinFile skin;
     // The name line. A carriage return counts only when no line feed follows it.
     bool pendingCR = false;
-    for (;;) {
-        const int c = std::fgetc(f.get());
-        if (c == EOF)
+    for (;; ++pos) {
+        if (pos >= text.size())
             return fail("the first line (the skin's name) does not end in a line feed");
-        if (c == '\n')
+        const char c = text[pos];
+        if (c == '\n') {
+            ++pos;
             break;
+        }
         if (pendingCR && skin.strName.size() < kSkinNameMax)
             skin.strName.push_back('\r');
         pendingCR = c == '\r';
         if (!pendingCR && skin.strName.size() < kSkinNameMax)
-            skin.strName.push_back(static_cast<char>(c));
+            skin.strName.push_back(c);
     }
 
     int* fields[] = {&skin.nPlatform, &skin.nLeft, &skin.nTop, &skin.nRight, &skin.nBottom};
     const char* fieldNames[] = {"platform", "left", "top", "right", "bottom"};
     for (int i = 0; i < 5; ++i) {
-        if (!ReadSkinInteger(f.get(), *fields[i]))
+        std::string taken;
+        switch (ReadSkinInteger(text, pos, *fields[i], &taken)) {
+        case ESkinNumber::Read:
+            break;
+        case ESkinNumber::Missing:
             return fail(std::string("the ") + fieldNames[i] +
                         " number after the name line is missing or not a number");
+        case ESkinNumber::OutOfRange:
+            return fail(std::string("the ") + fieldNames[i] + " number " + taken +
+                        " lies beyond the range of whole numbers the program takes (" +
+                        std::to_string(INT_MIN) + " to " + std::to_string(INT_MAX) + ")");
+        }
     }
     return skin;
 }

@@ -1,8 +1,8 @@
 #include "display/SkinMenu.h"
 
+#include "display/SkinBitmapInfo.h"
+
 #include <QAction>
-#include <QFile>
-#include <QImageReader>
 #include <QMenu>
 #include <QMenuBar>
 
@@ -72,7 +72,6 @@ void RebuildSkinMenu(QMenuBar* pMenuBar, CSkinCatalog& catalog, int nPlatform,
     catalog.LoadSkinMenu(CSkinMenu::For(pSubmenu, &catalog, std::move(onSelect)), nPlatform);
 }
 
-bool SkinBitmapLoads(const std::string& strPath) {
-    QImageReader reader(QFile::decodeName(strPath.c_str()));
-    return !reader.read().isNull();
+SSkinBitmapInfo SkinBitmapLoads(const std::string& strPath) {
+    return ReadSkinBitmapInfo(strPath);
 }

@@ -45,5 +45,7 @@ QMenu* FindSkinSubmenu(QMenuBar* pMenuBar);
 void RebuildSkinMenu(QMenuBar* pMenuBar, CSkinCatalog& catalog, int nPlatform,
                      CSkinMenu::SelectHandler onSelect = {});
 
-// Whether a skin bitmap file loads with the image loader the skin window uses.
-bool SkinBitmapLoads(const std::string& strPath);
+// Whether a skin bitmap file loads with the image loader the skin window uses,
+// and its size, from its header (ReadSkinBitmapInfo): what the skin catalog
+// asks of each bitmap while it scans the folders.
+SSkinBitmapInfo SkinBitmapLoads(const std::string& strPath);

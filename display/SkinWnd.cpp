@@ -6,7 +6,8 @@ CSkinWnd::CSkinWnd(IPictureHost* pHost, QWidget* pParent)
 void CSkinWnd::Relayout() {
     int cx = 0, cy = 0;
     GetBitmapSize(cx, cy);
-    resize(m_nZoom * cx, m_nZoom * cy);
+    // In presentation the skin keeps the size it is presented at.
+    resize(m_freeSize.isEmpty() ? QSize(m_nZoom * cx, m_nZoom * cy) : m_freeSize);
     // Siblings never draw over each other here: the skin goes to the bottom so
     // the screen window stays visible on top of it.
     lower();

@@ -132,13 +132,25 @@ void CPortSelectDlg::OnInitDialog() {
 
     m_listPorts->clear();
     m_namedPorts.clear();
+    int preferred = -1;
     for (const PortInfo& port : ports) {
+        // An entry names a port by its COM name and shows its device in
+        // brackets: "COM3 (/dev/ttyUSB0)"; a program's own port ("Demo
+        // phone") goes by its name.
+        std::string name;
+        const bool isPreferred =
+            !m_strPreferred.empty() &&
+            (port.strFriendlyName == m_strPreferred ||
+             (ExtractComPortName(port.strFriendlyName, name) && name == m_strPreferred) ||
+             port.strFriendlyName.find("(" + m_strPreferred + ")") != std::string::npos);
+        if (isPreferred && preferred < 0)
+            preferred = m_listPorts->count();
         m_listPorts->addItem(FromLocal(port.strFriendlyName));
         if (port.bNamed)
             m_namedPorts.push_back(port.strFriendlyName);
     }
     if (m_listPorts->count() > 0)
-        m_listPorts->setCurrentRow(0);
+        m_listPorts->setCurrentRow(std::max(preferred, 0));
     m_pEmptyNote->setVisible(m_listPorts->count() == 0);
     m_listPorts->setFocus();
 }

@@ -49,8 +49,13 @@ public:
     // system. Not owned.
     void SetPortQuery(IComPortQuery* pQuery) { m_pQuery = pQuery; }
 
-    // Fills the list from the enumeration, selects the first entry and puts the
-    // focus on the list. DoModal() calls it; tests that show the dialog
+    // The port to select when the list is filled (the last one opened): a
+    // COM name or a device path. Without it, or when no entry names it, the
+    // first entry is selected.
+    void SetPreferredPort(std::string strPort) { m_strPreferred = std::move(strPort); }
+
+    // Fills the list from the enumeration, selects the preferred entry (or
+    // the first) and puts the focus on the list. DoModal() calls it; tests that show the dialog
     // without DoModal() call it themselves.
     void OnInitDialog();
 
@@ -76,6 +81,7 @@ private:
 
     QListWidget* m_listPorts = nullptr;
     std::string m_strPort;
+    std::string m_strPreferred;
 
     QGroupBox* m_pGroup = nullptr;
     QPushButton* m_pOk = nullptr;

@@ -17,25 +17,40 @@ if [ -z "${LUMETTO_SHOTS_INNER:-}" ]; then
     mkdir -p docs/images
     # A fixed screen, a fixed font set-up and no window manager: the pictures
     # come out the same on every machine.
-    LUMETTO_SHOTS_INNER=1 LUMETTO_SHOTS_BUILD=$(realpath "$build") \
-        exec xvfb-run -a -s "-screen 0 1024x1100x24" "$0"
+    LUMETTO_SHOTS_INNER=window LUMETTO_SHOTS_BUILD=$(realpath "$build") \
+        xvfb-run -a -s "-screen 0 1024x1100x24" "$0"
+    # Presentation mode covers a whole screen of the common size.
+    LUMETTO_SHOTS_INNER=presentation LUMETTO_SHOTS_BUILD=$(realpath "$build") \
+        exec xvfb-run -a -s "-screen 0 1920x1080x24" "$0"
 fi
 
 bin=$LUMETTO_SHOTS_BUILD/bin
 out=$root/docs/images
 export QT_QPA_PLATFORM=xcb
 export ASAN_OPTIONS=detect_leaks=0
-# User skins of whoever runs this stay out of the pictures.
+# User skins and remembered choices of whoever runs this stay out of the
+# pictures.
 export XDG_DATA_HOME=$(mktemp -d)
+export XDG_CONFIG_HOME=$(mktemp -d)
 pids=()
 cleanup() {
     for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
-    rm -rf "$XDG_DATA_HOME"
+    rm -rf "$XDG_DATA_HOME" "$XDG_CONFIG_HOME"
 }
 trap cleanup EXIT
 # A light desktop behind the menus instead of black.
 convert -size 1024x1100 xc:'#e8ebf0' "$XDG_DATA_HOME/desktop.png"
 display -window root "$XDG_DATA_HOME/desktop.png" || true # sets the root window; reports 1
+
+# Presentation mode: the demo phone x2 on a 1920 x 1080 screen.
+if [ "$LUMETTO_SHOTS_INNER" = presentation ]; then
+    "$bin/lumetto" --demo --fullscreen & pid=$!; pids+=($pid)
+    xdotool search --sync --onlyvisible --name "Lumetto" >/dev/null
+    sleep 3 # the simulated phone's first pictures
+    import -window root "$out/presentation.png"
+    echo "wrote docs/images/presentation.png"
+    exit 0
+fi
 
 # Waits for a window whose name matches $1 and prints its id.
 window() { xdotool search --sync --onlyvisible --name "$1" | head -n1; }

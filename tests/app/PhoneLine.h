@@ -223,6 +223,7 @@ struct CProgram {
         app.SetPresenter(&presenter);
         app.SetFileDialogs(&dialogs);
         app.SetProgramFolder(dir.Path());
+        app.SetSettingsFile(dir.File("lumetto.conf")); // never the user's
         app.SetPortChooser([this] {
             ++nChooserCalls;
             return bChoosePort ? std::optional<std::string>(phone.Path()) : std::nullopt;

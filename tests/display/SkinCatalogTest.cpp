@@ -132,6 +132,13 @@ TEST_F(SkinCatalogTest, AtMostFiftySkinsAndThenNoBuiltinSkin) {
     EXPECT_EQ(menu.items.back().second, "Skin 48");
     EXPECT_EQ(catalog.SkinCount(), 50);
     EXPECT_EQ(catalog.AddSkin(" ", 0, 0, 0, 176, 208), -1);
+    // The files past the fiftieth are noted with the reason, for --list-skins.
+    ASSERT_EQ(catalog.LeftOut().size(), 6u);
+    for (int i = 0; i < 6; ++i) {
+        EXPECT_EQ(catalog.LeftOut()[i],
+                  (SLeftOutSkin{dir.Path() + "skins/S60/s" + std::to_string(49 + i) + ".lumetto",
+                                "the list is full: it holds at most 50 skins"}));
+    }
 }
 
 TEST_F(SkinCatalogTest, RebuildingReplacesMenuAndCatalog) {

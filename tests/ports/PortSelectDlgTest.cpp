@@ -181,6 +181,29 @@ TEST_F(PortSelectDlgTest, OkTakesTheNameFromTheSelectedEntry) {
     }
 }
 
+TEST_F(PortSelectDlgTest, TheLastPortOpenedIsPreselectedWhileItIsListed) {
+    const struct {
+        const char* szPreferred; // as remembered: a COM name or a device path
+        const char* szShownAfter;
+        int nRow;
+    } cases[] = {
+        {"COM3", " (/dev/fake)", 2},
+        {"/dev/ttyACM0", " (/dev/ttyACM0)", 0}, // the first entry naming that device
+        {"COM9", " (/dev/fake)", 0},            // gone: the first entry, as without one
+        {"COM1", " (/dev/fake)", 1},            // "COM12" does not name it
+        {"", " (/dev/fake)", 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.szPreferred);
+        CListQuery query({"COM12", "COM1", "COM3"}, c.szShownAfter);
+        CPortSelectDlg dlg;
+        dlg.SetPortQuery(&query);
+        dlg.SetPreferredPort(c.szPreferred);
+        dlg.OnInitDialog();
+        EXPECT_EQ(dlg.PortList()->currentRow(), c.nRow);
+    }
+}
+
 TEST_F(PortSelectDlgTest, ADoubleClickOnAnEntryIsOk) {
     CListQuery query({"COM1", "COM3"});
     CPortSelectDlg dlg;

@@ -1,0 +1,152 @@
+#include "app/PresentationMode.h"
+
+#include "app/MainFrame.h"
+#include "app/QuillonView.h"
+#include "display/FrameClient.h"
+#include "display/ScreenWnd.h"
+#include "display/SkinWnd.h"
+#include "res/ResourceIds.h"
+
+#include <QApplication>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QScreen>
+#include <QShortcut>
+#include <QWindow>
+
+namespace {
+constexpr int kCursorDelayMs = 2000;
+}
+
+CPresentationMode::CPresentationMode(CMainFrame* pFrame)
+    : m_pFrame(pFrame), m_pEscape(new QShortcut(QKeySequence(Qt::Key_Escape), pFrame)) {
+    m_cursorTimer.setSingleShot(true);
+    m_cursorTimer.setInterval(kCursorDelayMs);
+    connect(&m_cursorTimer, &QTimer::timeout, this, [this] { HideCursor(); });
+    m_pEscape->setEnabled(false);
+    connect(m_pEscape, &QShortcut::activated, this, [this] {
+        if (m_bOn)
+            m_pFrame->RunCommand(ID_VIEW_PRESENTATION);
+    });
+}
+
+CPresentationMode::~CPresentationMode() = default;
+
+void CPresentationMode::Enter(QScreen* pScreen) {
+    if (m_bOn)
+        return;
+    if (!pScreen)
+        pScreen = m_pFrame->screen() ? m_pFrame->screen() : QGuiApplication::primaryScreen();
+    if (!pScreen)
+        return;
+    CQuillonView* pView = m_pFrame->GetActiveView();
+    const CFrameClient* pClient = m_pFrame->Client();
+    m_saved.pos = m_pFrame->pos();
+    m_saved.content = pView->SkinWindow()->size();
+    m_saved.nZoom = pView->Zoom();
+    m_saved.nScrollX = pClient->Layout().ScrollPosX();
+    m_saved.nScrollY = pClient->Layout().ScrollPosY();
+    m_saved.flags = m_pFrame->windowFlags();
+
+    m_bOn = true;
+    m_pScreen = pScreen;
+    m_pFrame->menuBar()->hide();
+    m_pFrame->setMinimumSize(0, 0);
+    m_pFrame->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    Qt::WindowFlags flags = Qt::Window | Qt::FramelessWindowHint;
+    flags.setFlag(Qt::WindowStaysOnTopHint, m_pFrame->StayOnTop());
+    m_pFrame->setWindowFlags(flags); // hides the window until it shows again
+    if (m_pFrame->windowHandle())
+        m_pFrame->windowHandle()->setScreen(pScreen);
+    // The whole screen also where no window manager makes a window full screen.
+    m_pFrame->setGeometry(pScreen->geometry());
+    Relayout();
+    m_pFrame->showFullScreen();
+    m_screenGeometry = connect(pScreen, &QScreen::geometryChanged, this, [this] { Relayout(); });
+
+    qApp->installEventFilter(this);
+    m_pEscape->setEnabled(true);
+    ShowCursor();
+    m_cursorTimer.start();
+}
+
+void CPresentationMode::Leave() {
+    if (!m_bOn)
+        return;
+    m_bOn = false;
+    disconnect(m_screenGeometry);
+    qApp->removeEventFilter(this);
+    m_cursorTimer.stop();
+    ShowCursor();
+    m_pEscape->setEnabled(false);
+
+    CQuillonView* pView = m_pFrame->GetActiveView();
+    CFrameClient* pClient = m_pFrame->Client();
+    pClient->SetPresentationArea(std::nullopt);
+    pView->ScreenWindow()->Present(0, 0, false);
+    Qt::WindowFlags flags = m_saved.flags;
+    flags.setFlag(Qt::WindowStaysOnTopHint, m_pFrame->StayOnTop());
+    m_pFrame->setWindowFlags(flags);
+    m_pFrame->setWindowState(Qt::WindowNoState);
+    m_pFrame->menuBar()->show();
+    // Shown first, so that the layout measures the window's frame again.
+    m_pFrame->move(m_saved.pos);
+    m_pFrame->show();
+    // The window's own layout: its fixed size, scroll bars and place.
+    pView->ScreenWindow()->Relayout();
+    m_pFrame->move(m_saved.pos);
+    if (pView->SkinWindow()->size() == m_saved.content) {
+        pClient->OnHScroll(ScrollCode::ThumbPosition, m_saved.nScrollX);
+        pClient->OnVScroll(ScrollCode::ThumbPosition, m_saved.nScrollY);
+    }
+}
+
+void CPresentationMode::SetFill(bool bFill) {
+    if (bFill == m_bFill)
+        return;
+    m_bFill = bFill;
+    Relayout();
+}
+
+void CPresentationMode::Relayout() {
+    if (!m_bOn)
+        return;
+    // A screen that went away leaves the one the window is on.
+    QScreen* pScreen = m_pScreen ? m_pScreen.data() : m_pFrame->screen();
+    if (!pScreen)
+        return;
+    const QRect screen = pScreen->geometry();
+    if (m_pFrame->geometry() != screen)
+        m_pFrame->setGeometry(screen);
+    CQuillonView* pView = m_pFrame->GetActiveView();
+    const QSize skin = pView->SkinWindow()->GetBitmapSize();
+    m_place =
+        PlacePresentation(screen.width(), screen.height(), skin.width(), skin.height(), m_bFill);
+    m_pFrame->Client()->SetPresentationArea(QRect(m_place.x, m_place.y, m_place.cx, m_place.cy));
+    pView->ScreenWindow()->Present(m_place.cx, m_place.cy, m_bFill);
+}
+
+bool CPresentationMode::eventFilter(QObject* pObject, QEvent* pEvent) {
+    if (pEvent->type() == QEvent::MouseMove) {
+        const auto* pWidget = qobject_cast<const QWidget*>(pObject);
+        if ((pWidget && pWidget->window() == m_pFrame) || pObject == m_pFrame->windowHandle()) {
+            ShowCursor();
+            m_cursorTimer.start();
+        }
+    }
+    return QObject::eventFilter(pObject, pEvent);
+}
+
+void CPresentationMode::HideCursor() {
+    if (!m_bOn || m_bCursorHidden)
+        return;
+    m_bCursorHidden = true;
+    m_pFrame->setCursor(Qt::BlankCursor);
+}
+
+void CPresentationMode::ShowCursor() {
+    if (!m_bCursorHidden)
+        return;
+    m_bCursorHidden = false;
+    m_pFrame->unsetCursor();
+}

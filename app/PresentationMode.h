@@ -1,0 +1,79 @@
+// Presentation mode: the main window covers one whole screen, without menu
+// bar or frame, on black, with the phone in its skin centred on it. The phone
+// is scaled by the largest whole factor that fits, nearest-neighbour, so each
+// phone pixel becomes an exact k x k block and text stays sharp; with "Fill
+// the screen" it is scaled smoothly to the largest size that fits instead.
+//
+// The commands stay at hand: every key works and a right-click opens the
+// File and View items (CMainFrame). The mouse cursor hides after 2 seconds
+// without movement; Esc leaves. A skin, platform or screen size change
+// places the phone again at once. Leaving restores the window as it was:
+// position, zoom and scroll. UI thread only.
+#pragma once
+
+#include "display/PresentationLayout.h"
+
+#include <QObject>
+#include <QPoint>
+#include <QPointer>
+#include <QSize>
+#include <QTimer>
+
+class CMainFrame;
+class QScreen;
+class QShortcut;
+
+class CPresentationMode : public QObject {
+public:
+    explicit CPresentationMode(CMainFrame* pFrame);
+    ~CPresentationMode() override;
+
+    bool IsOn() const { return m_bOn; }
+    // Covers pScreen; null: the screen the window is on.
+    void Enter(QScreen* pScreen = nullptr);
+    void Leave();
+
+    // "Fill the screen": smooth scaling to the largest size that fits.
+    bool Fill() const { return m_bFill; }
+    void SetFill(bool bFill);
+
+    // Places the phone on the screen again (a new skin, platform or screen size).
+    void Relayout();
+    // Where the skin lies on the screen and at what factor, since the last layout.
+    const SPresentationPlacement& Placement() const { return m_place; }
+    QScreen* Screen() const { return m_pScreen; }
+    // Where the window stood before presentation (valid while on).
+    QPoint WindowPosition() const { return m_saved.pos; }
+
+    // How long the mouse may rest before its cursor hides (tests shorten it).
+    void SetCursorDelayMs(int nMs) { m_cursorTimer.setInterval(nMs); }
+    bool IsCursorHidden() const { return m_bCursorHidden; }
+
+protected:
+    // Any mouse movement over the window shows the cursor again.
+    bool eventFilter(QObject* pObject, QEvent* pEvent) override;
+
+private:
+    void HideCursor();
+    void ShowCursor();
+
+    CMainFrame* m_pFrame;
+    bool m_bOn = false;
+    bool m_bFill = false;
+    QPointer<QScreen> m_pScreen;
+    SPresentationPlacement m_place;
+    QTimer m_cursorTimer;
+    bool m_bCursorHidden = false;
+    QShortcut* m_pEscape;
+    QMetaObject::Connection m_screenGeometry;
+
+    // The window as it was before presentation.
+    struct SSaved {
+        QPoint pos;
+        QSize content; // zoom x skin
+        int nZoom = 1;
+        int nScrollX = 0;
+        int nScrollY = 0;
+        Qt::WindowFlags flags;
+    } m_saved;
+};

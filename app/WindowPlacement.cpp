@@ -1,0 +1,54 @@
+#include "app/WindowPlacement.h"
+
+#include <algorithm>
+
+namespace {
+
+long long Overlap(int a0, int a1, int b0, int b1) {
+    return std::max(0, std::min(a1, b1) - std::max(a0, b0));
+}
+
+// How far a point lies outside a rectangle (0 inside), squared.
+long long DistanceSquared(long long px, long long py, const SWorkArea& s) {
+    const long long dx = std::max({static_cast<long long>(s.left) - px, 0LL,
+                                   px - (static_cast<long long>(s.left) + s.width)});
+    const long long dy = std::max(
+        {static_cast<long long>(s.top) - py, 0LL, py - (static_cast<long long>(s.top) + s.height)});
+    return dx * dx + dy * dy;
+}
+
+} // namespace
+
+std::pair<int, int> KeepInsideScreens(int x, int y, int w, int h,
+                                      const std::vector<SWorkArea>& screens) {
+    if (screens.empty())
+        return {x, y};
+    const SWorkArea* pBest = nullptr;
+    long long bestArea = 0, shown = 0;
+    for (const SWorkArea& s : screens) {
+        const long long area = Overlap(x, x + w, s.left, s.left + s.width) *
+                               Overlap(y, y + h, s.top, s.top + s.height);
+        shown += area;
+        if (area > bestArea) {
+            bestArea = area;
+            pBest = &s;
+        }
+    }
+    // Wholly shown, if across screens: where it was.
+    if (shown >= static_cast<long long>(w) * h)
+        return {x, y};
+    if (!pBest) {
+        const long long cx = x + static_cast<long long>(w) / 2;
+        const long long cy = y + static_cast<long long>(h) / 2;
+        pBest = &*std::min_element(
+            screens.begin(), screens.end(), [&](const SWorkArea& a, const SWorkArea& b) {
+                return DistanceSquared(cx, cy, a) < DistanceSquared(cx, cy, b);
+            });
+    }
+    const SWorkArea& s = *pBest;
+    // Right and bottom edges first, so a window larger than the screen keeps
+    // its top-left corner (caption and menu) on it.
+    const int nx = std::max(std::min(x, s.left + s.width - w), s.left);
+    const int ny = std::max(std::min(y, s.top + s.height - h), s.top);
+    return {nx, ny};
+}

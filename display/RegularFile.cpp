@@ -1,0 +1,120 @@
+#include "display/RegularFile.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// What a file that is not a regular file is, for the reason it is refused.
+std::string KindProblem(mode_t mode, const std::string& subject) {
+    if (S_ISDIR(mode))
+        return "the path names a folder, not a file";
+    if (S_ISFIFO(mode))
+        return subject + " is a FIFO (named pipe), not a regular file";
+    if (S_ISCHR(mode) || S_ISBLK(mode))
+        return subject + " is a device, not a regular file";
+    if (S_ISSOCK(mode))
+        return subject + " is a socket, not a regular file";
+    return subject + " is not a regular file";
+}
+
+class CFd {
+public:
+    explicit CFd(int fd) : m_fd(fd) {}
+    ~CFd() {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    CFd(const CFd&) = delete;
+    CFd& operator=(const CFd&) = delete;
+    int Get() const { return m_fd; }
+
+private:
+    int m_fd;
+};
+
+} // namespace
+
+std::string ByteSizeText(unsigned long long nBytes) {
+    constexpr unsigned long long kKiB = 1024, kMiB = kKiB * 1024, kGiB = kMiB * 1024;
+    if (nBytes >= kGiB && nBytes % kGiB == 0)
+        return std::to_string(nBytes / kGiB) + " GiB";
+    if (nBytes >= kMiB)
+        return std::to_string((nBytes + kMiB / 2) / kMiB) + " MiB";
+    if (nBytes >= kKiB)
+        return std::to_string((nBytes + kKiB / 2) / kKiB) + " KiB";
+    return std::to_string(nBytes) + (nBytes == 1 ? " byte" : " bytes");
+}
+
+bool ReadRegularFile(const std::string& strPath, std::size_t nMaxBytes, std::size_t nReadBytes,
+                     std::string& strBytes, std::string& strProblem,
+                     const std::string& strSubject) {
+    strBytes.clear();
+    // stat first: a device is never opened (opening some has effects of its
+    // own), and stat never blocks on a FIFO.
+    struct stat st {};
+    if (::stat(strPath.c_str(), &st) != 0) {
+        strProblem = "cannot open " + strSubject + ": " + std::strerror(errno);
+        return false;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        strProblem = KindProblem(st.st_mode, strSubject);
+        return false;
+    }
+    // O_NONBLOCK: the name may have become a FIFO since the stat; the open
+    // must not wait for a writer. fstat then tells what was really opened.
+    const CFd fd(::open(strPath.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (fd.Get() < 0) {
+        strProblem = "cannot open " + strSubject + ": " + std::strerror(errno);
+        return false;
+    }
+    if (::fstat(fd.Get(), &st) != 0) {
+        strProblem = "cannot read " + strSubject + ": " + std::strerror(errno);
+        return false;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        strProblem = KindProblem(st.st_mode, strSubject);
+        return false;
+    }
+    const auto size = static_cast<unsigned long long>(std::max<off_t>(st.st_size, 0));
+    if (size > nMaxBytes) {
+        strProblem = strSubject + " is " + ByteSizeText(size) + ", more than the " +
+                     ByteSizeText(nMaxBytes) + " it may have";
+        return false;
+    }
+    // The file may grow while it is read: never more than the limit, plus one
+    // byte to notice that it did.
+    const std::size_t want = std::min<std::size_t>(nReadBytes, nMaxBytes + 1);
+    strBytes.resize(std::min<std::size_t>(want, static_cast<std::size_t>(size)));
+    std::size_t got = 0;
+    for (;;) {
+        if (got == strBytes.size()) {
+            if (got >= want)
+                break;
+            // Larger than fstat said: read on in steps, up to the limit.
+            strBytes.resize(std::min(want, got + 4096));
+        }
+        const ssize_t n = ::read(fd.Get(), strBytes.data() + got, strBytes.size() - got);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            strProblem = "cannot read " + strSubject + ": " + std::strerror(errno);
+            strBytes.clear();
+            return false;
+        }
+        if (n == 0)
+            break;
+        got += static_cast<std::size_t>(n);
+    }
+    strBytes.resize(got);
+    if (got > nMaxBytes) {
+        strProblem = strSubject + " grew past the " + ByteSizeText(nMaxBytes) + " it may have";
+        strBytes.clear();
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,152 @@
+// Remembered choices across runs of the whole program: what one run chose
+// the next run shows; a garbled file or a skin that went away gives today's
+// defaults, and the command line wins over the file.
+#include "app/Settings.h"
+#include "app/PresentationMode.h"
+#include "app/WindowPlacement.h"
+#include "display/SkinWnd.h"
+#include "res/ResourceIds.h"
+#include "tests/app/PhoneLine.h"
+
+#include <QScreen>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+namespace fs = std::filesystem;
+using namespace reliability;
+using testsupport::WaitFor;
+
+namespace {
+
+// The shipped S60 skins in a program folder of the test's own.
+void CopyShippedSkins(const CTempFolder& dir) {
+    const char* src = std::getenv("LUMETTO_SOURCE_DIR");
+    const fs::path from = fs::path(src ? src : ".") / "res/skins/S60";
+    fs::create_directories(dir.Dir() / "skins/S60");
+    for (const auto& entry : fs::directory_iterator(from))
+        fs::copy_file(entry.path(), dir.Dir() / "skins/S60" / entry.path().filename());
+}
+
+// A run of the program on the shared folder (skins and settings file).
+struct CRun : CProgram {
+    explicit CRun(const CTempFolder& shared, const CommandLineOptions& options = {}) {
+        app.SetProgramFolder(shared.Path());
+        app.SetSettingsFile(shared.File("lumetto.conf"));
+        bChoosePort = false;
+        EXPECT_TRUE(app.InitInstance(options));
+        EXPECT_TRUE(WaitFor([this] { return nChooserCalls == 1; }));
+    }
+    std::string SkinFile() {
+        const CSkinEntry* skin = View()->Catalog().CurrentSkin();
+        return skin ? fs::path(skin->m_strBitmapPath).filename().string() : "";
+    }
+    bool OnTop() {
+        return app.MainWindow()->windowFlags().testFlag(Qt::WindowStaysOnTopHint) &&
+               app.MainWindow()->StayOnTop();
+    }
+};
+
+int SkinIndex(CProgram& p, const std::string& name) {
+    const CSkinCatalog& c = p.View()->Catalog();
+    for (int i = 0; i < c.SkinCount(); ++i)
+        if (fs::path(c.Skin(i)->m_strBitmapPath).filename() == name)
+            return i;
+    return -1;
+}
+
+} // namespace
+
+TEST(Settings, ChoicesComeBackInTheNextRunAndAVanishedSkinGivesTheFirst) {
+    CTempFolder shared;
+    CopyShippedSkins(shared);
+    std::string port;
+    {
+        CRun first(shared);
+        EXPECT_EQ(first.SkinFile(), "default.bmp");
+        EXPECT_EQ(first.View()->Zoom(), 1);
+        first.bChoosePort = true;
+        ASSERT_TRUE(first.Run(ID_FILE_OPEN_CONNECTION));
+        port = first.phone.Path();
+        const int silver = SkinIndex(first, "Silver.bmp");
+        ASSERT_GT(silver, 0);
+        ASSERT_TRUE(first.Run(ID_SKIN_FIRST + silver));
+        ASSERT_TRUE(first.Run(ID_VIEW_ZOOM));
+        ASSERT_TRUE(first.Run(ID_VIEW_FILL_SCREEN));
+        ASSERT_TRUE(first.Run(ID_VIEW_STAY_ON_TOP));
+        first.app.MainWindow()->move(37, 1); // the zoomed skin is nearly as tall as the screen
+        first.app.ExitInstance();
+    }
+    {
+        CRun second(shared);
+        EXPECT_EQ(second.SkinFile(), "Silver.bmp");
+        EXPECT_EQ(second.View()->Zoom(), 2);
+        EXPECT_EQ(second.View()->SkinWindow()->size(), QSize(464, 944));
+        EXPECT_TRUE(second.app.MainWindow()->Presentation().Fill());
+        EXPECT_TRUE(second.OnTop());
+        EXPECT_EQ(second.app.MainWindow()->pos(), QPoint(37, 1));
+        EXPECT_EQ(second.app.Settings().LastPort(), port); // the dialog preselects it
+        // A UIQ phone: that platform has no choice of its own yet.
+        second.bChoosePort = true;
+        ASSERT_TRUE(second.Run(ID_FILE_OPEN_CONNECTION));
+        const Picture uiq(208 * 320, 0x0F0);
+        second.phone.Write(ScreenFrame(uiq, nullptr, 208, 320));
+        ASSERT_TRUE(second.Shows(uiq, 208, 320));
+        EXPECT_EQ(second.View()->Catalog().CurrentIndex(), 0);
+        second.app.ExitInstance();
+    }
+    // The chosen skin is gone: the first skin, as without a remembered one.
+    fs::remove(shared.Dir() / "skins/S60/Silver.bmp");
+    fs::remove(shared.Dir() / "skins/S60/Silver.lumetto");
+    CRun third(shared);
+    EXPECT_EQ(third.SkinFile(), "default.bmp");
+    EXPECT_EQ(third.View()->Zoom(), 2);
+    EXPECT_TRUE(third.OnTop());
+}
+
+TEST(Settings, AGarbledFileGivesTheDefaultsAndTheCommandLineWins) {
+    CTempFolder shared;
+    CopyShippedSkins(shared);
+    {
+        std::ofstream out(shared.File("lumetto.conf"), std::ios::binary);
+        out << std::string("\0\xff\xfe[view\n", 8) << "zoom=banana\nfillScreen=maybe\n"
+            << "[view]\nstayOnTop=@Variant(\\0\\0\\0\\x7f)\nzoom=7\n"
+            << "[window]\nx=99999\ny=-99999\n"
+            << "[skins]\ns60=/no/such/skin.bmp\nuiq=" << std::string(5000, 'x') << "\n"
+            << "[connection]\nlastPort=@ByteArray(\\xff)\n";
+    }
+    CommandLineOptions options;
+    options.bZoom = true;
+    CRun run(shared, options);
+    EXPECT_EQ(run.SkinFile(), "default.bmp");
+    EXPECT_EQ(run.View()->Zoom(), 2); // --zoom
+    EXPECT_FALSE(run.app.MainWindow()->Presentation().Fill());
+    EXPECT_FALSE(run.OnTop());
+    // Kept on the screen.
+    const QRect window = run.app.MainWindow()->frameGeometry();
+    EXPECT_TRUE(run.app.MainWindow()->screen()->availableGeometry().contains(window.topLeft()))
+        << window.x() << "," << window.y();
+}
+
+TEST(Settings, WindowPositionStaysOnTheScreensThereAreNow) {
+    const std::vector<SWorkArea> two = {{0, 0, 1920, 1050}, {1920, 0, 1280, 1024}};
+    const struct {
+        int x, y;
+        std::pair<int, int> want;
+    } cases[] = {
+        {100, 80, {100, 80}},      // on the first screen
+        {2000, 500, {2000, 500}},  // on the second
+        {1800, 100, {1800, 100}},  // across both, shown whole: where it was
+        {1800, 900, {1920, 724}},  // across both, its foot below: onto the second
+        {5000, 300, {2900, 300}},  // right of all screens: onto the nearest, inside it
+        {-400, -300, {0, 0}},      // above and left of all
+        {3100, 1000, {2900, 724}}, // mostly on the second, sticking out
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(KeepInsideScreens(c.x, c.y, 300, 300, two), c.want) << c.x << "," << c.y;
+    // Larger than the screen: its top-left corner stays on it.
+    EXPECT_EQ(KeepInsideScreens(50, 50, 3000, 2000, {{0, 0, 1920, 1050}}), std::make_pair(0, 0));
+}
