@@ -2,10 +2,35 @@
 
 #include <algorithm>
 
-void CFrameLayout::ComputeFrameSize(int cx, int cy, const SWorkArea& work,
-                                    const SSystemMeasures& sm) {
-    const int maxW = work.width - 2;
-    const int maxH = work.height - 2;
+SWorkArea SaneWorkArea(const SWorkArea& work) {
+    return {ClampLayoutCoordinate(work.left), ClampLayoutCoordinate(work.top),
+            std::clamp(work.width, 0, kMaxLayoutCoordinate),
+            std::clamp(work.height, 0, kMaxLayoutCoordinate)};
+}
+
+namespace {
+
+// A size for the layout: never negative, never so large that sums overflow.
+int LayoutSize(int v) {
+    return std::clamp(v, 0, kMaxLayoutCoordinate);
+}
+
+} // namespace
+
+void CFrameLayout::ComputeFrameSize(int cx, int cy, const SWorkArea& workArea,
+                                    const SSystemMeasures& measures) {
+    // Sizes come from the window system and the skin: negative ones count as
+    // 0, absurdly large ones are clamped, so the sums below cannot overflow.
+    cx = LayoutSize(cx);
+    cy = LayoutSize(cy);
+    const SWorkArea work = SaneWorkArea(workArea);
+    SSystemMeasures sm = measures;
+    for (int* m : {&sm.cxDlgFrame, &sm.cyDlgFrame, &sm.cxEdge, &sm.cyEdge, &sm.cyCaption,
+                   &sm.cyMenu, &sm.cyHScroll, &sm.cxVScroll})
+        *m = LayoutSize(*m);
+    // A work area smaller than the window's frame still gives no negative size.
+    const int maxW = std::max(work.width - 2, 0);
+    const int maxH = std::max(work.height - 2, 0);
     int borderW = 2 * sm.cxEdge + 2 * sm.cxDlgFrame;
     int borderH = 2 * sm.cyEdge + 2 * sm.cyDlgFrame + sm.cyCaption + sm.cyMenu;
 
@@ -26,7 +51,7 @@ void CFrameLayout::ComputeFrameSize(int cx, int cy, const SWorkArea& work,
 
     m_bHScroll = m_nFrameWidth > maxW;
     if (m_bHScroll) {
-        m_nPageX = maxW - borderW;
+        m_nPageX = std::max(maxW - borderW, 0);
         m_nMaxScrollX = cx - m_nPageX;
         m_nFrameWidth = maxW;
     } else {
@@ -34,7 +59,7 @@ void CFrameLayout::ComputeFrameSize(int cx, int cy, const SWorkArea& work,
     }
     m_bVScroll = m_nFrameHeight > maxH;
     if (m_bVScroll) {
-        m_nPageY = maxH - borderH;
+        m_nPageY = std::max(maxH - borderH, 0);
         m_nMaxScrollY = cy - m_nPageY;
         m_nFrameHeight = maxH;
     } else {
@@ -44,9 +69,10 @@ void CFrameLayout::ComputeFrameSize(int cx, int cy, const SWorkArea& work,
     m_nScrollPosY = 0;
 }
 
-CFrameLayout::SPlacement CFrameLayout::ResizeToContent(int cx, int cy, const SWorkArea& work,
+CFrameLayout::SPlacement CFrameLayout::ResizeToContent(int cx, int cy, const SWorkArea& workArea,
                                                        const SSystemMeasures& sm) {
-    ComputeFrameSize(cx, cy, work, sm);
+    ComputeFrameSize(cx, cy, workArea, sm);
+    const SWorkArea work = SaneWorkArea(workArea);
     SPlacement p;
     // Centred in the work area, measured from the work area's own corner so
     // that a panel at the top or left of the desktop never covers the window.

@@ -7,6 +7,8 @@
 // thumb is released.
 #pragma once
 
+#include "display/PictureGeometry.h"
+
 #include <optional>
 
 // The desktop area a window may take (the screen without task bars and panels).
@@ -16,6 +18,11 @@ struct SWorkArea {
     int width = 0;
     int height = 0;
 };
+
+// The work area with its corner within +-kMaxLayoutCoordinate and its size
+// within 0 ... kMaxLayoutCoordinate: what the layout works with whatever the
+// window system reports.
+SWorkArea SaneWorkArea(const SWorkArea& work);
 
 // The widths of the window's own decoration that surround the content.
 struct SSystemMeasures {
@@ -45,6 +52,8 @@ constexpr int Right = 7, Bottom = 7;
 class CFrameLayout {
 public:
     // Chooses the outer window size for a content of cx x cy (see the members).
+    // Negative sizes and measures count as 0; a work area too small for the
+    // window's frame gives a window of no more than the work area.
     void ComputeFrameSize(int cx, int cy, const SWorkArea& work, const SSystemMeasures& sm);
 
     // Where the window goes once sized: centred in the work area.

@@ -9,12 +9,22 @@ int EvenScrollOffset(int nOffset, int nZoom) {
     return nOffset;
 }
 
+namespace {
+
+int ClampToInt(long long v) {
+    return static_cast<int>(std::clamp<long long>(v, INT_MIN, INT_MAX));
+}
+
+} // namespace
+
 SRect PlaceScreenWindow(const SRect& rcScreen, int nZoom, int nScrollX, int nScrollY) {
+    // Wide arithmetic: a rectangle from a skin file and any zoom never overflow.
+    const long long z = nZoom;
     SRect rc;
-    rc.left = nZoom * rcScreen.left - nScrollX;
-    rc.top = nZoom * rcScreen.top - nScrollY;
-    rc.right = rc.left + nZoom * rcScreen.Width();
-    rc.bottom = rc.top + nZoom * rcScreen.Height();
+    rc.left = ClampToInt(z * rcScreen.left - nScrollX);
+    rc.top = ClampToInt(z * rcScreen.top - nScrollY);
+    rc.right = ClampToInt(z * rcScreen.right - nScrollX);
+    rc.bottom = ClampToInt(z * rcScreen.bottom - nScrollY);
     return rc;
 }
 
@@ -34,10 +44,11 @@ SRect ScaleScreenRect(const SRect& rcScreen, int nSkinW, int nSkinH, int cx, int
 void CenteredScroll(const SRect& rcScreen, int nZoom, int nMaxX, int nMaxY, int nPageX, int nPageY,
                     int& x, int& y) {
     // Integer division truncates toward zero, as the centring is defined.
-    x = nZoom * rcScreen.left - (nPageX - nZoom * rcScreen.Width()) / 2;
-    y = nZoom * rcScreen.top - (nPageY - nZoom * rcScreen.Height()) / 2;
-    x = std::clamp(x, 0, std::max(nMaxX, 0));
-    y = std::clamp(y, 0, std::max(nMaxY, 0));
+    const long long z = nZoom;
+    const long long cx = z * rcScreen.left - (nPageX - z * rcScreen.Width()) / 2;
+    const long long cy = z * rcScreen.top - (nPageY - z * rcScreen.Height()) / 2;
+    x = static_cast<int>(std::clamp<long long>(cx, 0, std::max(nMaxX, 0)));
+    y = static_cast<int>(std::clamp<long long>(cy, 0, std::max(nMaxY, 0)));
 }
 
 SSkinBlit SkinBlit(int nBitmapW, int nBitmapH, int nWinW, int nWinH, int nScrollX, int nScrollY,

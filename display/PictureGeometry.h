@@ -2,14 +2,35 @@
 // any widget so that it can be tested alone.
 #pragma once
 
+#include <algorithm>
+#include <climits>
+
+// The coordinates the layout works with stay within +-kMaxLayoutCoordinate:
+// far beyond any screen, widget or skin bitmap, yet twice such a coordinate
+// (zoom 2) and the difference of two stay well within an int. Skin files may
+// hold any int; the skin catalog clamps their rectangles to this range.
+constexpr int kMaxLayoutCoordinate = 1 << 24;
+
+// A value clamped to +-kMaxLayoutCoordinate.
+inline int ClampLayoutCoordinate(long long v) {
+    return static_cast<int>(std::clamp<long long>(v, -kMaxLayoutCoordinate, kMaxLayoutCoordinate));
+}
+
 struct SRect {
     int left = 0;
     int top = 0;
     int right = 0;  // exclusive
     int bottom = 0; // exclusive
-    int Width() const { return right - left; }
-    int Height() const { return bottom - top; }
+    // Computed wide: a rectangle from any ints has a size, clamped to an int.
+    int Width() const { return Span(left, right); }
+    int Height() const { return Span(top, bottom); }
     bool operator==(const SRect&) const = default;
+
+private:
+    static int Span(int a, int b) {
+        return static_cast<int>(
+            std::clamp<long long>(static_cast<long long>(b) - a, INT_MIN, INT_MAX));
+    }
 };
 
 // The screen window's scroll offset: at zoom 2 an odd offset is lowered by one,
@@ -17,7 +38,7 @@ struct SRect {
 int EvenScrollOffset(int nOffset, int nZoom);
 
 // Where the screen window lies in the view: the skin's screen rectangle at the
-// zoom, moved by the scroll offsets.
+// zoom, moved by the scroll offsets (each edge clamped to an int).
 SRect PlaceScreenWindow(const SRect& rcScreen, int nZoom, int nScrollX, int nScrollY);
 
 // Offsets that centre the zoomed screen rectangle in a page of pageX x pageY,

@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <climits>
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
@@ -222,13 +221,16 @@ int CSkinCatalog::AddCheckedSkin(const std::string& strBitmapPath, int nPlatform
                                  int right, int bottom) {
     if (m_nSkinCount >= kMaxSkins)
         return -1;
-    // Width and height are computed wide: a file may hold any integers.
-    const auto span = [](int a, int b) {
-        return static_cast<int>(
-            std::clamp<long long>(static_cast<long long>(b) - a, INT_MIN, INT_MAX));
-    };
+    // A file may hold any int: the rectangle is clamped to the coordinates the
+    // layout works with, so its size, its zoomed edges and the screen
+    // rectangle given back (GetScreenRect) never overflow. No real skin comes
+    // near the limit.
+    left = ClampLayoutCoordinate(left);
+    top = ClampLayoutCoordinate(top);
+    right = ClampLayoutCoordinate(right);
+    bottom = ClampLayoutCoordinate(bottom);
     m_mapSkins[m_nSkinCount] = std::make_unique<CSkinEntry>(nPlatform, strBitmapPath, left, top,
-                                                            span(left, right), span(top, bottom));
+                                                            right - left, bottom - top);
     return m_nSkinCount++;
 }
 
@@ -285,10 +287,8 @@ void CSkinCatalog::GetScreenRect(SRect& rc) {
     } else {
         rc.left = m_pCurrentSkin->m_nScreenX;
         rc.top = m_pCurrentSkin->m_nScreenY;
-        rc.right = static_cast<int>(std::clamp<long long>(
-            static_cast<long long>(rc.left) + m_pCurrentSkin->m_nScreenWidth, INT_MIN, INT_MAX));
-        rc.bottom = static_cast<int>(std::clamp<long long>(
-            static_cast<long long>(rc.top) + m_pCurrentSkin->m_nScreenHeight, INT_MIN, INT_MAX));
+        rc.right = rc.left + m_pCurrentSkin->m_nScreenWidth;
+        rc.bottom = rc.top + m_pCurrentSkin->m_nScreenHeight;
     }
     if (m_pWindows)
         m_pWindows->SetScreenRect(rc.left, rc.top, rc.right, rc.bottom);

@@ -10,6 +10,8 @@ namespace {
 constexpr long long kNsPerSecond = 1000000000LL;
 // Younger stamps may share their time with a change still to come.
 constexpr long long kSettledNs = 2 * kNsPerSecond;
+// How often the stamps of a kept folder's files are compared again.
+constexpr long long kFileCheckPeriodNs = kNsPerSecond;
 
 long long WallClockNs() {
     timespec now{};
@@ -43,17 +45,22 @@ CSkinFolderCache::CSkinFolderCache(SkinBitmapInfoFn fnBitmap)
 
 const std::vector<SSkinVerdict>& CSkinFolderCache::Scan(const std::string& strFolder) {
     SFolder& folder = m_folders[strFolder];
-    if (!folder.bKeep || !Unchanged(strFolder, folder))
+    const long long nowNs = m_fnNowNs();
+    if (!folder.bKeep || StampOf(strFolder) != folder.stamp) {
         Read(strFolder, folder);
+    } else if (nowNs - folder.nCheckedNs >= kFileCheckPeriodNs) {
+        if (FilesUnchanged(folder))
+            folder.nCheckedNs = nowNs;
+        else
+            Read(strFolder, folder);
+    }
     return folder.verdicts;
 }
 
-bool CSkinFolderCache::Unchanged(const std::string& strFolder, const SFolder& folder) const {
-    if (StampOf(strFolder) != folder.stamp)
-        return false;
+bool CSkinFolderCache::FilesUnchanged(const SFolder& folder) {
     for (std::size_t i = 0; i < folder.verdicts.size(); ++i) {
         if (StampOf(folder.verdicts[i].strPath) != folder.fileStamps[i] ||
-            StampOf(SkinBitmapPath(folder.verdicts[i].strPath)) != folder.bitmapStamps[i])
+            StampOf(folder.bitmapPaths[i]) != folder.bitmapStamps[i])
             return false;
     }
     return true;
@@ -78,11 +85,13 @@ void CSkinFolderCache::Read(const std::string& strFolder, SFolder& folder) {
     bool settled = Settled(folder.stamp, startNs);
     for (const std::string& name : names) {
         const std::string path = strFolder + name;
+        folder.bitmapPaths.push_back(SkinBitmapPath(path));
         folder.fileStamps.push_back(StampOf(path));
-        folder.bitmapStamps.push_back(StampOf(SkinBitmapPath(path)));
+        folder.bitmapStamps.push_back(StampOf(folder.bitmapPaths.back()));
         settled = settled && Settled(folder.fileStamps.back(), startNs) &&
                   Settled(folder.bitmapStamps.back(), startNs);
         folder.verdicts.push_back(JudgeSkinFile(path, m_fnBitmap));
     }
     folder.bKeep = settled;
+    folder.nCheckedNs = startNs;
 }

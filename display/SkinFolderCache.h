@@ -7,7 +7,11 @@
 // busy. A folder is read again only when it changed: when its own stamp
 // (entries added, removed or renamed) or the stamp of one of its skin files or
 // their bitmaps differs from the last scan. A stamp is what stat says (file
-// identity, size, modification and change times), so edits in place count.
+// identity, size, mode, modification and change times), so edits in place
+// count. The folder's own stamp is compared at every scan, its files' stamps
+// at most once a second: a phone that switches platforms many times a second
+// costs one stat per folder a switch, and an edit in place shows at the first
+// rebuild a second after the last comparison.
 //
 // File times are coarse on some file systems: a file changed within the same
 // tick as a scan could keep its stamp. A scan that saw a stamp younger than
@@ -54,11 +58,13 @@ private:
         SFileStamp stamp;
         // Per skin file: its stamp and its bitmap's, beside its verdict.
         std::vector<SFileStamp> fileStamps;
+        std::vector<std::string> bitmapPaths;
         std::vector<SFileStamp> bitmapStamps;
         std::vector<SSkinVerdict> verdicts;
         bool bKeep = false;
+        long long nCheckedNs = 0; // when the files' stamps were last compared
     };
-    bool Unchanged(const std::string& strFolder, const SFolder& folder) const;
+    static bool FilesUnchanged(const SFolder& folder);
     void Read(const std::string& strFolder, SFolder& folder);
 
     SkinBitmapInfoFn m_fnBitmap;

@@ -1,5 +1,6 @@
 // The skin-file reader over arbitrary file contents, and the bitmap path over
 // arbitrary file names. Skin files come from a folder any user can write to.
+// A byte order mark in front changes nothing; numbers never overflow.
 #include "display/SkinFile.h"
 #include "fuzz/FuzzCheck.h"
 
@@ -37,12 +38,30 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Check(bmp.size() >= 4 && bmp.compare(bmp.size() - 4, 4, ".bmp") == 0);
     Check(name.compare(0, bmp.size() - 4, bmp, 0, bmp.size() - 4) == 0);
 
-    // Integers alone, as the reader takes them after the name line.
-    if (std::FILE* f = ::fmemopen(const_cast<std::uint8_t*>(data), size, "rb")) {
+    // The same bytes behind a UTF-8 byte order mark read the same.
+    const std::string text(reinterpret_cast<const char*>(data), size);
+    if (text.compare(0, 3, "\xEF\xBB\xBF") != 0) {
+        std::string why1, why2;
+        const auto plain = ParseSkinText(text, &why1);
+        const auto marked = ParseSkinText("\xEF\xBB\xBF" + text, &why2);
+        Check(plain.has_value() == marked.has_value() && why1 == why2);
+        if (plain)
+            Check(plain->strName == marked->strName && plain->nLeft == marked->nLeft &&
+                  plain->nBottom == marked->nBottom);
+    }
+
+    // Integers alone, as the reader takes them after the name line: each
+    // takes at most 15 characters after the white space and moves on.
+    std::size_t pos = 0;
+    for (int i = 0; i < 8 && pos < text.size(); ++i) {
+        const std::size_t before = pos;
         int value = 0;
-        for (int i = 0; i < 8 && ReadSkinInteger(f, value); ++i) {
-        }
-        std::fclose(f);
+        std::string taken;
+        const ESkinNumber r = ReadSkinInteger(text, pos, value, &taken);
+        Check(pos >= before && pos <= text.size());
+        Check(taken.size() <= static_cast<std::size_t>(kSkinNumberMaxChars));
+        if (r == ESkinNumber::Missing)
+            break;
     }
     return 0;
 }

@@ -89,6 +89,40 @@ def skin_file():
     write(t, "missing-number", b"name\n0 1 2\n")
     write(t, "no-line-feed", b"only a name")
     write(t, "big-numbers", b"x\n99999999999999999 -0x7fffffffffff 0x 08 0\n")
+    write(t, "bom-int-limits", b"\xef\xbb\xbfBOM\r\n-2147483648 2147483647 2147483648 0x7fffffff 1\n")
+
+
+def skin_folder():
+    """Entries [kind | 8 for the user's folder, name, length, bytes]; names:
+    stem (a, b, default, Default, a.dark, c) = byte % 6, extension (.lumetto,
+    .bmp, .LUMETTO, .txt) = byte / 6 % 4."""
+    t = "skin_folder"
+
+    def entry(kind, name, data=b""):
+        return bytes([kind, name, len(data)]) + data
+
+    bmp = b"BM" + b"\0" * 16 + struct.pack("<ii", 232, 472)
+    skin = b"Keypad\n0 28 62 204 270\n"
+    write(t, "valid-skin", entry(0, 0, skin) + entry(0, 6, bmp))
+    write(t, "default-and-user", entry(0, 2, skin) + entry(0, 8, bmp) + entry(8, 1, skin)
+          + entry(8, 7, bmp))
+    write(t, "fifo-and-dev-zero", entry(2, 0) + entry(0, 1, skin) + entry(3, 7)
+          + entry(0, 2, skin) + entry(2, 8))
+    write(t, "folder-loop-large", entry(4, 0) + entry(5, 1) + entry(6, 2, b"x")
+          + entry(0, 3, skin) + entry(6, 9, b"BMxx"))
+    write(t, "bom-overflow-outside", entry(0, 0, b"\xef\xbb\xbfBOM\n0 28 62 204 270\n")
+          + entry(0, 6, bmp) + entry(0, 1, b"Big\n0 99999999999 0 1 1\n") + entry(0, 7, bmp)
+          + entry(0, 5, b"Off\n0 300 0 476 208\n") + entry(0, 11, bmp))
+    write(t, "unreadable", entry(7, 0, skin) + entry(0, 6, bmp))
+
+
+def layout():
+    """Bytes the layout target reads (FuzzedDataProvider): a few fixed random
+    inputs, to start from more than the empty one."""
+    import random
+    rng = random.Random(7)
+    for i in range(4):
+        write("layout", "random-%d" % i, bytes(rng.randrange(256) for _ in range(96)))
 
 
 def port_name():
@@ -114,5 +148,7 @@ if __name__ == "__main__":
         sys.exit(__doc__)
     frame_stream(sys.argv[1])
     skin_file()
+    skin_folder()
+    layout()
     port_name()
     command_line()

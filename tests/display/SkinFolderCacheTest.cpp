@@ -24,12 +24,13 @@ TEST(SkinFolderCache, ReadsAFolderAgainOnlyWhenItOrOneOfItsSkinsChanged) {
         asked.push_back(fs::path(path).filename().string());
         return SSkinBitmapInfo{true, 300, 400, {}};
     });
-    // An hour from now every stamp has settled.
-    const long long later =
-        std::chrono::duration_cast<std::chrono::nanoseconds>(
-            std::chrono::system_clock::now().time_since_epoch() + std::chrono::hours(1))
-            .count();
-    cache.SetClock([later] { return later; });
+    // An hour from now every stamp has settled; each scan comes two seconds
+    // after the last, so the files' stamps are compared each time.
+    long long now = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                        std::chrono::system_clock::now().time_since_epoch() + std::chrono::hours(1))
+                        .count();
+    bool clockRuns = true;
+    cache.SetClock([&] { return now += clockRuns ? 2000000000LL : 0; });
 
     // Each change also gets a modification time of its own, as an edit made
     // at another moment has; within one clock tick the file system could give
@@ -43,6 +44,11 @@ TEST(SkinFolderCache, ReadsAFolderAgainOnlyWhenItOrOneOfItsSkinsChanged) {
         dir.Write("S60/" + name, text);
         touched(folder + name);
         touched(folder);
+    };
+    // An edit in place leaves the folder's own stamp alone.
+    const auto edit = [&](const std::string& name, const std::string& text) {
+        dir.Write("S60/" + name, text);
+        touched(folder + name);
     };
     write("a.lumetto", "A\n0 1 2 177 210\n");
     write("a.bmp", "BM");
@@ -58,29 +64,40 @@ TEST(SkinFolderCache, ReadsAFolderAgainOnlyWhenItOrOneOfItsSkinsChanged) {
         {"first scan", [] {}, {"a.bmp", "b.bmp"}, {"A", "B"}},
         {"nothing changed", [] {}, {}, {"A", "B"}},
         {"skin file edited in place, same size",
-         [&] { write("a.lumetto", "X\n0 1 2 177 210\n"); },
+         [&] { edit("a.lumetto", "X\n0 1 2 177 210\n"); },
          {"a.bmp", "b.bmp"},
          {"X", "B"}},
         {"nothing changed again", [] {}, {}, {"X", "B"}},
-        {"bitmap replaced", [&] { write("b.bmp", "BMBM"); }, {"a.bmp", "b.bmp"}, {"X", "B"}},
+        {"bitmap replaced", [&] { edit("b.bmp", "BMBM"); }, {"a.bmp", "b.bmp"}, {"X", "B"}},
+        {"within a second of the last scan only the folder is compared",
+         [&] {
+             clockRuns = false;
+             edit("b.lumetto", "Y\n0 1 2 177 210\n");
+         },
+         {},
+         {"X", "B"}},
+        {"a second later the edit shows",
+         [&] { clockRuns = true; },
+         {"a.bmp", "b.bmp"},
+         {"X", "Y"}},
         {"bitmap made unreadable (only its change time moves)",
          [&] { fs::permissions(folder + "b.bmp", fs::perms::none); },
          {"a.bmp", "b.bmp"},
-         {"X", "B"}},
+         {"X", "Y"}},
         {"skin file added",
          [&] {
              write("c.bmp", "BM");
              write("c.lumetto", "C\n0 1 2 177 210\n");
          },
          {"a.bmp", "b.bmp", "c.bmp"},
-         {"X", "B", "C"}},
+         {"X", "Y", "C"}},
         {"skin file removed",
          [&] {
              fs::remove(folder + "a.lumetto");
              touched(folder);
          },
          {"b.bmp", "c.bmp"},
-         {"B", "C"}},
+         {"Y", "C"}},
         {"folder removed", [&] { fs::remove_all(folder); }, {}, {}},
         {"folder back", [&] { write("d.lumetto", "D\n0 1 2 177 210\n"); }, {"d.bmp"}, {"D"}},
     };
