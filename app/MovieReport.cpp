@@ -31,7 +31,9 @@ std::string MovieEndMessage(const MovieSummary& s, MovieEnd eWhy, bool bGoesOn) 
         return "The movie \"" + s.strPath + "\" could not be finished: " + s.strError;
     if (bGoesOn)
         return {};
-    if (s.bRemoved)
+    // A pause of the phone (or a lost connection, which the program opens
+    // again by itself) raises no box: the caption says it instead.
+    if (s.bRemoved && eWhy != MovieEnd::Paused)
         return std::string(eWhy == MovieEnd::SizeChanged ? "The phone's screen size changed"
                                                          : "The recording ended") +
                " before the first frame of the movie was written, so its empty file \"" +
