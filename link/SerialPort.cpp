@@ -1,9 +1,9 @@
 #include "link/SerialPort.h"
 
+#include "platform/ErrorReport.h"
 #include "platform/HandOver.h"
 #include "platform/PortNameTable.h"
 #include "platform/SystemError.h"
-#include "ports/ErrorReport.h"
 
 #include <algorithm>
 #include <cerrno>
