@@ -1,4 +1,4 @@
-#include "tools/phone/PhoneOptions.h"
+#include "phone/PhoneOptions.h"
 
 #include "codec/ScreenFormat.h"
 
