@@ -25,8 +25,6 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-CQuillonApp* theApp = nullptr;
-
 namespace {
 
 // The write end of the pipe the signal handler wakes the UI thread through.
@@ -45,14 +43,10 @@ const std::string& AppTitle() {
 
 } // namespace
 
-CQuillonApp::CQuillonApp() {
-    theApp = this;
-}
+CQuillonApp::CQuillonApp() = default;
 
 CQuillonApp::~CQuillonApp() {
     ExitInstance();
-    if (theApp == this)
-        theApp = nullptr;
 }
 
 CSettings& CQuillonApp::Settings() {

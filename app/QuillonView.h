@@ -108,6 +108,3 @@ private:
     int m_nRecordWidth = 0;
     int m_nRecordHeight = 0;
 };
-
-// The one view, for the windows and handlers that need it.
-extern CQuillonView* g_pView;
