@@ -1,11 +1,11 @@
 #include "app/DemoPhone.h"
 
+#include "phone/HomeScreenScene.h"
+#include "phone/PhoneLink.h"
+#include "phone/PhoneOptions.h"
+#include "phone/PhoneSimulator.h"
+#include "phone/StopSignal.h"
 #include "platform/PortNameTable.h"
-#include "tools/phone/HomeScreenScene.h"
-#include "tools/phone/PhoneLink.h"
-#include "tools/phone/PhoneOptions.h"
-#include "tools/phone/PhoneSimulator.h"
-#include "tools/phone/StopSignal.h"
 
 #include <chrono>
 #include <csignal>

@@ -30,8 +30,6 @@
 #include <unistd.h>
 #include <utility>
 
-CQuillonApp* theApp = nullptr;
-
 namespace {
 
 // The write end of the pipe the signal handler wakes the UI thread through.
@@ -56,14 +54,10 @@ void PrintLine(const std::string& strText) {
 
 } // namespace
 
-CQuillonApp::CQuillonApp() {
-    theApp = this;
-}
+CQuillonApp::CQuillonApp() = default;
 
 CQuillonApp::~CQuillonApp() {
     ExitInstance();
-    if (theApp == this)
-        theApp = nullptr;
 }
 
 CSettings& CQuillonApp::Settings() {

@@ -123,6 +123,3 @@ private:
     int m_nExitStatus = 0;
     bool m_bEnded = false;
 };
-
-// The one application object while it exists.
-extern CQuillonApp* theApp;

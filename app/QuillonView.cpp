@@ -11,13 +11,10 @@
 
 #include <QTimerEvent>
 
-CQuillonView* g_pView = nullptr;
-
 CQuillonView::CQuillonView(CMainFrame* pFrame, QWidget* pParent)
     : QWidget(pParent), m_pFrame(pFrame), m_pSkinWnd(new CSkinWnd(this, this)),
       m_pScreenWnd(new CScreenWnd(this, this)), m_skinDisplay(m_pSkinWnd, m_pScreenWnd),
       m_catalog(SkinBitmapLoads), m_decoder(this) {
-    g_pView = this;
     m_catalog.SetWindows(&m_skinDisplay);
 
     // The screen window lies above the skin window: it shows the phone's
@@ -37,8 +34,6 @@ CQuillonView::CQuillonView(CMainFrame* pFrame, QWidget* pParent)
 CQuillonView::~CQuillonView() {
     onMovieEnded = nullptr;
     EndMovie(false);
-    if (g_pView == this)
-        g_pView = nullptr;
 }
 
 void CQuillonView::OnInitialUpdate() {

@@ -123,6 +123,3 @@ private:
     int m_nRecordScale = 0;
     bool m_bMoviesWithSkin = false;
 };
-
-// The one view, for the windows and handlers that need it.
-extern CQuillonView* g_pView;

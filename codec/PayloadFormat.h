@@ -40,6 +40,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 namespace payload {
 
@@ -49,5 +50,14 @@ constexpr std::size_t kHeaderSize = 8; // kind, width, height, format, reserved
 constexpr unsigned kRunSkip = 0x8000;
 constexpr unsigned kRunLiteral = 0x4000;
 constexpr unsigned kRunLengthMask = 0x3FFF; // n: 0 to 16383 units
+
+// Colour formats of a body.
+constexpr int kFormatIndexed8 = 8;
+constexpr int kFormatDirect12 = 12;
+
+// A 4-bit colour component expanded to a byte: 0x0 -> 0, 0x8 -> 136, 0xF -> 255.
+constexpr std::uint8_t Expand4(unsigned c) {
+    return static_cast<std::uint8_t>((c & 0xF) * 17);
+}
 
 } // namespace payload

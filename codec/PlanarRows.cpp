@@ -1,6 +1,6 @@
 #include "codec/PlanarRows.h"
 
-#include "codec/ScreenFormat.h"
+#include "codec/PayloadFormat.h"
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
@@ -8,6 +8,8 @@
 #endif
 
 namespace lumetto {
+
+using payload::Expand4;
 
 void ExpandPlanarRowScalar(const std::uint8_t* gb, const std::uint8_t* r, bool odd, std::size_t n,
                            std::uint8_t* out) {

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
-using lumetto::Expand4;
+using payload::Expand4;
 
 // A reading position inside one payload that never passes the payload's end.
 class CScreenDecoder::Cursor {
@@ -126,7 +126,7 @@ const std::uint8_t* CScreenDecoder::DecodeScreen(const std::uint8_t* pPayload,
             AllocateBuffers(width, height);
     }
 
-    if (m_nFormat != lumetto::kFormatIndexed8 && m_nFormat != lumetto::kFormatDirect12) {
+    if (m_nFormat != payload::kFormatIndexed8 && m_nFormat != payload::kFormatDirect12) {
         m_eLastResult = m_nFormat == -1                ? Result::NoFormat
                         : kind == payload::kKindHeader ? Result::Ok
                                                        : Result::UnknownFormat;
@@ -136,7 +136,7 @@ const std::uint8_t* CScreenDecoder::DecodeScreen(const std::uint8_t* pPayload,
         m_eLastResult = Result::NoBuffers;
         return cur.Pos();
     }
-    if (m_nFormat == lumetto::kFormatIndexed8)
+    if (m_nFormat == payload::kFormatIndexed8)
         DecodeIndexed8(cur);
     else
         DecodeDirect12(cur);

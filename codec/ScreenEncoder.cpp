@@ -1,11 +1,14 @@
 #include "codec/ScreenEncoder.h"
 
+#include "codec/PayloadFormat.h"
 #include "codec/RunListWriter.h"
 #include "codec/ScreenFormat.h"
 
 #include <algorithm>
 
 using namespace lumetto;
+using payload::kFormatDirect12;
+using payload::kFormatIndexed8;
 
 namespace {
 

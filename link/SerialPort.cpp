@@ -1,9 +1,9 @@
 #include "link/SerialPort.h"
 
+#include "platform/ErrorReport.h"
 #include "platform/HandOver.h"
 #include "platform/PortNameTable.h"
 #include "platform/SystemError.h"
-#include "ports/ErrorReport.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -78,7 +78,7 @@ bool CSerialPort::InsideHandedOverCall() const {
 }
 
 bool CSerialPort::Configure(int nBaud, char cParity, int nDataBits, int nStopBits,
-                            std::uint32_t dwEventMask) {
+                            [[maybe_unused]] std::uint32_t dwEventMask) {
     if (InsideHandedOverCall())
         return false;
     // End the connection and the monitor thread before anything changes.
@@ -98,8 +98,6 @@ bool CSerialPort::Configure(int nBaud, char cParity, int nDataBits, int nStopBit
             return false;
         }
     }
-    m_dwEventMask = dwEventMask;
-
     std::lock_guard<std::recursive_mutex> lock(m_csPort);
     m_hPort.Close();
     m_dcb = LineSettings{nBaud, cParity, nDataBits, nStopBits};

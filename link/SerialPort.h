@@ -59,6 +59,10 @@ public:
     // bQuiet is set: then LastOpenError() holds what would have been shown.
     // Never blocks: the device is opened without waiting. Returns success.
     bool Open(ILinkOwner* hTargetWnd, const std::string& strPortName, bool bQuiet = false);
+    // Opens and sets up the port named by Open. dwEventMask names the line
+    // events to wait for (EV_RXCHAR | EV_CTS); the monitor thread's poll()
+    // always waits for received bytes and for the line's end, so no mask is
+    // kept.
     bool Configure(int nBaud, char cParity, int nDataBits, int nStopBits,
                    std::uint32_t dwEventMask);
     // Starts the monitor thread on an open port; false if the port is not
@@ -133,7 +137,6 @@ private:
     std::atomic<bool> m_bShowLoss{true};
     mutable std::mutex m_csLoss; // guards m_strLossReason, written by the monitor thread
     std::string m_strLossReason;
-    std::uint32_t m_dwEventMask = 0;
     std::atomic<bool> m_bOpen{false};
     std::atomic<bool> m_bClosing{false};
 

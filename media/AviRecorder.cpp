@@ -53,7 +53,6 @@ bool CAviRecorder::Open(const std::string& strPath, int nWidth, int nHeight) {
     m_hFile = hFile;
     m_strPath = strPath;
     m_nFrame = 0;
-    m_nFramePeriod = static_cast<int>(avi::kFramePeriodMs);
     m_nRowBytes = static_cast<std::uint32_t>(DibRowStride(nWidth));
     m_header = avi::HeaderFacts{};
     m_header.nWidth = nWidth;

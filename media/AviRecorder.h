@@ -85,8 +85,7 @@ private:
     AviRecorderTuning m_tuning;
     int m_hFile = -1;
     std::string m_strPath;
-    int m_nFrame = 0;         // frames written, and the index of the next one
-    int m_nFramePeriod = 200; // milliseconds per frame: the stream's scale against 1000
+    int m_nFrame = 0; // frames written, and the index of the next one
     std::uint32_t m_nRowBytes = 0;
 
     avi::HeaderFacts m_header;

@@ -4,6 +4,7 @@
 // repeat runs, truncated and out-of-range payloads. Also the vector row
 // expansion against the one-pixel-at-a-time version.
 #include "codec/PaletteRuns.h"
+#include "codec/PayloadFormat.h"
 #include "codec/PlanarRows.h"
 #include "codec/ScreenDecoder.h"
 
@@ -18,7 +19,7 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 using Result = CScreenDecoder::Result;
-using lumetto::Expand4;
+using payload::Expand4;
 
 class CReferenceDecoder {
 public:

@@ -1,6 +1,6 @@
 // Runs the lumetto-phone program as a user would and reads what it sends.
 #include "tests/support/ChildProcess.h"
-#include "tests/tools/StreamDecoder.h"
+#include "tests/support/StreamDecoder.h"
 
 #include <gtest/gtest.h>
 

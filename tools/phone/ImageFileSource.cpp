@@ -1,6 +1,6 @@
 #include "tools/phone/ImageFileSource.h"
 
-#include "tools/phone/Rgb12.h"
+#include "phone/Rgb12.h"
 
 #include <QImage>
 #include <QImageReader>

@@ -1,7 +1,7 @@
 // Pictures from image files, scaled to the screen and shown in turn.
 #pragma once
 
-#include "tools/phone/PictureSource.h"
+#include "phone/PictureSource.h"
 
 #include <string>
 #include <vector>

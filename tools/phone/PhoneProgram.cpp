@@ -1,10 +1,10 @@
 #include "tools/phone/PhoneProgram.h"
 
-#include "tools/phone/HomeScreenScene.h"
+#include "phone/HomeScreenScene.h"
+#include "phone/PhoneLink.h"
+#include "phone/PhoneSimulator.h"
+#include "phone/StopSignal.h"
 #include "tools/phone/ImageFileSource.h"
-#include "tools/phone/PhoneLink.h"
-#include "tools/phone/PhoneSimulator.h"
-#include "tools/phone/StopSignal.h"
 
 #include <chrono>
 #include <csignal>

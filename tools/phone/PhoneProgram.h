@@ -2,7 +2,7 @@
 // picture source, runs the simulator and reports. Needs a QGuiApplication.
 #pragma once
 
-#include "tools/phone/PhoneOptions.h"
+#include "phone/PhoneOptions.h"
 
 #include <iosfwd>
 

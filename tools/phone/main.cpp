@@ -1,5 +1,5 @@
 // lumetto-phone: a phone that sends pictures of its screen over a serial line.
-#include "tools/phone/PhoneOptions.h"
+#include "tools/phone/PhoneCommandLine.h"
 #include "tools/phone/PhoneProgram.h"
 
 #include <QGuiApplication>

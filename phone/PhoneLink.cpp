@@ -1,8 +1,8 @@
-#include "tools/phone/PhoneLink.h"
+#include "phone/PhoneLink.h"
 
 #include "link/WireFormat.h"
 
-#include "tools/phone/StopSignal.h"
+#include "phone/StopSignal.h"
 
 #include <algorithm>
 #include <cerrno>

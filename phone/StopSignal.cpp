@@ -1,4 +1,4 @@
-#include "tools/phone/StopSignal.h"
+#include "phone/StopSignal.h"
 
 #include <atomic>
 #include <csignal>

@@ -1,4 +1,4 @@
-#include "tools/phone/Rgb12.h"
+#include "phone/Rgb12.h"
 
 #include <QImage>
 

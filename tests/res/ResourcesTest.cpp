@@ -3,7 +3,7 @@
 #include "display/SkinMenu.h"
 #include "res/BitmapResources.h"
 
-#include "QtTestApp.h"
+#include "tests/display/QtTestApp.h"
 #include "tests/support/TempFolder.h"
 
 #include <QProcess>

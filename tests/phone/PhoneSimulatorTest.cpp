@@ -1,12 +1,10 @@
-#include "tools/phone/PhoneSimulator.h"
-#include "tests/tools/StreamDecoder.h"
-#include "tools/phone/HomeScreenScene.h"
-#include "tools/phone/ImageFileSource.h"
-#include "tools/phone/PhoneLink.h"
-#include "tools/phone/StopSignal.h"
+#include "phone/PhoneSimulator.h"
+#include "phone/HomeScreenScene.h"
+#include "phone/PhoneLink.h"
+#include "phone/StopSignal.h"
+#include "tests/support/StreamDecoder.h"
 
 #include <QGuiApplication>
-#include <QImage>
 
 #include <gtest/gtest.h>
 
@@ -169,38 +167,6 @@ TEST(PhoneSimulator, SceneShowsTheClockAndTicks) {
     for (std::size_t i = 0; i < a.size(); ++i)
         changed += a[i] != b[i];
     EXPECT_LT(changed, a.size() / 8);
-}
-
-TEST(PhoneSimulator, ImageFilesAreScaledAndCycled) {
-    NeedGui();
-    const std::string red = TempPath("red.png"), blue = TempPath("blue.bmp");
-    QImage wide(100, 50, QImage::Format_RGB32);
-    wide.fill(QColor(255, 0, 0));
-    ASSERT_TRUE(wide.save(QString::fromStdString(red)));
-    QImage square(30, 30, QImage::Format_RGB32);
-    square.fill(QColor(0, 0, 255));
-    ASSERT_TRUE(square.save(QString::fromStdString(blue)));
-
-    CImageFileSource source(176, 208);
-    std::string error;
-    ASSERT_TRUE(source.Load({red, blue}, error)) << error;
-    std::vector<std::uint16_t> p0, p1, p2;
-    source.Render(0, 0, p0);
-    source.Render(1, 0, p1);
-    source.Render(2, 0, p2);
-    EXPECT_EQ(p0, p2);
-    ASSERT_EQ(p0.size(), 176u * 208u);
-    // Wide picture: full width, centred vertically on black.
-    EXPECT_EQ(p0[0], 0x000);
-    EXPECT_EQ(p0[104 * 176 + 88], 0xF00);
-    EXPECT_EQ(p0[104 * 176 + 0], 0xF00);
-    // Square picture: full width too (the screen is taller than wide).
-    EXPECT_EQ(p1[104 * 176 + 88], 0x00F);
-
-    EXPECT_FALSE(source.Load({TempPath("missing.png")}, error));
-    EXPECT_NE(error.find("missing.png"), std::string::npos);
-    std::filesystem::remove(red);
-    std::filesystem::remove(blue);
 }
 
 } // namespace

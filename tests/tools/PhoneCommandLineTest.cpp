@@ -1,4 +1,4 @@
-#include "tools/phone/PhoneOptions.h"
+#include "tools/phone/PhoneCommandLine.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "ports/ErrorReport.h"
+#include "platform/ErrorReport.h"
 
 #include "platform/MessagePresenter.h"
 #include "platform/SystemError.h"

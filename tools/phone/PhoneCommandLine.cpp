@@ -1,4 +1,4 @@
-#include "tools/phone/PhoneOptions.h"
+#include "tools/phone/PhoneCommandLine.h"
 
 #include "codec/ScreenFormat.h"
 
@@ -75,14 +75,6 @@ bool ToClock(const char* s, int& seconds) {
 }
 
 } // namespace
-
-int PhoneOptions::Width() const {
-    return nPlatform == lumetto::kPlatformUIQ ? lumetto::kUIQWidth : lumetto::kS60Width;
-}
-
-int PhoneOptions::Height() const {
-    return nPlatform == lumetto::kPlatformUIQ ? lumetto::kUIQHeight : lumetto::kS60Height;
-}
 
 const char* PhoneUsage() {
     return kUsage;

@@ -1,6 +1,6 @@
-#include "tools/phone/HomeScreenScene.h"
+#include "phone/HomeScreenScene.h"
 
-#include "tools/phone/Rgb12.h"
+#include "phone/Rgb12.h"
 
 #include <QDateTime>
 #include <QFont>

@@ -1,8 +1,8 @@
-#include "tools/phone/PhoneSimulator.h"
+#include "phone/PhoneSimulator.h"
 
 #include "link/FrameWriter.h"
-#include "tools/phone/PictureSource.h"
-#include "tools/phone/StopSignal.h"
+#include "phone/PictureSource.h"
+#include "phone/StopSignal.h"
 
 #include <cmath>
 #include <cstdio>

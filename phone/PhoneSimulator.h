@@ -9,8 +9,8 @@
 #pragma once
 
 #include "codec/ScreenEncoder.h"
-#include "tools/phone/PhoneLink.h"
-#include "tools/phone/PhoneOptions.h"
+#include "phone/PhoneLink.h"
+#include "phone/PhoneOptions.h"
 
 #include <cstdint>
 #include <functional>

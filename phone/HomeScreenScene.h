@@ -7,7 +7,7 @@
 // reduced to 12-bit colours.
 #pragma once
 
-#include "tools/phone/PictureSource.h"
+#include "phone/PictureSource.h"
 
 #include <QImage>
 

@@ -1,5 +1,8 @@
-// Command line of lumetto-phone.
+// What the simulated phone sends, where, and how fast: set from lumetto-phone's
+// command line or by the program's demo phone.
 #pragma once
+
+#include "codec/ScreenFormat.h"
 
 #include <optional>
 #include <string>
@@ -21,15 +24,10 @@ struct PhoneOptions {
     std::optional<int> clockSeconds; // --clock HH:MM:SS: the scene's clock starts there
     std::vector<std::string> images; // pictures to send instead of the scene
 
-    int Width() const;
-    int Height() const;
+    int Width() const {
+        return nPlatform == lumetto::kPlatformUIQ ? lumetto::kUIQWidth : lumetto::kS60Width;
+    }
+    int Height() const {
+        return nPlatform == lumetto::kPlatformUIQ ? lumetto::kUIQHeight : lumetto::kS60Height;
+    }
 };
-
-// Parses argv[1..]. Options take their value as the next argument or after
-// '=' (--fps=10). Returns true when the simulator should run; otherwise
-// `message` holds the text for standard output with bHelp set (--help,
-// --version), or an error: a line saying what is wrong, then the hint.
-bool ParsePhoneOptions(int argc, const char* const* argv, PhoneOptions& options,
-                       std::string& message, bool& bHelp);
-
-const char* PhoneUsage();
