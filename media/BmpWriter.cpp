@@ -9,7 +9,8 @@
 namespace lumetto {
 
 std::array<std::uint8_t, kBmpHeaderSize> MakeBmpHeader(int width, int rows) {
-    const auto image = static_cast<std::uint32_t>(DibRowStride(width) * rows);
+    const auto image =
+        static_cast<std::uint32_t>(DibRowStride(width) * static_cast<std::size_t>(rows));
     CLeBytes b;
     b.Put8('B');
     b.Put8('M');

@@ -245,9 +245,10 @@ bool CMp4Recorder::AddFrame(const std::uint8_t* pPixels, std::size_t nStride) {
             d.spare.pop_back();
         }
     }
-    pixels.resize(static_cast<std::size_t>(d.nWidth) * d.nHeight);
+    pixels.resize(static_cast<std::size_t>(d.nWidth) * static_cast<std::size_t>(d.nHeight));
     for (int y = 0; y < d.nHeight; ++y)
-        std::memcpy(pixels.data() + static_cast<std::size_t>(y) * d.nWidth,
+        std::memcpy(pixels.data() +
+                        static_cast<std::size_t>(y) * static_cast<std::size_t>(d.nWidth),
                     pPixels + static_cast<std::size_t>(y) * nStride, nRowBytes);
     {
         std::lock_guard<std::mutex> lock(d.mutex);
