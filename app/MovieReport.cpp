@@ -32,7 +32,7 @@ std::string MovieEndMessage(const MovieSummary& s, MovieEnd eWhy, bool bGoesOn) 
     if (bGoesOn)
         return {};
     // A pause of the phone (or a lost connection, which the program opens
-    // again by itself) raises no box: the caption says it instead.
+    // again by itself) raises no box over the picture: standard error has it.
     if (s.bRemoved && eWhy != MovieEnd::Paused)
         return std::string(eWhy == MovieEnd::SizeChanged ? "The phone's screen size changed"
                                                          : "The recording ended") +

@@ -495,10 +495,8 @@ void CQuillonApp::OnMovieEnded(const MovieSummary& s, MovieEnd eWhy) {
     }
     if (s.bMp4 && !s.bRemoved && !m_options.bNoWindow)
         ShowNotice("Saved " + FileNameOf(s.strPath) + ": " + MovieCountsText(s));
-    if (s.bRemoved && eWhy == MovieEnd::Paused && !fromOption) {
+    if (s.bRemoved && eWhy == MovieEnd::Paused && !fromOption)
         PrintLine(MovieEndText(s));
-        ShowNotice("Removed the empty movie " + FileNameOf(s.strPath));
-    }
 
     const std::string text = MovieEndMessage(s, eWhy, fromOption);
     if (!text.empty())
