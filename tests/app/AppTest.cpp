@@ -358,7 +358,7 @@ TEST(App, SharesThePictureExactly) {
     // "Movies include the phone's skin" is remembered.
     ASSERT_TRUE(p.Run(ID_FILE_MOVIES_WITH_SKIN));
     ASSERT_TRUE(p.app.Settings().Sync());
-    EXPECT_TRUE(CSettings(home.File("config/lumetto/lumetto.conf")).MoviesWithSkin());
+    EXPECT_TRUE(CSettings(p.dir.File("lumetto.conf")).MoviesWithSkin());
 }
 
 // A screen size change before the first frame was written leaves no empty
