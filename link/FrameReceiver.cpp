@@ -14,8 +14,7 @@ std::uint64_t Load8(const std::uint8_t* p) {
 
 } // namespace
 
-CFrameReceiver::CFrameReceiver(IFrameSink* pSink)
-    : m_pSink(pSink), m_readBuffer(kBufferSize, 0) {
+CFrameReceiver::CFrameReceiver(IFrameSink* pSink) : m_pSink(pSink), m_readBuffer(kBufferSize, 0) {
     std::memcpy(m_STX, wire::kStartMarker, kMarkerSize);
     std::memcpy(m_ETX, wire::kScreenEndMarker, kMarkerSize);
     std::memcpy(m_CCONTX, wire::kCloseMarker, kMarkerSize);

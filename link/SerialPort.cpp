@@ -31,8 +31,7 @@ int ToPollTimeout(std::chrono::milliseconds ms) {
 
 } // namespace
 
-CSerialPort::CSerialPort()
-    : m_hSendDoneEvent(std::make_unique<CEvent>()), m_receiver(this) {
+CSerialPort::CSerialPort() : m_hSendDoneEvent(std::make_unique<CEvent>()), m_receiver(this) {
     m_hSendDoneEvent->Reset();
 }
 
@@ -121,9 +120,7 @@ bool CSerialPort::Configure(int nBaud, char cParity, int nDataBits, int nStopBit
     }
 
     // Line settings, reads that return at once, RTS (and DTR) on.
-    if (!m_hPort.SetLineSettings(m_dcb))
-        report.ShowLastError();
-    else if (!m_hPort.RaiseModemLines())
+    if (!m_hPort.SetLineSettings(m_dcb) || !m_hPort.RaiseModemLines())
         report.ShowLastError();
 
     if (!report.ErrorShown())
@@ -164,7 +161,7 @@ bool CSerialPort::StartMonitor() {
     return true;
 }
 
-void CSerialPort::MonitorThread(CSerialPort* pThis, std::string strPortName) {
+void CSerialPort::MonitorThread(CSerialPort* pThis, const std::string& strPortName) {
     pThis->MonitorLoop(strPortName);
     // The last thing the thread does: from here on Close may close the port.
     pThis->m_bMonitorAlive = false;

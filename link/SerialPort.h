@@ -101,7 +101,7 @@ public:
 private:
     enum class ReadResult { Drained, Lost };
 
-    static void MonitorThread(CSerialPort* pThis, std::string strPortName);
+    static void MonitorThread(CSerialPort* pThis, const std::string& strPortName);
     void MonitorLoop(const std::string& strPortName);
     ReadResult ReadAvailable(short nRevents, int& nLostCode);
     void SendPending(CErrorReport& report);

@@ -57,17 +57,19 @@ std::string AvErrorText(int nAvError) {
 void ScaleNearest(const std::uint32_t* pIn, int nWidth, int nHeight, int nScale,
                   std::uint32_t* pOut, int nOutWidth, int nOutHeight) {
     const auto outStride = static_cast<std::size_t>(nOutWidth);
-    for (int y = 0; y < nHeight; ++y) {
-        const std::uint32_t* pRow = pIn + static_cast<std::size_t>(y) * nWidth;
-        std::uint32_t* pFirst = pOut + static_cast<std::size_t>(y) * nScale * outStride;
+    const auto width = static_cast<std::size_t>(nWidth);
+    const auto scale = static_cast<std::size_t>(nScale);
+    for (std::size_t y = 0; y < static_cast<std::size_t>(nHeight); ++y) {
+        const std::uint32_t* pRow = pIn + y * width;
+        std::uint32_t* pFirst = pOut + y * scale * outStride;
         std::uint32_t* p = pFirst;
-        for (int x = 0; x < nWidth; ++x)
-            p = std::fill_n(p, nScale, pRow[x]);
-        std::fill(p, pFirst + nOutWidth, 0xff000000u);
-        for (int k = 1; k < nScale; ++k)
-            std::copy_n(pFirst, nOutWidth, pFirst + k * outStride);
+        for (std::size_t x = 0; x < width; ++x)
+            p = std::fill_n(p, scale, pRow[x]);
+        std::fill(p, pFirst + outStride, 0xff000000u);
+        for (std::size_t k = 1; k < scale; ++k)
+            std::copy_n(pFirst, outStride, pFirst + k * outStride);
     }
-    const auto nScaledRows = static_cast<std::size_t>(nHeight) * nScale;
+    const auto nScaledRows = static_cast<std::size_t>(nHeight) * scale;
     std::fill(pOut + nScaledRows * outStride,
               pOut + static_cast<std::size_t>(nOutHeight) * outStride, 0xff000000u);
 }
@@ -122,7 +124,8 @@ bool CMp4Writer::Open(int hFile, const std::string& strPath, int nWidth, int nHe
     m_nLastPts = m_nLastKeyPts = -1;
     m_nWriteErrno = 0;
     m_strError.clear();
-    m_scaled.assign(static_cast<std::size_t>(m_nOutWidth) * m_nOutHeight, 0xff000000u);
+    m_scaled.assign(static_cast<std::size_t>(m_nOutWidth) * static_cast<std::size_t>(m_nOutHeight),
+                    0xff000000u);
 
     const AVCodec* pEncoder = avcodec_find_encoder_by_name("libx264");
     if (!pEncoder)

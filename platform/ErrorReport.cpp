@@ -30,7 +30,7 @@ std::string CErrorReport::LastErrorMessage(int nErrno) {
 std::string CErrorReport::PortErrorMessage(std::uint32_t nCode, const std::string& strPortName,
                                            const std::string& strDevice) {
     const int nErrno = ToErrno(nCode);
-    const std::string advice = PortOpenAdvice(nErrno, strPortName, strDevice);
+    std::string advice = PortOpenAdvice(nErrno, strPortName, strDevice);
     if (nErrno == ENOTTY || nErrno == EISDIR)
         return advice;
     return SystemErrorMessage(nCode, advice);

@@ -61,7 +61,7 @@ std::string CPortNameTable::NormalizeComName(const std::string& strName) {
     const std::string s = Trim(strName);
     if (s.size() < 4)
         return {};
-    for (int i = 0; i < 3; ++i)
+    for (std::size_t i = 0; i < 3; ++i)
         if (std::toupper(static_cast<unsigned char>(s[i])) != "COM"[i])
             return {};
     const std::string digits = s.substr(3);

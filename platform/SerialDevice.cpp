@@ -103,7 +103,7 @@ bool CSerialDevice::SetLineSettings(const LineSettings& settings) {
     }
     if (settings.nStopBits == 2)
         tio.c_cflag |= CSTOPB;
-    tio.c_iflag &= ~(IXON | IXOFF | IXANY);
+    tio.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF | IXANY);
     // Reads return at once with whatever has arrived.
     tio.c_cc[VMIN] = 0;
     tio.c_cc[VTIME] = 0;

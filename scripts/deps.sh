@@ -9,7 +9,7 @@ want=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev fonts-dejavu-core
 case "${1:-build}" in
 build) ;;
 test | all | bench)
-    want+=(libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
+    want+=(libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev clang-format clang-tidy python3
         ffmpeg xvfb xauth imagemagick x11-apps desktop-file-utils)
     ;;
 esac
