@@ -12,13 +12,13 @@
 //
 // Prints one tab-separated row per figure: section, measurement, value,
 // yardstick, ratio, target. ./bench collects the rows into its table.
+#include "benchmarks/TableRow.h"
 #include "benchmarks/e2e/FrameReplay.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/PtyLine.h"
 
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -30,6 +30,8 @@
 
 namespace {
 
+using bench::Fmt;
+using bench::Row;
 using std::chrono::milliseconds;
 using testsupport::CChildProcess;
 using testsupport::CPtyLine;
@@ -57,19 +59,6 @@ struct Options {
 };
 
 Options g_opt;
-
-void Row(const std::string& section, const std::string& what, const std::string& value,
-         const std::string& yardstick = "", const std::string& ratio = "",
-         const std::string& target = "") {
-    std::cout << section << '\t' << what << '\t' << value << '\t' << yardstick << '\t' << ratio
-              << '\t' << target << std::endl;
-}
-
-std::string Fmt(double v, int prec = 1) {
-    char b[64];
-    std::snprintf(b, sizeof b, "%.*f", prec, v);
-    return b;
-}
 
 std::string Tmp(const std::string& name) {
     return g_opt.tmp + "/lumetto-e2e-" + std::to_string(getpid()) + "-" + name;
@@ -274,17 +263,28 @@ void Throughput(bool uiq, int format) {
         Fmt(u, 1), Fmt(cu, 1), Fmt(u / cu, 2), "ratio <= 3");
 }
 
+// lumetto on n frames from an S60 phone in format 12 and the closing notice;
+// a row tells when that could not run.
+bool TraceS60Phone(int n, TracedRun& run, const std::string& section, const std::string& name) {
+    std::vector<Frame> frames;
+    if (!MakeFrames(false, 12, frames)) {
+        Row(section, name, "FAILED (phone stream)");
+        return false;
+    }
+    const Frame close = CloseFrame();
+    std::string why;
+    if (!RunTraced(Sequence(frames, n, &close), run, why)) {
+        Row(section, name, "FAILED (" + why + ")");
+        return false;
+    }
+    return true;
+}
+
 void Latency(bool zoom, bool window, bool fullscreen = false) {
     const std::string name = fullscreen ? "presentation " + g_opt.presentation + " (Xvfb)"
                                         : std::string(window ? "window (Xvfb)" : "no window") +
                                               ", zoom " + (zoom ? "2" : "1");
     const std::string section = "latency " + g_opt.label;
-    std::vector<Frame> frames;
-    if (!MakeFrames(false, 12, frames)) {
-        Row(section, name, "FAILED (phone stream)");
-        return;
-    }
-    const Frame close = CloseFrame();
     const int n = 400;
     TracedRun run;
     run.window = window;
@@ -293,11 +293,8 @@ void Latency(bool zoom, bool window, bool fullscreen = false) {
     run.nGapUs = 8000;
     run.nSettleMs = window ? 1500 : 700;
     run.nWaitMs = 30000;
-    std::string why;
-    if (!RunTraced(Sequence(frames, n, &close), run, why)) {
-        Row(section, name, "FAILED (" + why + ")");
+    if (!TraceS60Phone(n, run, section, name))
         return;
-    }
     const auto& t = run.trace;
     if (t.size() != std::size_t(n)) {
         Row(section, name,
@@ -322,21 +319,12 @@ void Latency(bool zoom, bool window, bool fullscreen = false) {
 void PresentationFlood() {
     const std::string name = "presentation " + g_opt.presentation + " (Xvfb), flood";
     const std::string section = "latency " + g_opt.label;
-    std::vector<Frame> frames;
-    if (!MakeFrames(false, 12, frames)) {
-        Row(section, name, "FAILED (phone stream)");
-        return;
-    }
-    const Frame close = CloseFrame();
     const int n = 600;
     TracedRun run;
     run.window = run.fullscreen = true;
     run.nSettleMs = 1500;
-    std::string why;
-    if (!RunTraced(Sequence(frames, n, &close), run, why)) {
-        Row(section, name, "FAILED (" + why + ")");
+    if (!TraceS60Phone(n, run, section, name))
         return;
-    }
     const auto& t = run.trace;
     Row(section, name + ": frames shown of sent",
         std::to_string(t.size()) + " / " + std::to_string(n), "", "", "all");
