@@ -163,7 +163,7 @@ int CChildProcess::Wait(std::chrono::milliseconds within) {
             m_bRunning = false;
             m_nStatus = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
         } else if (r < 0 && errno != EINTR) {
-            return -1;
+            m_bRunning = false; // not ours to wait for (any more)
         } else if (Clock::now() >= end) {
             ::kill(m_pid, SIGKILL);
             ::wait4(m_pid, &status, 0, &ru);
