@@ -2,6 +2,7 @@
 // thread and back through the UI hand-over, as each received payload makes
 // it: served by the Qt event loop (the program) and by WaitServing (a UI
 // thread that waits for the worker). Prints tab-separated rows for ./bench.
+#include "benchmarks/TableRow.h"
 #include "platform/HandOver.h"
 #include "platform/qt/QtHandOverPump.h"
 
@@ -12,7 +13,6 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
-#include <cstring>
 #include <string>
 #include <thread>
 #include <vector>
@@ -38,17 +38,14 @@ void Post(CHandOver& h, int n, double& median, double& p99) {
 }
 
 void Row(const std::string& label, const char* what, double median, double p99) {
-    std::printf("hand-over %s\t%s, us median / p99\t%.1f / %.1f\t\t\t\n", label.c_str(), what,
-                median, p99);
+    bench::Row("hand-over " + label, std::string(what) + ", us median / p99",
+               bench::Fmt(median, 1) + " / " + bench::Fmt(p99, 1));
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    std::string label = "now";
-    for (int i = 1; i + 1 < argc; ++i)
-        if (std::strcmp(argv[i], "--label") == 0)
-            label = argv[i + 1];
+    const std::string label = bench::LabelArg(argc, argv);
     const int n = 5000;
     double median = 0, p99 = 0;
     {

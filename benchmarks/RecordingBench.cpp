@@ -3,6 +3,7 @@
 // process counted) beside the AVI recorder's for the same screens, and the
 // share of pictures an MP4 movie keeps when pictures come as fast as the
 // calling thread can hand them over. Prints tab-separated rows for ./bench.
+#include "benchmarks/TableRow.h"
 #include "codec/ScreenFormat.h"
 #include "media/AviRecorder.h"
 #include "media/Mp4Recorder.h"
@@ -10,7 +11,6 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
 #include <ctime>
 #include <filesystem>
 #include <string>
@@ -18,6 +18,10 @@
 #include <vector>
 
 namespace {
+
+using bench::Fmt;
+using bench::LabelArg;
+using bench::Row;
 
 using Clock = std::chrono::steady_clock;
 constexpr int kPictures = 60; // per CPU measurement
@@ -61,19 +65,6 @@ std::vector<std::uint8_t> DibScreen(const std::vector<std::uint32_t>& p, int w, 
     return dib;
 }
 
-void Row(const std::string& label, const std::string& what, const std::string& value,
-         const std::string& yardstick = "", const std::string& ratio = "",
-         const std::string& target = "") {
-    std::printf("recording %s\t%s\t%s\t%s\t%s\t%s\n", label.c_str(), what.c_str(), value.c_str(),
-                yardstick.c_str(), ratio.c_str(), target.c_str());
-}
-
-std::string Fmt(double v, int prec = 2) {
-    char b[64];
-    std::snprintf(b, sizeof b, "%.*f", prec, v);
-    return b;
-}
-
 double AviMsPerPicture(const std::string& path, int w, int h) {
     std::vector<std::vector<std::uint8_t>> dibs;
     for (int i = 0; i < kVariants; ++i)
@@ -114,10 +105,7 @@ double Mp4MsPerPicture(const std::string& path, int w, int h) {
 } // namespace
 
 int main(int argc, char** argv) {
-    std::string label = "now";
-    for (int i = 1; i + 1 < argc; ++i)
-        if (std::strcmp(argv[i], "--label") == 0)
-            label = argv[i + 1];
+    const std::string section = "recording " + LabelArg(argc, argv);
     const std::string dir = std::filesystem::temp_directory_path().string() +
                             "/lumetto-bench-recording-" + std::to_string(::getpid());
     std::filesystem::create_directories(dir);
@@ -131,10 +119,10 @@ int main(int argc, char** argv) {
         const double avi = AviMsPerPicture(dir + "/movie.avi", s.w, s.h);
         const double mp4 = Mp4MsPerPicture(dir + "/movie.mp4", s.w, s.h);
         const int scale = lumetto::Mp4ScaleForHeight(s.h);
-        Row(label,
+        Row(section,
             std::string("MP4 ") + s.name + " x" + std::to_string(scale) +
                 ", CPU ms per picture (beside AVI)",
-            Fmt(mp4), Fmt(avi, 3), Fmt(mp4 / avi, 0), "<= 50 ms");
+            Fmt(mp4, 2), Fmt(avi, 3), Fmt(mp4 / avi, 0), "<= 50 ms");
     }
 
     // A flood: AddFrame as fast as the calling thread can, real clock, the
@@ -159,13 +147,13 @@ int main(int argc, char** argv) {
     }
     const lumetto::MovieStats stats = rec.Stats();
     const double kept = calls > 0 ? 100.0 * double(stats.nFrames) / double(calls) : 0;
-    Row(label,
+    Row(section,
         "MP4 S60 flood for " + Fmt(kFloodSeconds, 0) + " s: pictures kept of " +
             std::to_string(calls) + ", %",
         Fmt(kept, 1), "", "", "the last always kept");
-    Row(label, "MP4 S60 flood: pictures encoded per second",
+    Row(section, "MP4 S60 flood: pictures encoded per second",
         Fmt(double(stats.nFrames) / kFloodSeconds, 1));
-    Row(label, "MP4 S60 flood: AddFrame on the calling thread, us per call",
+    Row(section, "MP4 S60 flood: AddFrame on the calling thread, us per call",
         Fmt(calls > 0 ? addSeconds * 1e6 / double(calls) : 0, 1), "", "", "never waits");
     std::filesystem::remove_all(dir);
     return 0;

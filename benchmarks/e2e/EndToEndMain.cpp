@@ -12,12 +12,13 @@
 //
 // Prints one tab-separated row per figure: section, measurement, value,
 // yardstick, ratio, target. ./bench collects the rows into its table.
-#include "benchmarks/e2e/ChildProcess.h"
-#include "benchmarks/e2e/PtyFeeder.h"
+#include "benchmarks/TableRow.h"
+#include "benchmarks/e2e/FrameReplay.h"
+#include "tests/support/ChildProcess.h"
+#include "tests/support/PtyLine.h"
 
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -28,6 +29,21 @@
 #include <unistd.h>
 
 namespace {
+
+using bench::Fmt;
+using bench::Row;
+using std::chrono::milliseconds;
+using testsupport::CChildProcess;
+using testsupport::CPtyLine;
+
+// The measured programs' output goes nowhere: nobody reads it while they run.
+constexpr CChildProcess::Streams kQuiet = {CChildProcess::Output::Discard,
+                                           CChildProcess::Output::Discard};
+
+// A line that shows when lumetto (or cat) has opened it.
+CPtyLine::Options ReplayLine() {
+    return {.bRaw = true, .bHoldSubordinate = false};
+}
 
 struct Options {
     std::string lumetto;
@@ -43,19 +59,6 @@ struct Options {
 };
 
 Options g_opt;
-
-void Row(const std::string& section, const std::string& what, const std::string& value,
-         const std::string& yardstick = "", const std::string& ratio = "",
-         const std::string& target = "") {
-    std::cout << section << '\t' << what << '\t' << value << '\t' << yardstick << '\t' << ratio
-              << '\t' << target << std::endl;
-}
-
-std::string Fmt(double v, int prec = 1) {
-    char b[64];
-    std::snprintf(b, sizeof b, "%.*f", prec, v);
-    return b;
-}
 
 std::string Tmp(const std::string& name) {
     return g_opt.tmp + "/lumetto-e2e-" + std::to_string(getpid()) + "-" + name;
@@ -88,10 +91,11 @@ bool MakeFrames(bool uiq, int format, std::vector<Frame>& frames) {
     const std::string a = Tmp("a.ppm"), b = Tmp("b.ppm"), s = Tmp("stream.bin");
     WriteNoisePpm(a, w, h, 1);
     WriteNoisePpm(b, w, h, 2);
-    CChildProcess phone;
-    phone.Start({g_opt.phone, "--out", s, "--frames", "3", "--rate", "0", "--fps", "0", "--format",
-                 std::to_string(format), "--platform", uiq ? "uiq" : "s60", a, b});
-    const int rc = phone.Wait(120000);
+    CChildProcess phone(g_opt.phone,
+                        {"--out", s, "--frames", "3", "--rate", "0", "--fps", "0", "--format",
+                         std::to_string(format), "--platform", uiq ? "uiq" : "s60", a, b},
+                        {}, kQuiet);
+    const int rc = phone.Wait(milliseconds(120000));
     frames = SplitFrames(ReadFile(s));
     std::remove(a.c_str());
     std::remove(b.c_str());
@@ -121,13 +125,13 @@ std::vector<TraceLine> ReadTrace(const std::string& path) {
     return lines;
 }
 
-long long SteadyNs(CPtyFeeder::Clock::time_point t) {
+long long SteadyNs(ReplayClock::time_point t) {
     return std::chrono::duration_cast<std::chrono::nanoseconds>(t.time_since_epoch()).count();
 }
 
 std::vector<std::string> LumettoArgs(const std::string& port, const std::string& trace, bool window,
                                      bool zoom, bool fullscreen = false) {
-    std::vector<std::string> a = {g_opt.lumetto, "--port", port, "--exit-on-close"};
+    std::vector<std::string> a = {"--port", port, "--exit-on-close"};
     if (!window)
         a.push_back("--no-window");
     if (zoom)
@@ -144,10 +148,12 @@ std::vector<std::string> LumettoArgs(const std::string& port, const std::string&
 // The measured program keeps its remembered choices in a folder of its own,
 // never the user's.
 std::vector<std::string> LumettoEnv(bool window) {
-    std::vector<std::string> env = {"XDG_CONFIG_HOME=" + Tmp("config")};
+    const std::string config = Tmp("config");
+    std::vector<std::pair<std::string, const char*>> changes = {
+        {"XDG_CONFIG_HOME", config.c_str()}};
     if (!window)
-        env.push_back("QT_QPA_PLATFORM=offscreen");
-    return env;
+        changes.emplace_back("QT_QPA_PLATFORM", "offscreen");
+    return testsupport::Environment(changes);
 }
 
 struct Pass {
@@ -159,22 +165,40 @@ double Median(std::vector<double> v) {
     return v.empty() ? 0 : v[v.size() / 2];
 }
 
-// One pass of lumetto over the sequence: frames a second and CPU per frame
-// from its frame trace. False when it did not run through.
-bool LumettoPass(const std::vector<const Frame*>& seq, Pass& pass, std::string& why) {
-    CPtyFeeder feeder;
-    feeder.Open();
+// lumetto on a line that replays seq, with its frame trace: false (and why)
+// when it did not take the frames.
+struct TracedRun {
+    bool window = false, zoom = false, fullscreen = false;
+    long nGapUs = 0;     // between frames; 0: unpaced
+    int nSettleMs = 700; // after lumetto opened the line
+    int nWaitMs = 60000; // for lumetto's end
+    std::vector<TraceLine> trace;
+    std::vector<ReplayClock::time_point> done; // each frame's last byte written
+};
+
+bool RunTraced(const std::vector<const Frame*>& seq, TracedRun& run, std::string& why) {
+    CPtyLine line(ReplayLine());
     const std::string trace = Tmp("trace.txt");
-    CChildProcess app;
-    app.Start(LumettoArgs(feeder.Path(), trace, false, false), LumettoEnv(false));
-    std::vector<CPtyFeeder::Clock::time_point> done;
-    if (!feeder.WaitForReader(20000, 700) || !feeder.Send(seq, 0, done)) {
+    CChildProcess app(g_opt.lumetto,
+                      LumettoArgs(line.Path(), trace, run.window, run.zoom, run.fullscreen),
+                      LumettoEnv(run.window), kQuiet);
+    if (!WaitForReader(line, 20000, run.nSettleMs) || !Replay(line, seq, run.nGapUs, run.done)) {
         why = "no reader";
         return false;
     }
-    app.Wait(60000);
-    const auto t = ReadTrace(trace);
+    app.Wait(milliseconds(run.nWaitMs));
+    run.trace = ReadTrace(trace);
     std::remove(trace.c_str());
+    return true;
+}
+
+// One pass of lumetto over the sequence: frames a second and CPU per frame
+// from its frame trace. False when it did not run through.
+bool LumettoPass(const std::vector<const Frame*>& seq, Pass& pass, std::string& why) {
+    TracedRun run;
+    if (!RunTraced(seq, run, why))
+        return false;
+    const auto& t = run.trace;
     const std::size_t expected = seq.size() - 1; // the closing notice shows nothing
     if (t.size() != expected) {
         why = std::to_string(t.size()) + " of " + std::to_string(expected) + " frames shown";
@@ -188,19 +212,17 @@ bool LumettoPass(const std::vector<const Frame*>& seq, Pass& pass, std::string& 
 // The same bytes read by cat: the bare cost of reading them.
 Pass CatPass(const std::vector<const Frame*>& seq) {
     Pass pass;
-    CPtyFeeder feeder;
-    feeder.Open();
-    CChildProcess cat;
-    cat.Start({"/bin/cat", feeder.Path()});
-    if (!feeder.WaitForReader(10000, 200))
+    CPtyLine line(ReplayLine());
+    CChildProcess cat("/bin/cat", {line.Path()}, {}, kQuiet);
+    if (!WaitForReader(line, 10000, 200))
         return pass;
-    std::vector<CPtyFeeder::Clock::time_point> done;
-    const auto t0 = CPtyFeeder::Clock::now();
-    feeder.Send(seq, 0, done);
-    feeder.Drain(20000);
-    const auto t1 = CPtyFeeder::Clock::now();
-    feeder.Close();
-    cat.Wait(10000);
+    std::vector<ReplayClock::time_point> done;
+    const auto t0 = ReplayClock::now();
+    Replay(line, seq, 0, done);
+    line.WaitUntilRead(milliseconds(20000));
+    const auto t1 = ReplayClock::now();
+    line.HangUp();
+    cat.Wait(milliseconds(10000));
     pass.fps = seq.size() / std::chrono::duration<double>(t1 - t0).count();
     pass.cpuUs = cat.FinalCpuNs() / 1e3 / double(seq.size());
     return pass;
@@ -241,32 +263,39 @@ void Throughput(bool uiq, int format) {
         Fmt(u, 1), Fmt(cu, 1), Fmt(u / cu, 2), "ratio <= 3");
 }
 
+// lumetto on n frames from an S60 phone in format 12 and the closing notice;
+// a row tells when that could not run.
+bool TraceS60Phone(int n, TracedRun& run, const std::string& section, const std::string& name) {
+    std::vector<Frame> frames;
+    if (!MakeFrames(false, 12, frames)) {
+        Row(section, name, "FAILED (phone stream)");
+        return false;
+    }
+    const Frame close = CloseFrame();
+    std::string why;
+    if (!RunTraced(Sequence(frames, n, &close), run, why)) {
+        Row(section, name, "FAILED (" + why + ")");
+        return false;
+    }
+    return true;
+}
+
 void Latency(bool zoom, bool window, bool fullscreen = false) {
     const std::string name = fullscreen ? "presentation " + g_opt.presentation + " (Xvfb)"
                                         : std::string(window ? "window (Xvfb)" : "no window") +
                                               ", zoom " + (zoom ? "2" : "1");
     const std::string section = "latency " + g_opt.label;
-    std::vector<Frame> frames;
-    if (!MakeFrames(false, 12, frames)) {
-        Row(section, name, "FAILED (phone stream)");
-        return;
-    }
-    const Frame close = CloseFrame();
     const int n = 400;
-    const auto seq = Sequence(frames, n, &close);
-    CPtyFeeder feeder;
-    feeder.Open();
-    const std::string trace = Tmp("trace.txt");
-    CChildProcess app;
-    app.Start(LumettoArgs(feeder.Path(), trace, window, zoom, fullscreen), LumettoEnv(window));
-    std::vector<CPtyFeeder::Clock::time_point> done;
-    if (!feeder.WaitForReader(20000, window ? 1500 : 700) || !feeder.Send(seq, 8000, done)) {
-        Row(section, name, "FAILED (no reader)");
+    TracedRun run;
+    run.window = window;
+    run.zoom = zoom;
+    run.fullscreen = fullscreen;
+    run.nGapUs = 8000;
+    run.nSettleMs = window ? 1500 : 700;
+    run.nWaitMs = 30000;
+    if (!TraceS60Phone(n, run, section, name))
         return;
-    }
-    app.Wait(30000);
-    const auto t = ReadTrace(trace);
-    std::remove(trace.c_str());
+    const auto& t = run.trace;
     if (t.size() != std::size_t(n)) {
         Row(section, name,
             "FAILED (" + std::to_string(t.size()) + " of " + std::to_string(n) + " frames traced)");
@@ -274,7 +303,7 @@ void Latency(bool zoom, bool window, bool fullscreen = false) {
     }
     std::vector<double> ms;
     for (int i = 10; i < n; ++i)
-        ms.push_back((t[i].t - SteadyNs(done[i])) / 1e6);
+        ms.push_back((t[i].t - SteadyNs(run.done[i])) / 1e6);
     std::sort(ms.begin(), ms.end());
     const double median = ms[ms.size() / 2];
     const double p99 = ms[std::min(ms.size() - 1, ms.size() * 99 / 100)];
@@ -290,27 +319,13 @@ void Latency(bool zoom, bool window, bool fullscreen = false) {
 void PresentationFlood() {
     const std::string name = "presentation " + g_opt.presentation + " (Xvfb), flood";
     const std::string section = "latency " + g_opt.label;
-    std::vector<Frame> frames;
-    if (!MakeFrames(false, 12, frames)) {
-        Row(section, name, "FAILED (phone stream)");
-        return;
-    }
-    const Frame close = CloseFrame();
     const int n = 600;
-    const auto seq = Sequence(frames, n, &close);
-    CPtyFeeder feeder;
-    feeder.Open();
-    const std::string trace = Tmp("trace.txt");
-    CChildProcess app;
-    app.Start(LumettoArgs(feeder.Path(), trace, true, false, true), LumettoEnv(true));
-    std::vector<CPtyFeeder::Clock::time_point> done;
-    if (!feeder.WaitForReader(20000, 1500) || !feeder.Send(seq, 0, done)) {
-        Row(section, name, "FAILED (no reader)");
+    TracedRun run;
+    run.window = run.fullscreen = true;
+    run.nSettleMs = 1500;
+    if (!TraceS60Phone(n, run, section, name))
         return;
-    }
-    app.Wait(60000);
-    const auto t = ReadTrace(trace);
-    std::remove(trace.c_str());
+    const auto& t = run.trace;
     Row(section, name + ": frames shown of sent",
         std::to_string(t.size()) + " / " + std::to_string(n), "", "", "all");
     if (t.size() < 2)
@@ -338,16 +353,15 @@ void MeasureIdle(CChildProcess& app, const std::string& section, const std::stri
 
 void IdleNoData() {
     const std::string section = "idle " + g_opt.label;
-    CPtyFeeder feeder;
-    feeder.Open();
-    CChildProcess app;
-    app.Start(LumettoArgs(feeder.Path(), "", false, false), LumettoEnv(false));
-    if (!feeder.WaitForReader(20000, 1500)) {
+    CPtyLine line(ReplayLine());
+    CChildProcess app(g_opt.lumetto, LumettoArgs(line.Path(), "", false, false), LumettoEnv(false),
+                      kQuiet);
+    if (!WaitForReader(line, 20000, 1500)) {
         Row(section, "connected, no data", "FAILED (no reader)");
         return;
     }
     MeasureIdle(app, section, "connected, no data");
-    app.Stop(5000);
+    app.Stop(milliseconds(5000));
 }
 
 // lumetto on a phone that changes its clock once a second; returns CPU %.
@@ -356,11 +370,12 @@ double ClockPhone(bool uiq, const std::string& record, bool fullscreen = false) 
     const std::string name = std::string("clock phone ") + (uiq ? "UIQ" : "S60") +
                              (record.empty() ? "" : ", recording") +
                              (fullscreen ? ", presentation " + g_opt.presentation + " (Xvfb)" : "");
-    CChildProcess phone;
-    phone.Start({g_opt.phone, "--pty", "--fps", "1", "--platform", uiq ? "uiq" : "s60"}, {}, true);
+    CChildProcess phone(g_opt.phone, {"--pty", "--fps", "1", "--platform", uiq ? "uiq" : "s60"}, {},
+                        {CChildProcess::Output::Pipe, CChildProcess::Output::Discard});
     std::string path;
-    while (phone.ReadLine(path, 10000) && path.rfind("/dev/", 0) != 0) {
-    }
+    do
+        path = phone.ReadLine(milliseconds(10000));
+    while (!path.empty() && path.rfind("/dev/", 0) != 0);
     if (path.rfind("/dev/", 0) != 0) {
         Row(section, name, "FAILED (phone gave no port)");
         return 0;
@@ -370,13 +385,12 @@ double ClockPhone(bool uiq, const std::string& record, bool fullscreen = false) 
         args.push_back("--record");
         args.push_back(record);
     }
-    CChildProcess app;
-    app.Start(args, LumettoEnv(fullscreen));
+    CChildProcess app(g_opt.lumetto, args, LumettoEnv(fullscreen), kQuiet);
     std::this_thread::sleep_for(std::chrono::seconds(4)); // connected, header shown
     double pct = 0;
     MeasureIdle(app, section, name, &pct);
-    app.Stop(10000);
-    phone.Stop(5000);
+    app.Stop(milliseconds(10000));
+    phone.Stop(milliseconds(5000));
     if (!record.empty())
         std::remove(record.c_str());
     return pct;

@@ -114,7 +114,7 @@ TEST(App, ShowsThePhoneRecordsCapturesAndCloses) {
     EXPECT_FALSE(p.app.m_serial.IsOpen());
     EXPECT_EQ(p.Caption(), "No connection - Morvane Lumetto");
     EXPECT_TRUE(p.View()->ScreenWindow()->IsBitmapMode());
-    ASSERT_TRUE(WaitFor([&] { return p.phone.ReadNow() == "close_tx"; }));
+    ASSERT_TRUE(WaitFor([&] { return p.phone.Received() == "close_tx"; }));
 }
 
 TEST(App, PhoneClosingResetsTheScreenButKeepsThePort) {

@@ -11,11 +11,16 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <poll.h>
+#include <termios.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
-using testsupport::CChild;
+using testsupport::CChildProcess;
+using testsupport::Environment;
 using testsupport::MovieFrames;
 using Bytes = std::vector<std::uint8_t>;
 using reliability::CPhoneLine;
@@ -48,14 +53,14 @@ Bytes ReadAll(const fs::path& p) {
 TEST(EndToEnd, RecordsAndCapturesWhatThePhoneSends) {
     CTempFolder dir;
     const Bytes picture = MakePicture(dir.Dir() / "screen.png", 176, 208);
-    CChild phone("lumetto-phone",
-                 {"--pty", "--fps", "20", "--rate", "0", (dir.Dir() / "screen.png").string()});
+    CChildProcess phone("lumetto-phone", {"--pty", "--fps", "20", "--rate", "0",
+                                          (dir.Dir() / "screen.png").string()});
     const std::string port = phone.ReadLine();
     ASSERT_EQ(port.rfind("/dev/", 0), 0u) << phone.Stderr();
 
     const fs::path movie = dir.Dir() / "movie.avi", shot = dir.Dir() / "shot.bmp";
-    CChild lumetto("lumetto", {"--port", port, "--no-window", "--record", movie.string(),
-                               "--capture", shot.string(), "--time-limit", "3"});
+    CChildProcess lumetto("lumetto", {"--port", port, "--no-window", "--record", movie.string(),
+                                      "--capture", shot.string(), "--time-limit", "3"});
     ASSERT_EQ(lumetto.Wait(), 0) << lumetto.Stderr();
 
     // The screenshot: header, the picture bottom-up, the white slack row on top.
@@ -75,16 +80,16 @@ TEST(EndToEnd, RecordsAndCapturesWhatThePhoneSends) {
 }
 
 TEST(EndToEnd, EndsWhenThePhoneCloses) {
-    CChild phone("lumetto-phone",
-                 {"--pty", "--fps", "20", "--rate", "0", "--frames", "10", "--close"});
+    CChildProcess phone("lumetto-phone",
+                        {"--pty", "--fps", "20", "--rate", "0", "--frames", "10", "--close"});
     const std::string port = phone.ReadLine();
     ASSERT_EQ(port.rfind("/dev/", 0), 0u) << phone.Stderr();
-    CChild lumetto("lumetto", {"--port", port, "--no-window", "--exit-on-close"});
+    CChildProcess lumetto("lumetto", {"--port", port, "--no-window", "--exit-on-close"});
     EXPECT_EQ(lumetto.Wait(), 0) << lumetto.Stderr();
 }
 
 TEST(EndToEnd, PortThatCannotOpenFailsWithoutAWindow) {
-    CChild lumetto("lumetto", {"--port", "/dev/nonexistent-port", "--no-window"});
+    CChildProcess lumetto("lumetto", {"--port", "/dev/nonexistent-port", "--no-window"});
     EXPECT_EQ(lumetto.Wait(), 1);
     // Every line starts with the program's name; the box's caption is not printed.
     EXPECT_EQ(lumetto.Stderr(), "lumetto: No such file or directory\n"
@@ -99,14 +104,15 @@ TEST(EndToEnd, WithoutAWindowALostConnectionIsOpenedAgain) {
         SCOPED_TRACE(bReconnect ? "reconnect" : "--no-reconnect");
         CTempFolder dir;
         const fs::path link = dir.Dir() / "phone";
-        CChild first("lumetto-phone", {"--pty", "--fps", "20", "--rate", "0", "--frames", "5"});
+        CChildProcess first("lumetto-phone",
+                            {"--pty", "--fps", "20", "--rate", "0", "--frames", "5"});
         const std::string port = first.ReadLine();
         ASSERT_EQ(port.rfind("/dev/", 0), 0u) << first.Stderr();
         fs::create_symlink(port, link);
         std::vector<std::string> args = {"--port", link.string(), "--no-window"};
         if (!bReconnect)
             args.push_back("--no-reconnect");
-        CChild lumetto("lumetto", args);
+        CChildProcess lumetto("lumetto", args);
         // The phone sends its frames and goes: the line hangs up.
         ASSERT_EQ(first.Wait(), 0) << first.Stderr();
         fs::remove(link);
@@ -120,7 +126,7 @@ TEST(EndToEnd, WithoutAWindowALostConnectionIsOpenedAgain) {
             continue;
         }
         ASSERT_TRUE(lumetto.WaitForError("opening it again every second\n")) << lumetto.Stderr();
-        CChild second("lumetto-phone", {"--pty", "--fps", "20", "--rate", "0"});
+        CChildProcess second("lumetto-phone", {"--pty", "--fps", "20", "--rate", "0"});
         const std::string again = second.ReadLine();
         ASSERT_EQ(again.rfind("/dev/", 0), 0u) << second.Stderr();
         fs::create_symlink(again, link);
@@ -132,11 +138,11 @@ TEST(EndToEnd, WithoutAWindowALostConnectionIsOpenedAgain) {
 }
 
 TEST(EndToEnd, HelpAndVersion) {
-    CChild help("lumetto", {"--help"});
+    CChildProcess help("lumetto", {"--help"});
     EXPECT_EQ(help.Wait(), 0);
-    CChild version("lumetto", {"--version"});
+    CChildProcess version("lumetto", {"--version"});
     EXPECT_EQ(version.ReadLine(), "Lumetto version 2.0");
-    CChild bad("lumetto", {"--frobnicate"});
+    CChildProcess bad("lumetto", {"--frobnicate"});
     EXPECT_EQ(bad.Wait(), 2);
 }
 
@@ -144,23 +150,6 @@ namespace {
 
 // This process's environment without a display: what a server or a CI job
 // without X or Wayland gives the program.
-// This process's environment with some settings changed (null: removed).
-std::vector<std::string>
-Environment(const std::vector<std::pair<std::string, const char*>>& changes) {
-    std::vector<std::string> env;
-    for (char** e = environ; *e; ++e) {
-        const std::string entry = *e;
-        const std::string name = entry.substr(0, entry.find('='));
-        if (std::none_of(changes.begin(), changes.end(),
-                         [&](const auto& c) { return c.first == name; }))
-            env.push_back(entry);
-    }
-    for (const auto& [name, value] : changes)
-        if (value)
-            env.push_back(name + "=" + value);
-    return env;
-}
-
 std::vector<std::string> NoDisplayEnvironment() {
     return Environment(
         {{"DISPLAY", nullptr}, {"WAYLAND_DISPLAY", nullptr}, {"QT_QPA_PLATFORM", ""}});
@@ -188,7 +177,7 @@ TEST(EndToEnd, MistakesAndAMissingDisplayAreAnsweredOnAnyMachine) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.args.front());
-        CChild lumetto("lumetto", c.args, NoDisplayEnvironment());
+        CChildProcess lumetto("lumetto", c.args, NoDisplayEnvironment());
         EXPECT_EQ(lumetto.Wait(), c.status) << lumetto.Stderr();
         const std::string err = lumetto.Stderr();
         EXPECT_EQ(err.rfind("lumetto: ", 0), 0u) << err;
@@ -219,7 +208,7 @@ TEST(EndToEnd, UnattendedRunsThatFailSaySoInTheirStatus) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.args[2]);
-        CChild lumetto("lumetto", c.args);
+        CChildProcess lumetto("lumetto", c.args);
         EXPECT_EQ(lumetto.Wait(), 1) << lumetto.Stderr();
         for (const std::string& part : c.said)
             EXPECT_NE(lumetto.Stderr().find(part), std::string::npos) << lumetto.Stderr();
@@ -310,7 +299,7 @@ TEST(EndToEnd, RecordingGoesOnAfterThePhonePauses) {
     const std::string movies[2] = {dir.File("talk.mp4"), dir.File("talk-2.mp4")};
     // Settings of its own: movies of the screen alone.
     const std::string config = dir.File("config");
-    CChild lumetto(
+    CChildProcess lumetto(
         "lumetto",
         {"--port", phone.Path(), "--no-window", "--record", movies[0], "--record-scale", "2"},
         Environment({{"XDG_CONFIG_HOME", config.c_str()}}));
@@ -346,8 +335,7 @@ TEST(EndToEnd, RecordingGoesOnAfterThePhonePauses) {
         for (std::size_t i = 1; i < bursts[b].size(); ++i) {
             ASSERT_TRUE(phone.Write(reliability::ScreenFrame(bursts[b][i], nullptr)));
             // One picture at a time, as a phone sends them.
-            for (int n = 0; n < 3000 && phone.Unread() > 0; ++n)
-                ::poll(nullptr, 0, 2);
+            phone.WaitUntilRead();
         }
         // The pause: the phone's closing notice ends the movie.
         ASSERT_TRUE(phone.Write(reliability::CloseNotice()));

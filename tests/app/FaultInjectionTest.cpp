@@ -322,7 +322,7 @@ TEST(FaultInjection, CloseWhileThePhoneFloods) {
     EXPECT_EQ(p.Caption(), kNoConnection);
     flood.Stop();
     // The phone was told.
-    EXPECT_NE(p.phone.ReadNow().find("close_tx"), std::string::npos);
+    EXPECT_NE(p.phone.Received().find("close_tx"), std::string::npos);
     EXPECT_EQ(p.presenter.Count(), 0u) << p.Messages();
 }
 
@@ -376,9 +376,9 @@ TEST(FaultInjection, FolderThatCannotBeWrittenChangesNothing) {
 // The disk fills while the program records: a file size limit in the
 // program's process stands for it.
 TEST(FaultInjection, DiskFullDuringARecording) {
-    using testsupport::CChild;
+    using testsupport::CChildProcess;
     CTempFolder dir;
-    CChild phone("lumetto-phone", {"--pty", "--fps", "20", "--rate", "0"});
+    CChildProcess phone("lumetto-phone", {"--pty", "--fps", "20", "--rate", "0"});
     const std::string port = phone.ReadLine();
     ASSERT_EQ(port.rfind("/dev/", 0), 0u) << phone.Stderr();
 
@@ -390,8 +390,8 @@ TEST(FaultInjection, DiskFullDuringARecording) {
     small.rlim_cur = kLimit;
     // Only the program started now inherits the limit.
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-    CChild lumetto("lumetto", {"--port", port, "--no-window", "--record", movie.string(),
-                               "--capture", shot.string(), "--time-limit", "30"});
+    CChildProcess lumetto("lumetto", {"--port", port, "--no-window", "--record", movie.string(),
+                                      "--capture", shot.string(), "--time-limit", "30"});
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &old), 0);
 
     // Without a window a movie that cannot be written ends the run with

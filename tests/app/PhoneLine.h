@@ -1,4 +1,4 @@
-// What the fault-injection and soak tests share: the program in this process
+// What the application tests share: the program in this process
 // with a recording presenter and answered save dialogs, a phone line on a
 // pseudo-terminal that the UI thread or a phone thread can write, and
 // pictures with their frames.
@@ -11,27 +11,17 @@
 #include "codec/ScreenEncoder.h"
 #include "display/ScreenWnd.h"
 #include "link/FrameWriter.h"
-#include "platform/HandOver.h"
 #include "platform/RecordingPresenter.h"
 #include "tests/support/MovieFrames.h"
+#include "tests/support/PtyLine.h"
 #include "tests/support/QtTestEnvironment.h"
 #include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <cerrno>
-#include <chrono>
-#include <cstdio>
 #include <cstdlib>
-#include <fcntl.h>
 #include <filesystem>
-#include <poll.h>
-#include <pty.h>
 #include <string>
-#include <sys/ioctl.h>
-#include <termios.h>
-#include <unistd.h>
 #include <vector>
 
 namespace reliability {
@@ -114,87 +104,11 @@ inline Bytes ScreenBytes(CQuillonView* v) {
     return Bytes(dib->Bits(), dib->Bits() + dib->Stride() * dib->Height());
 }
 
-// The phone's end of a pseudo-terminal. The test keeps a descriptor of the
-// program's side open, so the line hangs up only when the phone goes.
-class CPhoneLine {
+// The phone's end of a raw pseudo-terminal. The test keeps a descriptor of
+// the program's side open, so the line hangs up only when the phone goes.
+class CPhoneLine : public testsupport::CPtyLine {
 public:
-    CPhoneLine() {
-        char name[256] = {};
-        EXPECT_EQ(::openpty(&m_master, &m_slave, name, nullptr, nullptr), 0);
-        m_path = name;
-        termios tio{};
-        ::tcgetattr(m_slave, &tio);
-        ::cfmakeraw(&tio);
-        ::tcsetattr(m_slave, TCSANOW, &tio);
-        ::fcntl(m_master, F_SETFL, ::fcntl(m_master, F_GETFL) | O_NONBLOCK);
-        ::fcntl(m_master, F_SETFD, FD_CLOEXEC);
-        ::fcntl(m_slave, F_SETFD, FD_CLOEXEC);
-    }
-    ~CPhoneLine() {
-        HangUp();
-        ::close(m_slave);
-    }
-    CPhoneLine(const CPhoneLine&) = delete;
-    CPhoneLine& operator=(const CPhoneLine&) = delete;
-
-    const std::string& Path() const { return m_path; }
-
-    // Writes all bytes unless stop is set. On the UI thread the wait for room
-    // keeps serving the driver's hand-over; elsewhere it polls.
-    bool Write(const Bytes& b, const std::atomic<bool>* stop = nullptr) {
-        std::size_t done = 0;
-        while (done < b.size()) {
-            if (stop && stop->load())
-                return false;
-            const ssize_t n = ::write(m_master, b.data() + done, b.size() - done);
-            if (n > 0) {
-                done += static_cast<std::size_t>(n);
-                continue;
-            }
-            if (n < 0 && errno != EAGAIN && errno != EINTR)
-                return false;
-            auto room = [this] {
-                pollfd p{m_master, POLLOUT, 0};
-                return ::poll(&p, 1, 0) > 0;
-            };
-            if (UiHandOver().IsUiThread()) {
-                UiHandOver().WaitServing(room, std::chrono::milliseconds(50));
-            } else {
-                pollfd p{m_master, POLLOUT, 0};
-                ::poll(&p, 1, 50);
-            }
-            ReadNow();
-        }
-        return true;
-    }
-
-    // Bytes the phone sent that the program has not read yet.
-    int Unread() const {
-        int n = 0;
-        return ::ioctl(m_slave, FIONREAD, &n) == 0 ? n : -1;
-    }
-
-    // Collects what the program wrote to the phone; returns all of it so far.
-    const std::string& ReadNow() {
-        char buf[512];
-        ssize_t n;
-        while (m_master >= 0 && (n = ::read(m_master, buf, sizeof buf)) > 0)
-            m_received.append(buf, static_cast<std::size_t>(n));
-        return m_received;
-    }
-
-    // The phone goes away: the line hangs up.
-    void HangUp() {
-        if (m_master >= 0)
-            ::close(m_master);
-        m_master = -1;
-    }
-
-private:
-    int m_master = -1;
-    int m_slave = -1;
-    std::string m_path;
-    std::string m_received;
+    CPhoneLine() : CPtyLine(Options{.bRaw = true, .bHoldSubordinate = true}) {}
 };
 
 class CAnsweredDialogs : public IFileDialogs {

@@ -133,7 +133,7 @@ TEST(Soak, ConnectionsOpenedAndClosedLeaveNoDescriptors) {
         ASSERT_TRUE(p.Run(ID_FILE_STOP_RECORDING));
         ASSERT_TRUE(p.Run(ID_FILE_CLOSE_CONNECTION));
         // The closing marker reached the phone; take it off the line.
-        ASSERT_TRUE(WaitFor([&] { return p.phone.ReadNow().size() == 8u * (i + 1); }));
+        ASSERT_TRUE(WaitFor([&] { return p.phone.Received().size() == 8u * (i + 1); }));
     }
     EXPECT_EQ(OpenDescriptors(), before);
     EXPECT_EQ(p.presenter.Count(), 0u) << p.Messages();

@@ -6,8 +6,8 @@
 #include "platform/HandOver.h"
 #include "platform/RecordingPresenter.h"
 #include "platform/SystemError.h"
-#include "tests/link/PtyPhone.h"
 #include "tests/support/FrameBuilder.h"
+#include "tests/support/PtyLine.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -85,7 +85,7 @@ protected:
     }
 
     CScopedRecordingPresenter messages;
-    CPtyPhone phone;
+    CPtyLine phone;
     CFakeView view;
     CSerialPort port;
 };
@@ -159,7 +159,7 @@ TEST_F(SerialPortTest, SilenceResetsTheViewOnceAndDropsThePartialFrame) {
 struct CloseCase {
     bool bShowsScreens;
     bool bSendClose;
-    Bytes expected;
+    std::string expected; // what reached the phone
 };
 
 void PrintTo(const CloseCase& c, std::ostream* os) {
@@ -175,20 +175,19 @@ TEST_P(SerialPortCloseTest, CloseWritesTheMarkerOnlyWhileShowingScreens) {
     ASSERT_TRUE(port.Close(GetParam().bSendClose));
     EXPECT_FALSE(port.IsOpen());
     EXPECT_FALSE(port.HasMonitorThread());
-    EXPECT_EQ(phone.ReadNow(), GetParam().expected);
+    EXPECT_EQ(phone.Received(), GetParam().expected);
     EXPECT_EQ(view.resets, 1);
 
     // A second Close does nothing.
     EXPECT_TRUE(port.Close(true));
     EXPECT_EQ(view.resets, 1);
-    EXPECT_TRUE(phone.ReadNow().empty());
+    EXPECT_EQ(phone.Received(), GetParam().expected); // nothing more
     EXPECT_EQ(messages.Count(), 0u);
 }
 
 INSTANTIATE_TEST_SUITE_P(Views, SerialPortCloseTest,
-                         ::testing::Values(CloseCase{true, true, Text("close_tx")},
-                                           CloseCase{false, true, Bytes{}},
-                                           CloseCase{true, false, Bytes{}}));
+                         ::testing::Values(CloseCase{true, true, "close_tx"},
+                                           CloseCase{false, true, ""}, CloseCase{true, false, ""}));
 
 TEST_F(SerialPortTest, CloseOnADriverThatWasNeverOpenedDoesNothing) {
     EXPECT_TRUE(port.Close(true));
@@ -226,7 +225,7 @@ TEST_F(SerialPortTest, CloseWhileADeliveryWaitsForTheUiThreadDoesNotDeadlock) {
 
     ASSERT_TRUE(port.Close(true));
     EXPECT_EQ(view.frames.size(), 1u); // run by Close while it waited
-    EXPECT_EQ(phone.ReadNow(), Text("close_tx"));
+    EXPECT_EQ(phone.Received(), "close_tx");
     EXPECT_FALSE(port.HasMonitorThread());
 }
 
@@ -253,7 +252,7 @@ TEST_F(SerialPortTest, UnpluggedPhoneGivesOneMessageAndAClosedConnection) {
     OpenAndMonitor();
     ASSERT_TRUE(phone.Write(Frame(Pattern(8, 1))));
     ASSERT_TRUE(WaitFor([&] { return view.frames.size() == 1; }));
-    phone.Unplug();
+    phone.HangUp();
     ASSERT_TRUE(WaitFor([&] { return view.lost == 1 && !port.MonitorAlive(); }));
     EXPECT_FALSE(port.IsOpen());
     EXPECT_EQ(view.resets, 1);
@@ -269,7 +268,7 @@ TEST_F(SerialPortTest, UnpluggedPhoneGivesOneMessageAndAClosedConnection) {
     EXPECT_EQ(view.resets, 1);
     EXPECT_FALSE(port.HasMonitorThread());
 
-    CPtyPhone second;
+    CPtyLine second;
     ASSERT_TRUE(port.Open(&view, second.Path()));
     ASSERT_TRUE(port.StartMonitor());
     ASSERT_TRUE(second.Write(Frame(Pattern(9, 3))));
@@ -279,7 +278,7 @@ TEST_F(SerialPortTest, UnpluggedPhoneGivesOneMessageAndAClosedConnection) {
 
     // An owner that opens the port again itself has the loss told to it alone.
     port.SetLossReport(false);
-    second.Unplug();
+    second.HangUp();
     ASSERT_TRUE(WaitFor([&] { return view.lost == 2 && !port.MonitorAlive(); }));
     EXPECT_EQ(messages.Count(), 1u);
     EXPECT_EQ(port.LossReason(), SystemErrorText(EIO));
@@ -340,7 +339,7 @@ TEST_F(SerialPortTest, APortInUseIsReportedBusy) {
     EXPECT_TRUE(port.IsOpen());
 
     // Another program's lock (which root cannot pass either).
-    CPtyPhone locked;
+    CPtyLine locked;
     const int fd = ::open(locked.Path().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
     ASSERT_GE(fd, 0);
     ASSERT_EQ(::flock(fd, LOCK_EX | LOCK_NB), 0);
@@ -359,11 +358,11 @@ TEST_F(SerialPortTest, CloseReturnsSoonWhenTheLineTakesNothing) {
     view.showsScreens = true;
     // Fill the line first; output stopped on the driver's side keeps it from
     // taking the marker even after the driver discards what was queued.
-    ::fcntl(phone.SlaveFd(), F_SETFL, ::fcntl(phone.SlaveFd(), F_GETFL) | O_NONBLOCK);
+    ::fcntl(phone.SubordinateFd(), F_SETFL, ::fcntl(phone.SubordinateFd(), F_GETFL) | O_NONBLOCK);
     const std::vector<std::uint8_t> block(4096, 0x55);
-    while (::write(phone.SlaveFd(), block.data(), block.size()) > 0) {
+    while (::write(phone.SubordinateFd(), block.data(), block.size()) > 0) {
     }
-    ASSERT_EQ(::tcflow(phone.SlaveFd(), TCOOFF), 0);
+    ASSERT_EQ(::tcflow(phone.SubordinateFd(), TCOOFF), 0);
 
     const auto start = std::chrono::steady_clock::now();
     ASSERT_TRUE(port.Close(true));
@@ -377,7 +376,7 @@ TEST_F(SerialPortTest, CloseReturnsSoonWhenTheLineTakesNothing) {
 TEST_F(SerialPortTest, LineIsRaw115200EightNoneOne) {
     OpenAndMonitor();
     termios tio{};
-    ASSERT_EQ(::tcgetattr(phone.SlaveFd(), &tio), 0);
+    ASSERT_EQ(::tcgetattr(phone.SubordinateFd(), &tio), 0);
     EXPECT_EQ(::cfgetispeed(&tio), static_cast<speed_t>(B115200));
     EXPECT_EQ(::cfgetospeed(&tio), static_cast<speed_t>(B115200));
     EXPECT_EQ(tio.c_cflag & CSIZE, static_cast<tcflag_t>(CS8));
@@ -393,9 +392,9 @@ TEST_F(SerialPortTest, LineIsRaw115200EightNoneOne) {
 TEST_F(SerialPortTest, ReopeningClosesTheOldConnectionFirst) {
     OpenAndMonitor();
     view.showsScreens = true;
-    CPtyPhone second;
+    CPtyLine second;
     ASSERT_TRUE(port.Open(&view, second.Path()));
-    EXPECT_EQ(phone.ReadNow(), Text("close_tx"));
+    EXPECT_EQ(phone.Received(), "close_tx");
     EXPECT_EQ(view.resets, 1);
     EXPECT_FALSE(port.HasMonitorThread());
     ASSERT_TRUE(port.StartMonitor());
@@ -414,7 +413,7 @@ TEST_F(SerialPortTest, DestroyingTheDriverWhileMonitoringWritesNothing) {
         ASSERT_TRUE(phone.Write(Frame(Pattern(2, 2))));
         ASSERT_TRUE(WaitFor([&] { return view.frames.size() == 1; }));
     }
-    EXPECT_TRUE(phone.ReadNow().empty());
+    EXPECT_TRUE(phone.Received().empty());
     EXPECT_EQ(view.resets, 0);
 }
 

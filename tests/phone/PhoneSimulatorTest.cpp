@@ -3,12 +3,12 @@
 #include "phone/PhoneLink.h"
 #include "phone/StopSignal.h"
 #include "tests/support/StreamDecoder.h"
+#include "tests/support/TempFolder.h"
 
 #include <QGuiApplication>
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <memory>
@@ -40,12 +40,6 @@ private:
 
 void NeedGui() {
     ASSERT_NE(QGuiApplication::instance(), nullptr);
-}
-
-std::string TempPath(const std::string& name) {
-    return (std::filesystem::temp_directory_path() /
-            ("lumetto-phone-" + std::to_string(::getpid()) + "-" + name))
-        .string();
 }
 
 std::vector<std::uint8_t> ReadFile(const std::string& path) {
@@ -87,12 +81,13 @@ TEST(PhoneSimulator, StreamDecodesToThePicturesSent) {
         {"S60 paced line, steady frame rate", 12, 0, 0, 4000000, 200},
     };
     const std::int64_t clockStart = TodayAt(10 * 3600 + 59 * 60 + 58);
+    const CTempFolder dir;
     for (const RunCase& c : cases) {
         SCOPED_TRACE(c.name);
         CStopSignal::Reset();
         PhoneOptions o;
         o.eOutput = PhoneOptions::Output::File;
-        o.strPath = TempPath("run.bin");
+        o.strPath = dir.File("run.bin");
         o.nFormat = c.format;
         o.nPlatform = c.platform;
         o.nHeaderEvery = c.headerEvery;
@@ -118,7 +113,6 @@ TEST(PhoneSimulator, StreamDecodesToThePicturesSent) {
         EXPECT_EQ(sim.FramesSent(), 11);
 
         const std::vector<std::uint8_t> stream = ReadFile(o.strPath);
-        std::filesystem::remove(o.strPath);
         EXPECT_EQ(stream.size(), sim.BytesSent());
         CStreamDecoder rx;
         rx.Feed(stream);

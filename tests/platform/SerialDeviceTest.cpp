@@ -1,45 +1,33 @@
 #include "platform/SerialDevice.h"
 #include "platform/SystemError.h"
+#include "tests/support/PtyLine.h"
 
 #include <cerrno>
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <pty.h>
 #include <string>
+#include <string_view>
 #include <sys/eventfd.h>
 #include <unistd.h>
 #include <vector>
 
 namespace {
 
-struct Pty {
-    Pty() {
-        char name[256] = {};
-        EXPECT_EQ(::openpty(&master, &slave, name, nullptr, nullptr), 0);
-        path = name;
-    }
-    ~Pty() {
-        ::close(master);
-        ::close(slave);
-    }
-    int master = -1;
-    int slave = -1;
-    std::string path;
-};
+using testsupport::CPtyLine;
 
 TEST(SerialDevice, OpensLocksAndRefusesASecondOpen) {
-    Pty pty;
+    CPtyLine pty;
     CSerialDevice a;
-    ASSERT_TRUE(a.Open(pty.path));
+    ASSERT_TRUE(a.Open(pty.Path()));
     EXPECT_TRUE(a.SetLineSettings({}));
     EXPECT_TRUE(a.RaiseModemLines()); // a pseudo-terminal has no modem lines: not an error
     EXPECT_TRUE(a.Flush());
     EXPECT_EQ(a.BytesQueued(), 0);
     CSerialDevice b;
-    EXPECT_FALSE(b.Open(pty.path));
+    EXPECT_FALSE(b.Open(pty.Path()));
     EXPECT_EQ(errno, EBUSY);
     a.Close();
-    EXPECT_TRUE(b.Open(pty.path));
+    EXPECT_TRUE(b.Open(pty.Path()));
 }
 
 TEST(SerialDevice, RefusesWhatIsNotATerminal) {
@@ -51,9 +39,9 @@ TEST(SerialDevice, RefusesWhatIsNotATerminal) {
 }
 
 TEST(SerialDevice, AWriteTheLineDoesNotTakeEndsAtItsTimeLimit) {
-    Pty pty;
+    CPtyLine pty;
     CSerialDevice d;
-    ASSERT_TRUE(d.Open(pty.path));
+    ASSERT_TRUE(d.Open(pty.Path()));
     ASSERT_TRUE(d.SetLineSettings({}));
     // Nobody reads the far side, so the line fills up; from then on each
     // write gives up after its time limit, having written less than asked.
@@ -81,12 +69,12 @@ TEST(SerialDevice, AWriteTheLineDoesNotTakeEndsAtItsTimeLimit) {
 }
 
 TEST(SerialDevice, ReadsWhatTheFarSideWrote) {
-    Pty pty;
+    CPtyLine pty;
     CSerialDevice d;
-    ASSERT_TRUE(d.Open(pty.path));
+    ASSERT_TRUE(d.Open(pty.Path()));
     ASSERT_TRUE(d.SetLineSettings({}));
     const char text[] = "stx_data\r\n\x03";
-    ASSERT_EQ(::write(pty.master, text, sizeof text - 1), static_cast<ssize_t>(sizeof text - 1));
+    ASSERT_TRUE(pty.Write(std::string_view(text, sizeof text - 1)));
     std::vector<std::uint8_t> got;
     std::uint8_t buf[64];
     // Raw mode passes every byte unchanged; wait (bounded) for all of them.

@@ -1,149 +1,89 @@
-// Runs one of the project's programs as a user would, with its standard
-// output and error on pipes.
+// Runs a program as a user would, for the tests and the end-to-end
+// measurement: standard input from /dev/null, standard output and error each
+// on a pipe this process reads (or thrown away), its end waited for with a
+// deadline, its CPU time and resident size readable while it runs.
 #pragma once
 
-#include <gtest/gtest.h>
-
 #include <chrono>
-#include <csignal>
-#include <cstdlib>
-#include <fcntl.h>
-#include <poll.h>
-#include <spawn.h>
+#include <cstdint>
 #include <string>
-#include <sys/wait.h>
-#include <unistd.h>
+#include <sys/types.h>
+#include <utility>
 #include <vector>
-
-extern char** environ;
 
 namespace testsupport {
 
-// Generous: the waits below wait on conditions, not on time.
-constexpr auto kChildDeadline = std::chrono::seconds(60);
+// Generous: the waits below end on conditions, not on time.
+constexpr std::chrono::milliseconds kChildDeadline{60000};
 
-// A program of the build.
-inline std::string BinPath(const std::string& strProgram) {
-    const char* dir = std::getenv("LUMETTO_BIN_DIR");
-    return std::string(dir ? dir : ".") + "/" + strProgram;
-}
+// A program of the build: LUMETTO_BIN_DIR/strProgram (the current folder when
+// LUMETTO_BIN_DIR is not set).
+std::string BinPath(const std::string& strProgram);
 
-// The program running with its standard output and error on pipes.
-class CChild {
+// This process's environment with some settings changed (null: removed).
+std::vector<std::string>
+Environment(const std::vector<std::pair<std::string, const char*>>& changes);
+
+class CChildProcess {
 public:
-    // strProgram: a program of the build (in LUMETTO_BIN_DIR), args after it;
-    // environment: "NAME=value" entries, empty for this process's own.
-    CChild(const std::string& strProgram, const std::vector<std::string>& args,
-           std::vector<std::string> environment = {}) {
-        int out[2], err[2];
-        EXPECT_EQ(pipe2(out, O_CLOEXEC), 0);
-        EXPECT_EQ(pipe2(err, O_CLOEXEC), 0);
-        posix_spawn_file_actions_t fa;
-        posix_spawn_file_actions_init(&fa);
-        posix_spawn_file_actions_adddup2(&fa, out[1], 1);
-        posix_spawn_file_actions_adddup2(&fa, err[1], 2);
-        std::vector<std::string> all{BinPath(strProgram)};
-        all.insert(all.end(), args.begin(), args.end());
-        std::vector<char*> argv;
-        for (auto& a : all)
-            argv.push_back(a.data());
-        argv.push_back(nullptr);
-        std::vector<char*> envp;
-        for (auto& e : environment)
-            envp.push_back(e.data());
-        envp.push_back(nullptr);
-        m_bStarted = posix_spawn(&m_pid, argv[0], &fa, nullptr, argv.data(),
-                                 environment.empty() ? environ : envp.data()) == 0;
-        EXPECT_TRUE(m_bStarted) << "cannot start " << argv[0];
-        posix_spawn_file_actions_destroy(&fa);
-        close(out[1]);
-        close(err[1]);
-        m_out = out[0];
-        m_err = err[0];
-    }
-    ~CChild() {
-        if (m_bStarted && !m_bExited) {
-            kill(m_pid, SIGKILL);
-            waitpid(m_pid, nullptr, 0);
-        }
-        close(m_out);
-        close(m_err);
-    }
+    enum class Output {
+        Pipe,    // read by this process: ReadLine, WaitForError, Stdout, Stderr
+        Discard, // /dev/null, for a program that writes much nobody reads
+    };
+    struct Streams {
+        Output out; // standard output
+        Output err; // standard error
+    };
+
+    // Starts strProgram with args. A name without '/' is a program of the
+    // build (BinPath). environment: "NAME=value" entries, empty for this
+    // process's own. A program that cannot start ends at once with status
+    // 127 and says why on Stderr().
+    CChildProcess(const std::string& strProgram, const std::vector<std::string>& args,
+                  std::vector<std::string> environment = {},
+                  Streams streams = {Output::Pipe, Output::Pipe});
+    // Kills the program if it still runs.
+    ~CChildProcess();
+    CChildProcess(const CChildProcess&) = delete;
+    CChildProcess& operator=(const CChildProcess&) = delete;
 
     // The next line of standard output, or "" when none came in time.
-    std::string ReadLine() {
-        const auto end = std::chrono::steady_clock::now() + kChildDeadline;
-        while (std::chrono::steady_clock::now() < end) {
-            const auto nl = m_stdout.find('\n');
-            if (nl != std::string::npos) {
-                std::string line = m_stdout.substr(0, nl);
-                m_stdout.erase(0, nl + 1);
-                return line;
-            }
-            if (!Pump(200))
-                break;
-        }
-        return "";
-    }
-
+    std::string ReadLine(std::chrono::milliseconds within = kChildDeadline);
     // Waits until standard error holds `text`, at most `within`.
-    bool WaitForError(const std::string& text,
-                      std::chrono::steady_clock::duration within = kChildDeadline) {
-        const auto end = std::chrono::steady_clock::now() + within;
-        while (m_stderr.find(text) == std::string::npos) {
-            if (std::chrono::steady_clock::now() >= end || !Pump(200))
-                return m_stderr.find(text) != std::string::npos;
-        }
-        return true;
-    }
+    bool WaitForError(const std::string& text, std::chrono::milliseconds within = kChildDeadline);
 
-    // Exit code, or -1 when the program did not end in time.
-    int Wait() {
-        const auto end = std::chrono::steady_clock::now() + kChildDeadline;
-        int status = 0;
-        while (std::chrono::steady_clock::now() < end) {
-            const pid_t r = waitpid(m_pid, &status, WNOHANG);
-            if (r == m_pid) {
-                m_bExited = true;
-                while (Pump(0)) {
-                }
-                return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-            }
-            Pump(50);
-        }
-        return -1;
-    }
+    // Waits for the end: the exit status, 128 + N after signal N, or -1 when
+    // it did not end in time (it is killed then).
+    int Wait(std::chrono::milliseconds within = kChildDeadline);
+    // Asks it to end (SIGTERM), then waits as Wait does.
+    int Stop(std::chrono::milliseconds within = kChildDeadline);
+    void Signal(int sig);
 
-    void Signal(int sig) { kill(m_pid, sig); }
+    const std::string& Stdout() const { return m_stdout; }
     const std::string& Stderr() const { return m_stderr; }
+    pid_t Pid() const { return m_pid; }
+
+    // CPU time (user + system, all threads) used so far in nanoseconds, and
+    // the resident size in KiB; -1 when unknown.
+    std::int64_t CpuNs() const;
+    long ResidentKiB() const;
+    // CPU time of the ended program from the kernel's account, in ns.
+    std::int64_t FinalCpuNs() const { return m_nFinalCpuNs; }
 
 private:
-    // Reads whatever the pipes hold, waiting at most timeoutMs. False once both are closed.
-    bool Pump(int timeoutMs) {
-        pollfd fds[2] = {{m_out, POLLIN, 0}, {m_err, POLLIN, 0}};
-        if (m_outClosed && m_errClosed)
-            return false;
-        if (poll(fds, 2, timeoutMs) <= 0)
-            return true;
-        char buf[4096];
-        for (int i = 0; i < 2; ++i) {
-            if (!(fds[i].revents & (POLLIN | POLLHUP)))
-                continue;
-            const ssize_t n = read(fds[i].fd, buf, sizeof buf);
-            if (n > 0)
-                (i == 0 ? m_stdout : m_stderr).append(buf, std::size_t(n));
-            else
-                (i == 0 ? m_outClosed : m_errClosed) = true;
-        }
-        return true;
-    }
+    // Reads whatever the pipes hold, waiting at most timeoutMs; false once
+    // both are closed.
+    bool Pump(int timeoutMs);
 
     pid_t m_pid = -1;
-    bool m_bStarted = false;
-    bool m_bExited = false;
-    int m_out = -1, m_err = -1;
-    bool m_outClosed = false, m_errClosed = false;
+    bool m_bRunning = false;
+    int m_out = -1, m_err = -1; // -1 when not a pipe, or closed
     std::string m_stdout, m_stderr;
+    int m_nStatus = -1;
+    std::int64_t m_nFinalCpuNs = -1;
 };
+
+// The tests' name for it.
+using CChild = CChildProcess;
 
 } // namespace testsupport

@@ -3,14 +3,12 @@
 #include "tools/phone/ImageFileSource.h"
 
 #include "tests/support/QtTestEnvironment.h"
+#include "tests/support/TempFolder.h"
 
 #include <QGuiApplication>
 #include <QImage>
 
 #include <gtest/gtest.h>
-
-#include <filesystem>
-#include <unistd.h>
 
 namespace {
 
@@ -18,15 +16,10 @@ void NeedGui() {
     ASSERT_NE(QGuiApplication::instance(), nullptr);
 }
 
-std::string TempPath(const std::string& name) {
-    return (std::filesystem::temp_directory_path() /
-            ("lumetto-phone-" + std::to_string(::getpid()) + "-" + name))
-        .string();
-}
-
 TEST(ImageFileSource, ImageFilesAreScaledAndCycled) {
     NeedGui();
-    const std::string red = TempPath("red.png"), blue = TempPath("blue.bmp");
+    CTempFolder dir;
+    const std::string red = dir.File("red.png"), blue = dir.File("blue.bmp");
     QImage wide(100, 50, QImage::Format_RGB32);
     wide.fill(QColor(255, 0, 0));
     ASSERT_TRUE(wide.save(QString::fromStdString(red)));
@@ -50,10 +43,8 @@ TEST(ImageFileSource, ImageFilesAreScaledAndCycled) {
     // Square picture: full width too (the screen is taller than wide).
     EXPECT_EQ(p1[104 * 176 + 88], 0x00F);
 
-    EXPECT_FALSE(source.Load({TempPath("missing.png")}, error));
+    EXPECT_FALSE(source.Load({dir.File("missing.png")}, error));
     EXPECT_NE(error.find("missing.png"), std::string::npos);
-    std::filesystem::remove(red);
-    std::filesystem::remove(blue);
 }
 
 } // namespace

@@ -1,69 +1,40 @@
 // Runs the lumetto-phone program as a user would and reads what it sends.
 #include "tests/support/ChildProcess.h"
+#include "tests/support/PtyLine.h"
 #include "tests/support/StreamDecoder.h"
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <csignal>
-#include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <poll.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <termios.h>
+#include <memory>
 #include <unistd.h>
 
 using namespace phonetest;
-using testsupport::CChild;
-using Clock = std::chrono::steady_clock;
+using testsupport::CChildProcess;
+using testsupport::CPtyLine;
 
 namespace {
 
-// Generous: these wait on conditions, not on time.
-constexpr auto kDeadline = std::chrono::seconds(60);
-
-// Opens the simulator's pseudo-terminal as the PC's serial driver does.
-int OpenReader(const std::string& path) {
-    const int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return -1;
-    termios t = {};
-    tcgetattr(fd, &t);
-    cfmakeraw(&t);
-    tcsetattr(fd, TCSANOW, &t);
-    tcflush(fd, TCIOFLUSH);
-    return fd;
-}
-
-// Reads from fd into the decoder until it holds `frames` frames.
-bool ReadFrames(int fd, CStreamDecoder& rx, std::size_t frames) {
-    const auto end = Clock::now() + kDeadline;
-    std::uint8_t buf[8192];
-    while (rx.frames.size() < frames && Clock::now() < end) {
-        pollfd p = {fd, POLLIN, 0};
-        if (poll(&p, 1, 200) <= 0)
-            continue;
-        const ssize_t n = read(fd, buf, sizeof buf);
-        if (n > 0)
-            rx.Feed(buf, std::size_t(n));
-        else if (n == 0 || (errno != EAGAIN && errno != EINTR))
-            return false;
-    }
-    return rx.frames.size() >= frames;
+// Opens the simulator's pseudo-terminal as the PC's serial driver does; what
+// the simulator sends goes into rx.
+std::unique_ptr<CPtyLine> OpenReader(const std::string& path, CStreamDecoder& rx) {
+    std::unique_ptr<CPtyLine> line = CPtyLine::Attach(path);
+    if (line)
+        line->SetSink([&rx](const std::uint8_t* p, std::size_t n) { rx.Feed(p, n); });
+    return line;
 }
 
 TEST(PhoneProgram, WritesAFileTheReceiverDecodes) {
     const std::string path = (std::filesystem::temp_directory_path() /
                               ("lumetto-phone-out-" + std::to_string(getpid()) + ".bin"))
                                  .string();
-    CChild child("lumetto-phone",
-                 {"--out", path, "--frames", "6", "--fps", "0", "--rate", "0", "--format", "8",
-                  "--platform", "uiq", "--close", "--clock", "08:15:00"});
+    CChildProcess child("lumetto-phone",
+                        {"--out", path, "--frames", "6", "--fps", "0", "--rate", "0", "--format",
+                         "8", "--platform", "uiq", "--close", "--clock", "08:15:00"});
     ASSERT_EQ(child.Wait(), 0) << child.Stderr();
     EXPECT_NE(child.Stderr().find("6 frames"), std::string::npos) << child.Stderr();
 
@@ -86,10 +57,10 @@ TEST(PhoneProgram, WritesAFileTheReceiverDecodes) {
 }
 
 TEST(PhoneProgram, ReportsWhatItCannotDo) {
-    CChild bad("lumetto-phone", {"--out", "/nonexistent-dir/x.bin", "--frames", "1"});
+    CChildProcess bad("lumetto-phone", {"--out", "/nonexistent-dir/x.bin", "--frames", "1"});
     EXPECT_EQ(bad.Wait(), 1);
     EXPECT_NE(bad.Stderr().find("/nonexistent-dir/x.bin"), std::string::npos) << bad.Stderr();
-    CChild usage("lumetto-phone", {"--frames", "1"});
+    CChildProcess usage("lumetto-phone", {"--frames", "1"});
     EXPECT_EQ(usage.Wait(), 2);
     EXPECT_NE(usage.Stderr().find("--pty"), std::string::npos) << usage.Stderr();
 }
@@ -97,64 +68,51 @@ TEST(PhoneProgram, ReportsWhatItCannotDo) {
 // A reader opens the pseudo-terminal, takes frames, leaves, comes back (and
 // gets a header frame again), then closes the connection with "close_tx".
 TEST(PhoneProgram, ServesAPseudoTerminalUntilThePcCloses) {
-    CChild child("lumetto-phone", {"--pty", "--fps", "50", "--rate", "0"});
+    CChildProcess child("lumetto-phone", {"--pty", "--fps", "50", "--rate", "0"});
     const std::string path = child.ReadLine();
     ASSERT_EQ(path.rfind("/dev/", 0), 0u) << "no path printed; stderr: " << child.Stderr();
 
-    int fd = OpenReader(path);
-    ASSERT_GE(fd, 0) << path << ": " << std::strerror(errno);
     CStreamDecoder first;
-    ASSERT_TRUE(ReadFrames(fd, first, 3)) << child.Stderr();
+    std::unique_ptr<CPtyLine> reader = OpenReader(path, first);
+    ASSERT_TRUE(reader) << path << ": " << std::strerror(errno);
+    ASSERT_TRUE(reader->ReadUntil([&] { return first.frames.size() >= 3; })) << child.Stderr();
     EXPECT_TRUE(first.frames[0].bHeader);
     for (const DecodedFrame& f : first.frames)
         EXPECT_EQ(f.eResult, CScreenDecoder::Result::Ok);
-    close(fd);
+    reader.reset();
     ASSERT_TRUE(child.WaitForError("reader left")) << child.Stderr();
 
-    fd = OpenReader(path);
-    ASSERT_GE(fd, 0);
     CStreamDecoder second;
-    ASSERT_TRUE(ReadFrames(fd, second, 2)) << child.Stderr();
+    reader = OpenReader(path, second);
+    ASSERT_TRUE(reader);
+    ASSERT_TRUE(reader->ReadUntil([&] { return second.frames.size() >= 2; })) << child.Stderr();
     EXPECT_TRUE(second.frames[0].bHeader);
     EXPECT_EQ(second.frames[0].eResult, CScreenDecoder::Result::Ok);
     EXPECT_EQ(second.frames[1].eResult, CScreenDecoder::Result::Ok);
 
-    ASSERT_EQ(write(fd, "close_tx", 8), 8);
+    ASSERT_TRUE(reader->Write("close_tx"));
     EXPECT_EQ(child.Wait(), 0) << child.Stderr();
     EXPECT_NE(child.Stderr().find("closed the connection"), std::string::npos) << child.Stderr();
-    close(fd);
 }
 
 // SIGTERM ends the run cleanly: the frame under way is finished and the
 // closing notice follows.
 TEST(PhoneProgram, StopsCleanlyOnSigterm) {
-    CChild child("lumetto-phone", {"--pty", "--fps", "50", "--rate", "0", "--close"});
+    CChildProcess child("lumetto-phone", {"--pty", "--fps", "50", "--rate", "0", "--close"});
     const std::string path = child.ReadLine();
     ASSERT_FALSE(path.empty()) << child.Stderr();
-    const int fd = OpenReader(path);
-    ASSERT_GE(fd, 0);
     CStreamDecoder rx;
-    ASSERT_TRUE(ReadFrames(fd, rx, 2)) << child.Stderr();
+    const std::unique_ptr<CPtyLine> reader = OpenReader(path, rx);
+    ASSERT_TRUE(reader);
+    ASSERT_TRUE(reader->ReadUntil([&] { return rx.frames.size() >= 2; })) << child.Stderr();
     child.Signal(SIGTERM);
 
-    // Read on until the closing notice arrives.
-    const auto end = Clock::now() + kDeadline;
-    std::uint8_t buf[8192];
-    while (rx.closeNotices == 0 && Clock::now() < end) {
-        pollfd p = {fd, POLLIN, 0};
-        if (poll(&p, 1, 200) <= 0)
-            continue;
-        const ssize_t n = read(fd, buf, sizeof buf);
-        if (n > 0)
-            rx.Feed(buf, std::size_t(n));
-        else if (n == 0 || (errno != EAGAIN && errno != EINTR))
-            break; // the simulator has closed its side
-    }
+    // Read on until the closing notice arrives (or the simulator closes its side).
+    reader->ReadUntil([&] { return rx.closeNotices > 0; });
     EXPECT_EQ(rx.closeNotices, 1);
     EXPECT_EQ(rx.Receiver().Stats().badEndMarkers, 0u);
     EXPECT_EQ(child.Wait(), 0) << child.Stderr();
     EXPECT_NE(child.Stderr().find("stopped by signal"), std::string::npos) << child.Stderr();
-    close(fd);
 }
 
 } // namespace
