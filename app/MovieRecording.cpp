@@ -46,7 +46,9 @@ bool CMovieRecording::Open(const std::string& strPath, const CScreenDib& screen,
     const int scale = nScale > 0 ? nScale : lumetto::Mp4ScaleForHeight(picture.height());
     if (!m_pMp4->Open(strPath, picture.width(), picture.height(), scale))
         return false;
-    if (m_pMp4->AddFrame(picture.constBits(), static_cast<std::size_t>(picture.bytesPerLine())))
+    m_bHasPicture =
+        m_pMp4->AddFrame(picture.constBits(), static_cast<std::size_t>(picture.bytesPerLine()));
+    if (m_bHasPicture)
         return true;
     // Not even the first picture: leave no file behind.
     m_strOpenError = m_pMp4->GetLastError();
@@ -76,6 +78,11 @@ bool CMovieRecording::AddPicture(const CScreenDib& screen, int nFirst, int nEnd)
         return false;
     if (screen.Width() != m_nWidth || screen.Height() != m_nHeight)
         return false; // the owner ends the movie first
+    // A payload that changed nothing leaves the movie's picture as it is: the
+    // recorder already shows it (and repeats it once a second), so the encoder
+    // keeps its time for the pictures that do change.
+    if (nEnd <= nFirst && m_bHasPicture)
+        return !m_pMp4->HasFailed();
     CopyScreenRows(screen, m_screen, nFirst, nEnd);
     const QImage& picture = Picture();
     return m_pMp4->AddFrame(picture.constBits(), static_cast<std::size_t>(picture.bytesPerLine()));

@@ -72,7 +72,8 @@ private:
     int m_nHeight = 0;
     std::unique_ptr<lumetto::CAviRecorder> m_pAvi;
     std::unique_ptr<lumetto::CMp4Recorder> m_pMp4;
-    QImage m_screen;    // MP4: the screen, top row first, 32 bits
-    Skin m_skin;        // MP4 with the skin: the skin, and where the screen goes
-    QImage m_composite; // MP4 with the skin: the picture of each frame
+    QImage m_screen;            // MP4: the screen, top row first, 32 bits
+    bool m_bHasPicture = false; // MP4: a picture went to the recorder
+    Skin m_skin;                // MP4 with the skin: the skin, and where the screen goes
+    QImage m_composite;         // MP4 with the skin: the picture of each frame
 };
