@@ -133,7 +133,11 @@ bool CMp4Writer::Open(int hFile, const std::string& strPath, int nWidth, int nHe
     if (!pEncoder)
         return Fail("FFmpeg's libraries on this system have no H.264 encoder: install them with "
                     "libx264 to record MP4 movies.");
+    return OpenMuxer() && OpenEncoder(pEncoder) && OpenConversion() && WriteHeader();
+}
 
+// The MP4 muxer, writing through our own descriptor.
+bool CMp4Writer::OpenMuxer() {
     int nResult = avformat_alloc_output_context2(&m_pFormat, nullptr, "mp4", nullptr);
     if (nResult < 0)
         return FailFfmpeg("Could not start the MP4 writer", nResult);
@@ -152,7 +156,11 @@ bool CMp4Writer::Open(int hFile, const std::string& strPath, int nWidth, int nHe
     }
     m_pFormat->pb = m_pIo;
     m_pFormat->flags |= AVFMT_FLAG_CUSTOM_IO | AVFMT_FLAG_FLUSH_PACKETS;
+    return true;
+}
 
+// The H.264 encoder and the frame it encodes from.
+bool CMp4Writer::OpenEncoder(const AVCodec* pEncoder) {
     m_pCodec = avcodec_alloc_context3(pEncoder);
     m_pFrame = av_frame_alloc();
     m_pPacket = av_packet_alloc();
@@ -181,7 +189,7 @@ bool CMp4Writer::Open(int hFile, const std::string& strPath, int nWidth, int nHe
     av_dict_set(&pCodecOptions, "crf", "18", 0);
     av_dict_set(&pCodecOptions, "profile", "high", 0);
     av_dict_set(&pCodecOptions, "forced-idr", "1", 0); // forced key frames start a fragment
-    nResult = avcodec_open2(m_pCodec, pEncoder, &pCodecOptions);
+    int nResult = avcodec_open2(m_pCodec, pEncoder, &pCodecOptions);
     av_dict_free(&pCodecOptions);
     if (nResult < 0)
         return FailFfmpeg("Could not start the H.264 encoder", nResult);
@@ -196,7 +204,11 @@ bool CMp4Writer::Open(int hFile, const std::string& strPath, int nWidth, int nHe
     nResult = av_frame_get_buffer(m_pFrame, 0);
     if (nResult < 0)
         return FailFfmpeg("Could not start the H.264 encoder", nResult);
+    return true;
+}
 
+// RGB to yuv420p.
+bool CMp4Writer::OpenConversion() {
     m_pSws = sws_getContext(m_nOutWidth, m_nOutHeight, AV_PIX_FMT_RGB32, m_nOutWidth, m_nOutHeight,
                             AV_PIX_FMT_YUV420P, SWS_BICUBIC | SWS_ACCURATE_RND, nullptr, nullptr,
                             nullptr);
@@ -205,12 +217,16 @@ bool CMp4Writer::Open(int hFile, const std::string& strPath, int nWidth, int nHe
     // Full-range RGB in, limited-range BT.709 out, as the stream says.
     const int* pBt709 = sws_getCoefficients(SWS_CS_ITU709);
     sws_setColorspaceDetails(m_pSws, pBt709, 1, pBt709, 0, 0, 1 << 16, 1 << 16);
+    return true;
+}
 
+// The video stream and the file's header.
+bool CMp4Writer::WriteHeader() {
     m_pStream = avformat_new_stream(m_pFormat, nullptr);
     if (!m_pStream)
         return FailFfmpeg("Could not start the MP4 writer", AVERROR(ENOMEM));
     m_pStream->time_base = kTimeBase;
-    nResult = avcodec_parameters_from_context(m_pStream->codecpar, m_pCodec);
+    int nResult = avcodec_parameters_from_context(m_pStream->codecpar, m_pCodec);
     if (nResult < 0)
         return FailFfmpeg("Could not start the MP4 writer", nResult);
 

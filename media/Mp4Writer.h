@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+struct AVCodec;
 struct AVCodecContext;
 struct AVFormatContext;
 struct AVFrame;
@@ -63,6 +64,10 @@ public:
     const std::string& GetLastError() const { return m_strError; }
 
 private:
+    bool OpenMuxer();
+    bool OpenEncoder(const AVCodec* pEncoder);
+    bool OpenConversion();
+    bool WriteHeader();
     bool Fail(std::string strError);
     bool FailFfmpeg(const char* pWhat, int nAvError);
     bool Encode(AVFrame* pFrame);
