@@ -1,5 +1,6 @@
 #include "tools/dump/DumpCommandLine.h"
 
+#include "platform/AnsweredOptions.h"
 #include "platform/OptionParser.h"
 
 #include <vector>
@@ -22,44 +23,36 @@ const char kVersion[] = "lumetto-dump, Lumetto version " LUMETTO_VERSION "\n";
 // Where --help starts the text of each option.
 constexpr std::size_t kHelpColumn = 14;
 
-// What the options read into: the settings, and whether --help or --version
-// was asked for.
-struct DumpReading {
-    DumpOptions& o;
-    bool bHelp = false;
-    bool bVersion = false;
-};
+std::string Usage();
 
-std::vector<CommandOption> DumpOptionTable(DumpReading& r) {
-    return {
+CAnsweredOptions Answered() {
+    return {"lumetto-dump", Usage, kVersion};
+}
+
+// --out, then --help and --version.
+std::vector<CommandOption> DumpOptionTable(DumpOptions& o, CAnsweredOptions& answered) {
+    std::vector<CommandOption> options = {
         {"--out", "DIR",
          "write each decoded screen as DIR/frame-NNNNN.bmp (24-bit BMP,\n"
          "NNNNN counts screen frames from 00001)",
-         StoresText(r.o.strOutDir), "needs a folder"},
-        {.strName = "--help",
-         .strHelp = "show this text",
-         .take = SetsFlag(r.bHelp),
-         .bAnswers = true},
-        {.strName = "-h", .take = SetsFlag(r.bHelp), .bAnswers = true},
-        {.strName = "--version",
-         .strHelp = "show the version",
-         .take = SetsFlag(r.bVersion),
-         .bAnswers = true},
+         StoresText(o.strOutDir), "needs a folder"},
     };
+    answered.AddRowsTo(options);
+    return options;
 }
 
 std::string Usage() {
     DumpOptions unused;
-    DumpReading r{unused};
-    return kUsageStart + OptionHelp(DumpOptionTable(r), kHelpColumn) + kUsageEnd;
+    CAnsweredOptions answered = Answered();
+    return kUsageStart + OptionHelp(DumpOptionTable(unused, answered), kHelpColumn) + kUsageEnd;
 }
 
 } // namespace
 
 bool ParseDumpOptions(int argc, const char* const* argv, DumpOptions& o, std::string& message,
                       bool& bHelp) {
-    DumpReading r{o};
-    COptionParser parser(DumpOptionTable(r));
+    CAnsweredOptions answered = Answered();
+    COptionParser parser(DumpOptionTable(o, answered));
     bool bHaveFile = false;
     parser.SetOperandHandler([&](const std::string& strFile) {
         if (bHaveFile)
@@ -69,15 +62,7 @@ bool ParseDumpOptions(int argc, const char* const* argv, DumpOptions& o, std::st
         return std::string();
     });
     std::string mistake = parser.Parse(argc, argv);
-    bHelp = mistake.empty() && (r.bHelp || r.bVersion);
-    if (bHelp) {
-        message = r.bHelp ? Usage() : kVersion;
-        return false;
-    }
     if (mistake.empty() && !bHaveFile)
         mistake = "Say which capture to read: FILE, or - for standard input.";
-    if (mistake.empty())
-        return true;
-    message = "lumetto-dump: " + WithHelpHint("lumetto-dump", mistake);
-    return false;
+    return answered.Outcome(mistake, message, bHelp);
 }

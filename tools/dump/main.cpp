@@ -1,4 +1,5 @@
 // lumetto-dump: inspects a raw capture of the phone's byte stream.
+#include "platform/AnsweredOptions.h"
 #include "tools/dump/DumpCommandLine.h"
 #include "tools/dump/StreamInspector.h"
 
@@ -11,10 +12,8 @@ int main(int argc, char** argv) {
     DumpOptions options;
     std::string message;
     bool help = false;
-    if (!ParseDumpOptions(argc, argv, options, message, help)) {
-        (help ? std::cout : std::cerr) << message << (help ? "" : "\n");
-        return help ? 0 : 2;
-    }
+    if (!ParseDumpOptions(argc, argv, options, message, help))
+        return CAnsweredOptions::Print(message, help);
     const std::string& outDir = options.strOutDir;
     if (!outDir.empty()) {
         struct stat st {};

@@ -1,9 +1,11 @@
 #include "tools/phone/PhoneCommandLine.h"
 
 #include "codec/ScreenFormat.h"
+#include "platform/AnsweredOptions.h"
 #include "platform/OptionParser.h"
 
 #include <cstdio>
+#include <iterator>
 #include <limits>
 #include <utility>
 #include <vector>
@@ -39,13 +41,12 @@ const char kVersion[] = "lumetto-phone, Lumetto version " LUMETTO_VERSION "\n";
 // Where --help starts the text of each option.
 constexpr std::size_t kHelpColumn = 21;
 
-// What the options read into: the simulator's settings, how many outputs
-// were named, and whether --help or --version was asked for.
+// What the options read into: the simulator's settings, --help and
+// --version, and how many outputs were named.
 struct PhoneReading {
     PhoneOptions& o;
+    CAnsweredOptions& answered;
     int nOutputs = 0;
-    bool bHelp = false;
-    bool bVersion = false;
 };
 
 bool ToClock(const std::string& strText, int& seconds) {
@@ -88,10 +89,11 @@ std::vector<CommandOption> OutputOptions(PhoneReading& r) {
     };
 }
 
-// The other options, in the order --help lists them.
+// The options that set how and what the simulator sends, then --help and
+// --version.
 std::vector<CommandOption> OtherOptions(PhoneReading& r) {
     PhoneOptions& o = r.o;
-    return {
+    std::vector<CommandOption> options = {
         {"--fps", "N", "frames a second (default 5; 0: as fast as the line takes them)",
          TakesNumber(o.dFps, 0, 10000), "needs a number from 0 to 10000"},
         {"--rate", "BAUD",
@@ -133,23 +135,13 @@ std::vector<CommandOption> OtherOptions(PhoneReading& r) {
              return true;
          },
          "needs a time as HH:MM:SS"},
-        {.strName = "--help",
-         .strHelp = "show this text",
-         .take = SetsFlag(r.bHelp),
-         .bAnswers = true},
-        {.strName = "-h", .take = SetsFlag(r.bHelp), .bAnswers = true},
-        {.strName = "--version",
-         .strHelp = "show the version",
-         .take = SetsFlag(r.bVersion),
-         .bAnswers = true},
     };
+    r.answered.AddRowsTo(options);
+    return options;
 }
 
-std::vector<CommandOption> PhoneOptionTable(PhoneReading& r) {
-    std::vector<CommandOption> options = OutputOptions(r);
-    for (CommandOption& option : OtherOptions(r))
-        options.push_back(std::move(option));
-    return options;
+CAnsweredOptions Answered() {
+    return {"lumetto-phone", PhoneUsage, kVersion};
 }
 
 } // namespace
@@ -157,7 +149,8 @@ std::vector<CommandOption> PhoneOptionTable(PhoneReading& r) {
 const char* PhoneUsage() {
     static const std::string usage = [] {
         PhoneOptions unused;
-        PhoneReading r{unused};
+        CAnsweredOptions answered = Answered();
+        PhoneReading r{unused, answered};
         return kUsageStart + OptionHelp(OutputOptions(r), kHelpColumn) + kUsageOptions +
                OptionHelp(OtherOptions(r), kHelpColumn) + kUsageEnd;
     }();
@@ -166,24 +159,20 @@ const char* PhoneUsage() {
 
 bool ParsePhoneOptions(int argc, const char* const* argv, PhoneOptions& o, std::string& message,
                        bool& bHelp) {
-    PhoneReading r{o};
-    COptionParser parser(PhoneOptionTable(r));
+    CAnsweredOptions answered = Answered();
+    PhoneReading r{o, answered};
+    std::vector<CommandOption> options = OutputOptions(r), others = OtherOptions(r);
+    options.insert(options.end(), std::make_move_iterator(others.begin()),
+                   std::make_move_iterator(others.end()));
+    COptionParser parser(std::move(options));
     parser.SetOperandHandler([&o](const std::string& strImage) {
         o.images.push_back(strImage);
         return std::string();
     });
     std::string mistake = parser.Parse(argc, argv);
-    bHelp = mistake.empty() && (r.bHelp || r.bVersion);
-    if (bHelp) {
-        message = r.bHelp ? PhoneUsage() : kVersion;
-        return false;
-    }
     if (mistake.empty() && r.nOutputs == 0)
         mistake = "Say where to send the stream: --port PATH, --out FILE or --pty.";
     else if (mistake.empty() && r.nOutputs > 1)
         mistake = "Give only one of --port, --out and --pty.";
-    if (mistake.empty())
-        return true;
-    message = "lumetto-phone: " + WithHelpHint("lumetto-phone", mistake);
-    return false;
+    return answered.Outcome(mistake, message, bHelp);
 }
