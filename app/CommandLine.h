@@ -41,7 +41,7 @@ constexpr double kMaxTimeLimitSeconds = 1e9;
 // Parses the arguments after the program name, Qt's own options included,
 // without needing Qt. Options take their value as the next argument, even
 // one that starts with a dash, or after '=' (--port=COM3). Every error
-// message ends with "See 'lumetto --help'."
+// message ends with the line "See 'lumetto --help'."
 CommandLineResult ParseCommandLine(const std::vector<std::string>& args);
 
 // The text --help prints.

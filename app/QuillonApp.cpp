@@ -15,31 +15,18 @@
 #include "platform/MessagePresenter.h"
 #include "platform/qt/QtHandOverPump.h"
 #include "platform/qt/QtMessagePresenter.h"
+#include "platform/qt/QtSignalWatcher.h"
 #include "ports/PortSelectDlg.h"
 #include "res/ResourceIds.h"
 #include "res/Strings.h"
 
 #include <QCoreApplication>
-#include <QSocketNotifier>
 #include <QTimer>
 
-#include <csignal>
 #include <cstdio>
-#include <fcntl.h>
-#include <sys/socket.h>
-#include <unistd.h>
 #include <utility>
 
 namespace {
-
-// The write end of the pipe the signal handler wakes the UI thread through.
-int g_signalFd = -1;
-
-void OnSignal(int) {
-    const char c = 1;
-    if (g_signalFd >= 0) [[maybe_unused]]
-        auto n = ::write(g_signalFd, &c, 1);
-}
 
 const std::string& AppTitle() {
     static const std::string title = LoadStringResource(IDS_APP_TITLE);
@@ -72,9 +59,19 @@ CQuillonView* CQuillonApp::View() const {
 
 bool CQuillonApp::InitInstance(const CommandLineOptions& options) {
     m_options = options;
+    if (!PrepareRun())
+        return false;
+    BuildMainWindow();
+    ApplyOptions();
+    // Connect once the event loop runs, so the window is up first.
+    QTimer::singleShot(0, this, [this] { ConnectAtStart(); });
+    return true;
+}
+
+bool CQuillonApp::PrepareRun() {
     if (m_pTestPresenter)
         SetMessagePresenter(m_pTestPresenter);
-    if (options.bNoWindow && options.strPort.empty() && !options.bDemo) {
+    if (m_options.bNoWindow && m_options.strPort.empty() && !m_options.bDemo) {
         ShowMessageBox("Without a window the port cannot be chosen in the \"COM ports\" dialog: "
                        "give it with --port NAME (or use --demo).",
                        AppTitle(), MessageIcon::Error);
@@ -84,102 +81,114 @@ bool CQuillonApp::InitInstance(const CommandLineOptions& options) {
     QCoreApplication::setApplicationName(QStringLiteral("Lumetto"));
 
     m_pPump = std::make_unique<CQtHandOverPump>();
-    if (!m_pTestPresenter && !options.bNoWindow) {
+    if (!m_pTestPresenter && !m_options.bNoWindow) {
         m_pPresenter = std::make_unique<CQtMessagePresenter>();
         SetMessagePresenter(m_pPresenter.get());
     }
 
     if (std::string error;
-        options.nScreen > 0 && !CViewChoices::ScreenByNumber(options.nScreen, error)) {
+        m_options.nScreen > 0 && !CViewChoices::ScreenByNumber(m_options.nScreen, error)) {
         ShowMessageBox(error, AppTitle(), MessageIcon::Error);
         return false;
     }
+    return true;
+}
 
+void CQuillonApp::BuildMainWindow() {
     m_pMainFrame = std::make_unique<CMainFrame>();
     CMainFrame* pFrame = m_pMainFrame.get();
     m_pViewChoices = std::make_unique<CViewChoices>(Settings(), *pFrame);
     pFrame->SetSkinsRebuiltHandler(
         [this](int nPlatform) { m_pViewChoices->OnSkinsRebuilt(nPlatform); });
-    CQuillonView* pView = pFrame->GetActiveView();
     if (m_pPresenter)
         m_pPresenter->SetOwner(pFrame);
     pFrame->SetCommandHandler([this](int id) { OnCommand(id); });
     pFrame->SetCloseHandler([this] { return AskToClose(); });
-    pFrame->SetStateProvider([this] {
-        UiState s;
-        s.bPortOpen = m_serial.IsOpen();
-        s.bReconnecting = m_pReconnector && m_pReconnector->IsActive();
-        if (CQuillonView* v = View()) {
-            s.bLivePicture = v->HasLivePicture();
-            s.bRecording = v->IsRecording();
-            s.nZoom = v->Zoom();
-            s.nCurrentSkin = v->Catalog().CurrentIndex();
-        }
-        s.bMoviesWithSkin = Settings().MoviesWithSkin();
-        return s;
-    });
+    pFrame->SetStateProvider([this] { return CurrentUiState(); });
+
+    CQuillonView* pView = pFrame->GetActiveView();
     pView->onLivePicture = [this] { OnLivePicture(); };
     pView->onMovieEnded = [this](const MovieSummary& s, MovieEnd e) { OnMovieEnded(s, e); };
-    pView->SetRecordScale(options.nRecordScale);
-    pView->SetMoviesWithSkin(Settings().MoviesWithSkin());
-    pView->onConnectionLost = [this] {
-        // A phone that hangs up right after its closing notice has ended the
-        // run as asked. With --no-reconnect the driver has told the user, and
-        // without a window nothing is left to do.
-        const bool bEnded = m_bPhoneClosed && m_options.bExitOnClose;
-        if (bEnded || m_options.bNoReconnect) {
-            SetConnectionTitle(false);
-            if (m_options.bNoWindow)
-                Quit(bEnded ? 0 : 1);
-            return;
-        }
-        // The port stays chosen and is opened again once it is back.
-        Reconnector().Start(m_serial.CurrentPortName(), m_serial.LossReason());
-        SetConnectionTitle(false, true);
-    };
-    pView->onCloseNotice = [this] {
-        m_bPhoneClosed = true;
-        if (m_options.bExitOnClose)
-            QTimer::singleShot(0, this, [this] { Quit(0); });
-    };
+    pView->onConnectionLost = [this] { OnConnectionLost(); };
+    pView->onCloseNotice = [this] { OnCloseNotice(); };
+}
 
+void CQuillonApp::ApplyOptions() {
+    CMainFrame* pFrame = m_pMainFrame.get();
+    CQuillonView* pView = pFrame->GetActiveView();
+    pView->SetRecordScale(m_options.nRecordScale);
+    pView->SetMoviesWithSkin(Settings().MoviesWithSkin());
     if (!m_strProgramFolder.empty())
         pView->Catalog().SetProgramFolder(m_strProgramFolder);
     pView->OnInitialUpdate();
     pView->ScreenWindow()->Relayout();
     m_serial.SetOwnerView(pView);
     pFrame->RebuildSkinMenu(lumetto::kPlatformS60);
-    m_pViewChoices->ApplyAtStart(options);
-    if (!options.bNoWindow)
+    m_pViewChoices->ApplyAtStart(m_options);
+    if (!m_options.bNoWindow)
         pFrame->show();
 
-    m_bRecordPending = !options.strRecord.empty();
-    if (options.dTimeLimit > 0)
-        m_pTimeLimit = std::make_unique<CTimeLimit>(options.dTimeLimit, [this] { Quit(0); });
-    WatchSignals();
+    m_bRecordPending = !m_options.strRecord.empty();
+    if (m_options.dTimeLimit > 0)
+        m_pTimeLimit = std::make_unique<CTimeLimit>(m_options.dTimeLimit, [this] { Quit(0); });
+    m_pSignalWatcher = std::make_unique<CQtSignalWatcher>([this] { Quit(0); });
+}
 
-    // Connect once the event loop runs, so the window is up first.
-    QTimer::singleShot(0, this, [this] {
-        if (m_options.bDemo) {
-            m_pDemo = std::make_unique<CDemoPhone>();
-            std::string path, error;
-            if (!m_pDemo->Start(lumetto::kPlatformS60, path, error)) {
-                ShowMessageBox(error, AppTitle(), MessageIcon::Error);
-                if (m_options.bNoWindow)
-                    Quit(1);
-            } else if (!OpenPort(CDemoPhone::kPortName) && m_options.bNoWindow) {
+void CQuillonApp::ConnectAtStart() {
+    if (m_options.bDemo) {
+        m_pDemo = std::make_unique<CDemoPhone>();
+        std::string path, error;
+        if (!m_pDemo->Start(lumetto::kPlatformS60, path, error)) {
+            ShowMessageBox(error, AppTitle(), MessageIcon::Error);
+            if (m_options.bNoWindow)
                 Quit(1);
-            }
-        } else if (!m_options.strPort.empty()) {
-            if (OpenPort(m_options.strPort))
-                Settings().SetLastPort(m_options.strPort);
-            else if (m_options.bNoWindow)
-                Quit(1);
-        } else if (!m_options.bNoWindow) {
-            OnOpenConnection();
+        } else if (!OpenPort(CDemoPhone::kPortName) && m_options.bNoWindow) {
+            Quit(1);
         }
-    });
-    return true;
+    } else if (!m_options.strPort.empty()) {
+        if (OpenPort(m_options.strPort))
+            Settings().SetLastPort(m_options.strPort);
+        else if (m_options.bNoWindow)
+            Quit(1);
+    } else if (!m_options.bNoWindow) {
+        OnOpenConnection();
+    }
+}
+
+UiState CQuillonApp::CurrentUiState() {
+    UiState s;
+    s.bPortOpen = m_serial.IsOpen();
+    s.bReconnecting = m_pReconnector && m_pReconnector->IsActive();
+    if (CQuillonView* v = View()) {
+        s.bLivePicture = v->HasLivePicture();
+        s.bRecording = v->IsRecording();
+        s.nZoom = v->Zoom();
+        s.nCurrentSkin = v->Catalog().CurrentIndex();
+    }
+    s.bMoviesWithSkin = Settings().MoviesWithSkin();
+    return s;
+}
+
+void CQuillonApp::OnConnectionLost() {
+    // A phone that hangs up right after its closing notice has ended the
+    // run as asked. With --no-reconnect the driver has told the user, and
+    // without a window nothing is left to do.
+    const bool bEnded = m_bPhoneClosed && m_options.bExitOnClose;
+    if (bEnded || m_options.bNoReconnect) {
+        SetConnectionTitle(false);
+        if (m_options.bNoWindow)
+            Quit(bEnded ? 0 : 1);
+        return;
+    }
+    // The port stays chosen and is opened again once it is back.
+    Reconnector().Start(m_serial.CurrentPortName(), m_serial.LossReason());
+    SetConnectionTitle(false, true);
+}
+
+void CQuillonApp::OnCloseNotice() {
+    m_bPhoneClosed = true;
+    if (m_options.bExitOnClose)
+        QTimer::singleShot(0, this, [this] { Quit(0); });
 }
 
 int CQuillonApp::ExitInstance() {
@@ -217,11 +226,7 @@ int CQuillonApp::ExitInstance() {
     SetMessagePresenter(nullptr);
     m_pPresenter.reset();
     m_pPump.reset();
-    if (m_pSignalNotifier) {
-        g_signalFd = -1;
-        std::signal(SIGINT, SIG_DFL);
-        std::signal(SIGTERM, SIG_DFL);
-    }
+    m_pSignalWatcher.reset();
     return m_nExitStatus;
 }
 
@@ -231,26 +236,6 @@ void CQuillonApp::Quit(int nStatus) {
     if (m_pMainFrame)
         m_pMainFrame->CloseWithoutAsking();
     QCoreApplication::exit(m_nExitStatus);
-}
-
-void CQuillonApp::WatchSignals() {
-    int fds[2];
-    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, fds) != 0)
-        return;
-    g_signalFd = fds[1];
-    m_pSignalNotifier = new QSocketNotifier(fds[0], QSocketNotifier::Read, this);
-    connect(m_pSignalNotifier, &QSocketNotifier::activated, this, [this, fd = fds[0]] {
-        char buf[16];
-        while (::read(fd, buf, sizeof buf) > 0) {
-        }
-        Quit(0);
-    });
-    struct sigaction sa {};
-    sa.sa_handler = OnSignal;
-    sigemptyset(&sa.sa_mask);
-    sa.sa_flags = SA_RESTART;
-    ::sigaction(SIGINT, &sa, nullptr);
-    ::sigaction(SIGTERM, &sa, nullptr);
 }
 
 void CQuillonApp::OnCommand(int nCommandId) {

@@ -25,7 +25,8 @@ class CTimeLimit;
 class CViewChoices;
 class IMessagePresenter;
 class IFileDialogs;
-class QSocketNotifier;
+class CQtSignalWatcher;
+struct UiState;
 
 class CQuillonApp : public QObject {
 public:
@@ -87,9 +88,19 @@ public:
     CSerialPort m_serial;
 
 private:
+    // The steps of InitInstance: the message presenter, the hand-over and the
+    // checks that may refuse the run (false, said); the main window and the
+    // hooks of its frame and view; the options applied to them, the time
+    // limit and the signals; the connection the options ask for.
+    bool PrepareRun();
+    void BuildMainWindow();
+    void ApplyOptions();
+    void ConnectAtStart();
+    UiState CurrentUiState();
+    void OnConnectionLost();
+    void OnCloseNotice();
     bool AskToClose();
     void OnLivePicture();
-    void WatchSignals();
     IFileDialogs& FileDialogs();
     std::optional<std::string> ChoosePort();
     bool SaveScreenshot(const std::string& strPath, bool bTakeSnapshot);
@@ -112,7 +123,7 @@ private:
     std::unique_ptr<CViewChoices> m_pViewChoices;
     std::unique_ptr<CDemoPhone> m_pDemo;
     std::unique_ptr<CReconnector> m_pReconnector;
-    QSocketNotifier* m_pSignalNotifier = nullptr;
+    std::unique_ptr<CQtSignalWatcher> m_pSignalWatcher; // SIGINT, SIGTERM: Quit(0)
     std::unique_ptr<CTimeLimit> m_pTimeLimit;
     bool m_bRecordPending = false;     // --record: the next live picture starts a movie
     int m_nRecordNumber = 1;           // --record: the number of its next movie's name

@@ -15,8 +15,11 @@
 #include <ctime>
 #include <iostream>
 #include <memory>
+#include <optional>
 
 namespace {
+
+using TraceFile = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;
 
 // Qt's own notes reach standard error as the program's, with its prefix.
 // Platforms without windows (offscreen) note each window operation they
@@ -26,6 +29,82 @@ void QtMessages(QtMsgType type, const QMessageLogContext&, const QString& msg) {
         msg.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR")))
         return;
     std::cerr << "lumetto: " << msg.toLocal8Bit().constData() << "\n";
+}
+
+// --help, --version, --check-skin and --list-skins answer without Qt and end
+// the program: the exit status when one of them was given.
+std::optional<int> AnswerWithoutQt(const CommandLineOptions& options) {
+    if (options.bHelp) {
+        std::cout << CommandLineHelp();
+        return 0;
+    }
+    if (options.bVersion) {
+        std::cout << ProgramVersion() << "\n";
+        return 0;
+    }
+    if (!options.strCheckSkin.empty()) {
+        const SSkinCheck check = CheckSkinFile(options.strCheckSkin, ReadSkinBitmapInfo);
+        std::cout << FormatSkinCheck(check);
+        return check.Listed() ? 0 : 1;
+    }
+    if (options.bListSkins) {
+        CSkinCatalog catalog(SkinBitmapLoads);
+        std::cout << FormatSkinList(catalog);
+        return 0;
+    }
+    return std::nullopt;
+}
+
+// The arguments Qt gets: the program's name and Qt's own options, so that a
+// value of ours such as "-x.avi" is never taken for one of them. Without a
+// window the program runs on Qt's offscreen platform, whatever -platform
+// says; with one, nothing when no display can be reached (said): Qt would
+// abort.
+std::optional<std::vector<std::string>> QtArguments(const CommandLineResult& cmd,
+                                                    const char* szProgram) {
+    std::vector<std::string> qtArgs{szProgram};
+    if (cmd.options.bNoWindow) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        for (std::size_t i = 0; i < cmd.qtArgs.size(); ++i) {
+            const std::string& a = cmd.qtArgs[i];
+            if (a == "-platform" || a == "--platform")
+                ++i; // with its value
+            else
+                qtArgs.push_back(a);
+        }
+        return qtArgs;
+    }
+    const bool displayOption =
+        std::find_if(cmd.qtArgs.begin(), cmd.qtArgs.end(), [](const std::string& a) {
+            return a == "-display" || a == "--display";
+        }) != cmd.qtArgs.end();
+    if (!WindowSystemReachable(CurrentWindowSystem(cmd.strQtPlatform, displayOption))) {
+        std::cerr << "lumetto: " << NoDisplayMessage() << "\n";
+        return std::nullopt;
+    }
+    qtArgs.insert(qtArgs.end(), cmd.qtArgs.begin(), cmd.qtArgs.end());
+    return qtArgs;
+}
+
+// --frame-trace: a line per shown screen into strPath, buffered so that the
+// trace costs next to nothing while the program runs. False when the file
+// cannot be created (said).
+bool StartFrameTrace(const std::string& strPath, CQuillonView& view, TraceFile& trace) {
+    trace.reset(std::fopen(strPath.c_str(), "w"));
+    if (!trace) {
+        std::cerr << "lumetto: cannot create the frame trace \"" << strPath
+                  << "\": " << std::strerror(errno) << "\n";
+        return false;
+    }
+    std::setvbuf(trace.get(), nullptr, _IOFBF, 1 << 20);
+    view.onFrameShown = [f = trace.get(), n = 0LL]() mutable {
+        timespec now{}, cpu{};
+        clock_gettime(CLOCK_MONOTONIC, &now);
+        clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &cpu);
+        std::fprintf(f, "%lld %lld %lld\n", ++n, now.tv_sec * 1000000000LL + now.tv_nsec,
+                     cpu.tv_sec * 1000000000LL + cpu.tv_nsec);
+    };
+    return true;
 }
 
 } // namespace
@@ -39,56 +118,19 @@ int main(int argc, char** argv) {
         std::cerr << "lumetto: " << cmd.strError << "\n";
         return 2;
     }
-    if (cmd.options.bHelp) {
-        std::cout << CommandLineHelp();
-        return 0;
-    }
-    if (cmd.options.bVersion) {
-        std::cout << ProgramVersion() << "\n";
-        return 0;
-    }
-    if (!cmd.options.strCheckSkin.empty()) {
-        const SSkinCheck check = CheckSkinFile(cmd.options.strCheckSkin, ReadSkinBitmapInfo);
-        std::cout << FormatSkinCheck(check);
-        return check.Listed() ? 0 : 1;
-    }
-    if (cmd.options.bListSkins) {
-        CSkinCatalog catalog(SkinBitmapLoads);
-        std::cout << FormatSkinList(catalog);
-        return 0;
-    }
+    if (const std::optional<int> status = AnswerWithoutQt(cmd.options))
+        return *status;
+    std::optional<std::vector<std::string>> qtArgs =
+        QtArguments(cmd, argc > 0 ? argv[0] : "lumetto");
+    if (!qtArgs)
+        return 1;
 
-    // Qt sees only its own options: a value of ours such as "-x.avi" is never
-    // taken for one of them.
-    std::vector<std::string> qtArgs{argc > 0 ? argv[0] : "lumetto"};
-    if (cmd.options.bNoWindow) {
-        // Without a window the program runs on Qt's offscreen platform.
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        for (std::size_t i = 0; i < cmd.qtArgs.size(); ++i) {
-            const std::string& a = cmd.qtArgs[i];
-            if (a == "-platform" || a == "--platform")
-                ++i; // with its value
-            else
-                qtArgs.push_back(a);
-        }
-    } else {
-        const bool displayOption =
-            std::find_if(cmd.qtArgs.begin(), cmd.qtArgs.end(), [](const std::string& a) {
-                return a == "-display" || a == "--display";
-            }) != cmd.qtArgs.end();
-        if (!WindowSystemReachable(CurrentWindowSystem(cmd.strQtPlatform, displayOption))) {
-            std::cerr << "lumetto: " << NoDisplayMessage() << "\n";
-            return 1;
-        }
-        qtArgs.insert(qtArgs.end(), cmd.qtArgs.begin(), cmd.qtArgs.end());
-    }
     qInstallMessageHandler(QtMessages);
     std::vector<char*> qtArgv;
-    for (std::string& a : qtArgs)
+    for (std::string& a : *qtArgs)
         qtArgv.push_back(a.data());
     qtArgv.push_back(nullptr);
-    int qtArgc = static_cast<int>(qtArgs.size());
-
+    int qtArgc = static_cast<int>(qtArgs->size());
     QApplication qapp(qtArgc, qtArgv.data());
     // The id of the installed lumetto.desktop: Wayland desktops find the
     // program's name and icon through it.
@@ -97,25 +139,10 @@ int main(int argc, char** argv) {
     CQuillonApp app;
     if (!app.InitInstance(cmd.options))
         return 1;
-    // --frame-trace: a line per shown screen, buffered so that the trace
-    // costs next to nothing while the program runs.
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> trace(nullptr, std::fclose);
-    if (const std::string& path = cmd.options.strFrameTrace; !path.empty()) {
-        trace.reset(std::fopen(path.c_str(), "w"));
-        if (!trace) {
-            std::cerr << "lumetto: cannot create the frame trace \"" << path
-                      << "\": " << std::strerror(errno) << "\n";
-            return 1;
-        }
-        std::setvbuf(trace.get(), nullptr, _IOFBF, 1 << 20);
-        app.View()->onFrameShown = [f = trace.get(), n = 0LL]() mutable {
-            timespec now{}, cpu{};
-            clock_gettime(CLOCK_MONOTONIC, &now);
-            clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &cpu);
-            std::fprintf(f, "%lld %lld %lld\n", ++n, now.tv_sec * 1000000000LL + now.tv_nsec,
-                         cpu.tv_sec * 1000000000LL + cpu.tv_nsec);
-        };
-    }
+    TraceFile trace(nullptr, std::fclose);
+    if (!cmd.options.strFrameTrace.empty() &&
+        !StartFrameTrace(cmd.options.strFrameTrace, *app.View(), trace))
+        return 1;
     qapp.exec();
     return app.ExitInstance();
 }

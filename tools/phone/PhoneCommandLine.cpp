@@ -1,15 +1,18 @@
 #include "tools/phone/PhoneCommandLine.h"
 
 #include "codec/ScreenFormat.h"
+#include "platform/AnsweredOptions.h"
+#include "platform/OptionParser.h"
 
-#include <charconv>
-#include <cmath>
 #include <cstdio>
-#include <cstring>
+#include <iterator>
+#include <limits>
+#include <utility>
+#include <vector>
 
 namespace {
 
-const char kUsage[] =
+const char kUsageStart[] =
     R"(Usage: lumetto-phone [OPTIONS] [IMAGE...]
 
 Simulates a phone that sends pictures of its screen over a serial line: first a
@@ -20,28 +23,11 @@ screen, keeping its proportions, and the files are shown in turn, one a frame)
 or, without files, from a built-in home screen with a running clock.
 
 Output (exactly one):
-  --port PATH        write to a serial device (set to raw 115200 8N1) or any path
-  --out FILE         write the byte stream to FILE ("-" for standard output)
-  --pty              create a pseudo-terminal, print the path to open on standard
-                     output on its own line, and serve whoever opens it; each new
-                     reader gets a header frame first
+)";
 
-Options:
-  --fps N            frames a second (default 5; 0: as fast as the line takes them)
-  --rate BAUD        line rate the writes are paced at, 10 bits a byte
-                     (default 115200; 0: unpaced, as fast as the reader takes)
-  --frames N         stop after N frames (default: run until stopped)
-  --seconds S        stop after S seconds (default: run until stopped)
-  --format 8|12      colour format: 12 = 12-bit direct colour (default),
-                     8 = palette of up to 256 colours
-  --platform s60|uiq screen size: s60 = 176 x 208 (default), uiq = 208 x 320
-  --header-every N   send a header frame (whole picture) again every N frames
-                     (default 0: only the first frame)
-  --close            end with the phone's closing notice frame
-  --clock HH:MM:SS   start the scene's clock at this time instead of now
-  --help             show this text
-  --version          show the version
+const char kUsageOptions[] = "\nOptions:\n";
 
+const char kUsageEnd[] = R"(
 Options take their value as the next argument or after "=" (--fps=10).
 
 The simulator stops when the other side sends "close_tx" (the PC closed the
@@ -52,125 +38,141 @@ end it prints the number of frames and bytes sent on standard error.
 
 const char kVersion[] = "lumetto-phone, Lumetto version " LUMETTO_VERSION "\n";
 
-bool ToNumber(const char* s, long long& v) {
-    const char* end = s + std::strlen(s);
-    auto [p, ec] = std::from_chars(s, end, v);
-    return ec == std::errc() && p == end;
-}
+// Where --help starts the text of each option.
+constexpr std::size_t kHelpColumn = 21;
 
-bool ToDouble(const char* s, double& v) {
-    char* end = nullptr;
-    v = std::strtod(s, &end);
-    return *s != '\0' && end && *end == '\0' && std::isfinite(v);
-}
+// What the options read into: the simulator's settings, --help and
+// --version, and how many outputs were named.
+struct PhoneReading {
+    PhoneOptions& o;
+    CAnsweredOptions& answered;
+    int nOutputs = 0;
+};
 
-bool ToClock(const char* s, int& seconds) {
+bool ToClock(const std::string& strText, int& seconds) {
     int h = 0, m = 0, sec = 0;
     char extra = 0;
-    if (std::sscanf(s, "%d:%d:%d%c", &h, &m, &sec, &extra) != 3 || h < 0 || h > 23 || m < 0 ||
-        m > 59 || sec < 0 || sec > 59)
+    if (std::sscanf(strText.c_str(), "%d:%d:%d%c", &h, &m, &sec, &extra) != 3 || h < 0 || h > 23 ||
+        m < 0 || m > 59 || sec < 0 || sec > 59)
         return false;
     seconds = h * 3600 + m * 60 + sec;
     return true;
 }
 
+// A number from dMin to dMax into d.
+std::function<bool(const std::string&)> TakesNumber(double& d, double dMin, double dMax) {
+    return [&d, dMin, dMax](const std::string& strValue) {
+        return ReadNumber(strValue, d) && d >= dMin && d <= dMax;
+    };
+}
+
+// --port, --out and --pty: where the stream goes.
+std::vector<CommandOption> OutputOptions(PhoneReading& r) {
+    auto output = [&r](PhoneOptions::Output eOutput) {
+        return [&r, eOutput](const std::string& strPath) {
+            r.o.eOutput = eOutput;
+            r.o.strPath = strPath;
+            ++r.nOutputs;
+            return true;
+        };
+    };
+    return {
+        {"--port", "PATH", "write to a serial device (set to raw 115200 8N1) or any path",
+         output(PhoneOptions::Output::Port), "needs a path"},
+        {"--out", "FILE", "write the byte stream to FILE (\"-\" for standard output)",
+         output(PhoneOptions::Output::File), "needs a path"},
+        {"--pty", "",
+         "create a pseudo-terminal, print the path to open on standard\n"
+         "output on its own line, and serve whoever opens it; each new\n"
+         "reader gets a header frame first",
+         output(PhoneOptions::Output::Pty)},
+    };
+}
+
+// The options that set how and what the simulator sends, then --help and
+// --version.
+std::vector<CommandOption> OtherOptions(PhoneReading& r) {
+    PhoneOptions& o = r.o;
+    std::vector<CommandOption> options = {
+        {"--fps", "N", "frames a second (default 5; 0: as fast as the line takes them)",
+         TakesNumber(o.dFps, 0, 10000), "needs a number from 0 to 10000"},
+        {"--rate", "BAUD",
+         "line rate the writes are paced at, 10 bits a byte\n"
+         "(default 115200; 0: unpaced, as fast as the reader takes)",
+         TakesWholeNumber(o.nBaud, 0, 100000000), "needs a line rate in baud (0 for unpaced)"},
+        {"--frames", "N", "stop after N frames (default: run until stopped)",
+         TakesWholeNumber(o.nFrames, 0, std::numeric_limits<long long>::max()),
+         "needs a count of 0 or more"},
+        {"--seconds", "S", "stop after S seconds (default: run until stopped)",
+         TakesNumber(o.dSeconds, 0, std::numeric_limits<double>::max()),
+         "needs a number of seconds"},
+        {"--format", "8|12",
+         "colour format: 12 = 12-bit direct colour (default),\n"
+         "8 = palette of up to 256 colours",
+         [&o, take = TakesWholeNumber(o.nFormat, 8, 12)](const std::string& strValue) {
+             return take(strValue) && (o.nFormat == 8 || o.nFormat == 12);
+         },
+         "is 8 or 12"},
+        {"--platform", "s60|uiq", "screen size: s60 = 176 x 208 (default), uiq = 208 x 320",
+         [&o](const std::string& v) {
+             const bool bS60 = v == "s60" || v == "S60", bUiq = v == "uiq" || v == "UIQ";
+             o.nPlatform = bUiq ? lumetto::kPlatformUIQ : lumetto::kPlatformS60;
+             return bS60 || bUiq;
+         },
+         "is s60 or uiq"},
+        {"--header-every", "N",
+         "send a header frame (whole picture) again every N frames\n"
+         "(default 0: only the first frame)",
+         TakesWholeNumber(o.nHeaderEvery, 0, 1000000000),
+         "needs a count of frames (0: only the first)"},
+        {"--close", "", "end with the phone's closing notice frame", SetsFlag(o.bClose)},
+        {"--clock", "HH:MM:SS", "start the scene's clock at this time instead of now",
+         [&o](const std::string& strValue) {
+             int seconds = 0;
+             if (!ToClock(strValue, seconds))
+                 return false;
+             o.clockSeconds = seconds;
+             return true;
+         },
+         "needs a time as HH:MM:SS"},
+    };
+    r.answered.AddRowsTo(options);
+    return options;
+}
+
+CAnsweredOptions Answered() {
+    return {"lumetto-phone", PhoneUsage, kVersion};
+}
+
 } // namespace
 
 const char* PhoneUsage() {
-    return kUsage;
+    static const std::string usage = [] {
+        PhoneOptions unused;
+        CAnsweredOptions answered = Answered();
+        PhoneReading r{unused, answered};
+        return kUsageStart + OptionHelp(OutputOptions(r), kHelpColumn) + kUsageOptions +
+               OptionHelp(OtherOptions(r), kHelpColumn) + kUsageEnd;
+    }();
+    return usage.c_str();
 }
 
 bool ParsePhoneOptions(int argc, const char* const* argv, PhoneOptions& o, std::string& message,
                        bool& bHelp) {
-    bHelp = false;
-    int outputs = 0;
-    // One line that says what is wrong, then where the options are explained.
-    auto error = [&](const std::string& text) {
-        message = "lumetto-phone: " + text + "\nSee 'lumetto-phone --help'.";
-        return false;
-    };
-    for (int i = 1; i < argc; ++i) {
-        // An option's value follows it as the next argument or after '='.
-        std::string name = argv[i];
-        std::string value;
-        bool hasValue = false;
-        if (const auto eq = name.find('='); name.rfind("--", 0) == 0 && eq != std::string::npos) {
-            value = name.substr(eq + 1);
-            name.resize(eq);
-            hasValue = true;
-        }
-        auto takeValue = [&]() {
-            if (!hasValue && i + 1 < argc) {
-                value = argv[++i];
-                hasValue = true;
-            }
-            return hasValue && !value.empty();
-        };
-        auto isFlag = [&](const char* flag) { return name == flag && !hasValue; };
-        long long n = 0;
-        if (name == "--help" || name == "-h" || name == "--version") {
-            if (hasValue)
-                return error(name + " takes no value.");
-            bHelp = true;
-            message = name == "--version" ? kVersion : kUsage;
-            return false;
-        } else if (isFlag("--pty")) {
-            o.eOutput = PhoneOptions::Output::Pty;
-            ++outputs;
-        } else if (isFlag("--close")) {
-            o.bClose = true;
-        } else if (name == "--pty" || name == "--close") {
-            return error(name + " takes no value.");
-        } else if (name == "--port" || name == "--out") {
-            if (!takeValue())
-                return error(name + " needs a path.");
-            o.eOutput = name == "--port" ? PhoneOptions::Output::Port : PhoneOptions::Output::File;
-            o.strPath = value;
-            ++outputs;
-        } else if (name == "--fps") {
-            if (!takeValue() || !ToDouble(value.c_str(), o.dFps) || o.dFps < 0 || o.dFps > 10000)
-                return error("--fps needs a number from 0 to 10000.");
-        } else if (name == "--rate") {
-            if (!takeValue() || !ToNumber(value.c_str(), n) || n < 0 || n > 100000000)
-                return error("--rate needs a line rate in baud (0 for unpaced).");
-            o.nBaud = unsigned(n);
-        } else if (name == "--frames") {
-            if (!takeValue() || !ToNumber(value.c_str(), n) || n < 0)
-                return error("--frames needs a count of 0 or more.");
-            o.nFrames = n;
-        } else if (name == "--seconds") {
-            if (!takeValue() || !ToDouble(value.c_str(), o.dSeconds) || o.dSeconds < 0)
-                return error("--seconds needs a number of seconds.");
-        } else if (name == "--format") {
-            if (!takeValue() || !ToNumber(value.c_str(), n) || (n != 8 && n != 12))
-                return error("--format is 8 or 12.");
-            o.nFormat = int(n);
-        } else if (name == "--platform") {
-            takeValue();
-            if (value == "s60" || value == "S60")
-                o.nPlatform = lumetto::kPlatformS60;
-            else if (value == "uiq" || value == "UIQ")
-                o.nPlatform = lumetto::kPlatformUIQ;
-            else
-                return error("--platform is s60 or uiq.");
-        } else if (name == "--header-every") {
-            if (!takeValue() || !ToNumber(value.c_str(), n) || n < 0 || n > 1000000000)
-                return error("--header-every needs a count of frames (0: only the first).");
-            o.nHeaderEvery = int(n);
-        } else if (name == "--clock") {
-            int s = 0;
-            if (!takeValue() || !ToClock(value.c_str(), s))
-                return error("--clock needs a time as HH:MM:SS.");
-            o.clockSeconds = s;
-        } else if (name.size() > 1 && name[0] == '-') {
-            return error("Unknown option \"" + std::string(argv[i]) + "\".");
-        } else {
-            o.images.push_back(name);
-        }
-    }
-    if (outputs == 0)
-        return error("Say where to send the stream: --port PATH, --out FILE or --pty.");
-    if (outputs > 1)
-        return error("Give only one of --port, --out and --pty.");
-    return true;
+    CAnsweredOptions answered = Answered();
+    PhoneReading r{o, answered};
+    std::vector<CommandOption> options = OutputOptions(r), others = OtherOptions(r);
+    options.insert(options.end(), std::make_move_iterator(others.begin()),
+                   std::make_move_iterator(others.end()));
+    COptionParser parser(std::move(options));
+    parser.SetOperandHandler([&o](const std::string& strImage) {
+        o.images.push_back(strImage);
+        return std::string();
+    });
+    std::string mistake = parser.Parse(argc, argv);
+    if (mistake.empty() && r.nOutputs == 0)
+        mistake = "Say where to send the stream: --port PATH, --out FILE or --pty.";
+    else if (mistake.empty() && r.nOutputs > 1)
+        mistake = "Give only one of --port, --out and --pty.";
+    return answered.Outcome(mistake, message, bHelp);
 }

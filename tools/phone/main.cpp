@@ -1,4 +1,5 @@
 // lumetto-phone: a phone that sends pictures of its screen over a serial line.
+#include "platform/AnsweredOptions.h"
 #include "tools/phone/PhoneCommandLine.h"
 #include "tools/phone/PhoneProgram.h"
 
@@ -10,10 +11,8 @@ int main(int argc, char** argv) {
     PhoneOptions options;
     std::string message;
     bool help = false;
-    if (!ParsePhoneOptions(argc, argv, options, message, help)) {
-        (help ? std::cout : std::cerr) << message << (help ? "" : "\n");
-        return help ? 0 : 2;
-    }
+    if (!ParsePhoneOptions(argc, argv, options, message, help))
+        return CAnsweredOptions::Print(message, help);
     // Drawing needs no display.
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
