@@ -83,7 +83,4 @@ private:
     std::int64_t m_nFinalCpuNs = -1;
 };
 
-// The tests' name for it.
-using CChild = CChildProcess;
-
 } // namespace testsupport

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-using testsupport::CChild;
+using testsupport::CChildProcess;
 
 namespace {
 
@@ -37,7 +37,7 @@ TEST(ToolCommandLine, MistakesGetOneLineAndTheHint) {
         {"lumetto-dump", {"--help=all"}, "--help takes no value."},
     };
     for (const Case& c : cases) {
-        CChild child(c.program, c.args);
+        CChildProcess child(c.program, c.args);
         std::string out;
         for (std::string line = child.ReadLine(); !line.empty(); line = child.ReadLine())
             out += line + "\n";
@@ -52,12 +52,12 @@ TEST(ToolCommandLine, MistakesGetOneLineAndTheHint) {
 // argument are alike.
 TEST(ToolCommandLine, VersionAndValuesAfterEquals) {
     for (const char* program : {"lumetto-phone", "lumetto-dump"}) {
-        CChild child(program, {"--version"});
+        CChildProcess child(program, {"--version"});
         EXPECT_EQ(child.ReadLine().rfind(std::string(program) + ", Lumetto version 2.", 0), 0u);
         EXPECT_EQ(child.Wait(), 0) << child.Stderr();
         EXPECT_EQ(child.Stderr(), "");
     }
-    CChild phone("lumetto-phone", {"--out=-", "--frames=2", "--rate=0", "--fps=0"});
+    CChildProcess phone("lumetto-phone", {"--out=-", "--frames=2", "--rate=0", "--fps=0"});
     EXPECT_EQ(phone.Wait(), 0) << phone.Stderr();
     EXPECT_NE(phone.Stderr().find("2 frames"), std::string::npos) << phone.Stderr();
 }
