@@ -8,6 +8,10 @@
 #include <QPainter>
 #include <QPainterPath>
 
+#include <algorithm>
+#include <cmath>
+#include <iterator>
+
 namespace {
 
 struct AppIcon {
@@ -23,7 +27,7 @@ const AppIcon kApps[] = {
 
 QFont Font(double pixels, bool bold = false) {
     QFont f(QStringLiteral("DejaVu Sans"));
-    f.setPixelSize(std::max(6, int(pixels + 0.5)));
+    f.setPixelSize(std::max(6, static_cast<int>(std::lround(pixels))));
     f.setBold(bold);
     return f;
 }
@@ -136,7 +140,8 @@ void CHomeScreenScene::Draw(std::int64_t msTime) {
     const int count = std::min<int>(rows * cols, int(std::size(kApps)));
     const int selected = int((msTime / 2000) % count);
     for (int i = 0; i < count; ++i) {
-        const double x = (i % cols) * cellW, y = gridTop + (i / cols) * cellH;
+        const int row = i / cols, col = i % cols;
+        const double x = col * cellW, y = gridTop + row * cellH;
         const QRectF cell(x + 2 * u, y, cellW - 4 * u, cellH - 2 * u);
         if (i == selected) {
             p.setPen(QPen(QColor(0xFF, 0xD0, 0x40), 1.5 * u));

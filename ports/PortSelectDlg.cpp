@@ -16,6 +16,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -42,8 +43,8 @@ struct SDlgUnits {
         dX = fm.horizontalAdvance(letters) / letters.size() / 4.0;
         dY = fm.height() / 8.0;
     }
-    int X(int n) const { return static_cast<int>(n * dX + 0.5); }
-    int Y(int n) const { return static_cast<int>(n * dY + 0.5); }
+    int X(int n) const { return static_cast<int>(std::lround(n * dX)); }
+    int Y(int n) const { return static_cast<int>(std::lround(n * dY)); }
     QRect Rect(const SDlgRect& r) const { return {X(r.x), Y(r.y), X(r.cx), Y(r.cy)}; }
 };
 

@@ -18,7 +18,8 @@ std::uint32_t CPosixComPortQuery::QueryDosDeviceNames(char* pBuffer, std::uint32
     list += '\0';
     if (pBuffer == nullptr || list.size() > nCapacity)
         return 0;
-    std::memcpy(pBuffer, list.data(), list.size());
+    // The list carries its own terminating null characters.
+    std::memcpy(pBuffer, list.data(), list.size()); // NOLINT(bugprone-not-null-terminated-result)
     return static_cast<std::uint32_t>(list.size());
 }
 

@@ -50,7 +50,7 @@ bool HasStringResource(int id) {
 }
 
 std::string FormatStringResource(int id, const std::string& arg) {
-    const std::string text = LoadStringResource(id);
+    std::string text = LoadStringResource(id);
     const std::size_t at = text.find("%s");
     if (at == std::string::npos)
         return text;

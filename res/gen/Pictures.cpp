@@ -3,7 +3,6 @@
 namespace {
 
 const SColour kWhite{255, 255, 255};
-const SColour kBlack{0, 0, 0};
 
 // A phone shown as a small pictogram: body, screen and a few keys.
 void DrawPhonePictogram(CCanvas& c, int x, int y, int w, int h, SColour body, SColour screen) {
