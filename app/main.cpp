@@ -5,6 +5,7 @@
 #include "app/QuillonView.h"
 #include "display/SkinBitmapInfo.h"
 #include "display/SkinMenu.h"
+#include "media/OutputFile.h"
 
 #include <QApplication>
 
@@ -16,6 +17,7 @@
 #include <iostream>
 #include <memory>
 #include <optional>
+#include <unistd.h>
 
 namespace {
 
@@ -90,10 +92,19 @@ std::optional<std::vector<std::string>> QtArguments(const CommandLineResult& cmd
 // trace costs next to nothing while the program runs. False when the file
 // cannot be created (said).
 bool StartFrameTrace(const std::string& strPath, CQuillonView& view, TraceFile& trace) {
-    trace.reset(std::fopen(strPath.c_str(), "w"));
+    // The same rules as every file the program writes: a FIFO or a device at
+    // the name is refused instead of blocking the start.
+    std::string error;
+    const int fd = lumetto::OpenOutputInPlace(strPath, error);
+    if (fd >= 0)
+        trace.reset(::fdopen(fd, "w"));
     if (!trace) {
-        std::cerr << "lumetto: cannot create the frame trace \"" << strPath
-                  << "\": " << std::strerror(errno) << "\n";
+        if (fd >= 0) {
+            error = std::strerror(errno);
+            ::close(fd);
+        }
+        std::cerr << "lumetto: cannot create the frame trace \"" << strPath << "\": " << error
+                  << "\n";
         return false;
     }
     std::setvbuf(trace.get(), nullptr, _IOFBF, 1 << 20);
