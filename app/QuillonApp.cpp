@@ -1,13 +1,12 @@
 #include "app/QuillonApp.h"
 
 #include "app/AboutDlg.h"
-#include "app/CaptureNames.h"
+#include "app/AppText.h"
 #include "app/DemoPhone.h"
 #include "app/FileDialogs.h"
 #include "app/MainFrame.h"
 #include "app/QuillonView.h"
 #include "app/Reconnector.h"
-#include "app/ScreenshotSaver.h"
 #include "app/Settings.h"
 #include "app/TimeLimit.h"
 #include "app/ViewChoices.h"
@@ -23,23 +22,7 @@
 #include <QCoreApplication>
 #include <QTimer>
 
-#include <cstdio>
 #include <utility>
-
-namespace {
-
-const std::string& AppTitle() {
-    static const std::string title = LoadStringResource(IDS_APP_TITLE);
-    return title;
-}
-
-// A line for whoever runs the program unattended.
-void PrintLine(const std::string& strText) {
-    std::fprintf(stderr, "lumetto: %s\n", strText.c_str());
-    std::fflush(stderr);
-}
-
-} // namespace
 
 CQuillonApp::CQuillonApp() = default;
 
@@ -355,85 +338,6 @@ void CQuillonApp::SetConnectionTitle(bool bConnected, bool bReconnecting) {
     m_pMainFrame->Document().SetTitle(strTitle);
 }
 
-IFileDialogs& CQuillonApp::FileDialogs() {
-    if (m_pFileDialogs)
-        return *m_pFileDialogs;
-    if (!m_pOwnFileDialogs)
-        m_pOwnFileDialogs = std::make_unique<CQtFileDialogs>(m_pMainFrame.get());
-    return *m_pOwnFileDialogs;
-}
-
-void CQuillonApp::OnRecordMovie() {
-    const auto path = AskSaveFile(FileDialogs(), Settings(), SaveKind::Movie,
-                                  LoadStringResource(IDS_MOVIE_FILTER));
-    if (path && View())
-        View()->StartRecording(*path);
-}
-
-void CQuillonApp::OnStopRecording() {
-    if (CQuillonView* v = View())
-        v->StopRecording();
-}
-
-void CQuillonApp::OnCaptureScreen() {
-    CQuillonView* pView = View();
-    if (!pView)
-        return;
-    // The snapshot first: the file shows the screen as it was when the
-    // command was chosen, whatever arrives while the dialog is open.
-    pView->ScreenWindow()->MakeScreenCopy();
-    const auto path = AskSaveFile(FileDialogs(), Settings(), SaveKind::Screenshot,
-                                  LoadStringResource(IDS_SCREENSHOT_FILTER));
-    if (path)
-        SaveScreenshot(*path, false);
-}
-
-// Writes the screen window's snapshot as the file strPath (PNG or BMP, as its
-// name says), taking a new one first when asked. A failure is shown.
-bool CQuillonApp::SaveScreenshot(const std::string& strPath, bool bTakeSnapshot) {
-    CScreenWnd* pScreen = View()->ScreenWindow();
-    if (bTakeSnapshot)
-        pScreen->MakeScreenCopy();
-    const CScreenDib* pCopy = pScreen->GetScreenCopy();
-    if (!pCopy)
-        return false;
-    std::string error;
-    if (!SaveScreenPicture(*pCopy, strPath, error)) {
-        ShowMessageBox("The screenshot was not saved. " + error, AppTitle(), MessageIcon::Warning);
-        return false;
-    }
-    return true;
-}
-
-void CQuillonApp::OnCopyScreen() {
-    if (const CScreenDib* pDib = View() ? View()->ScreenWindow()->GetScreenBitmap() : nullptr)
-        CopyScreenToClipboard(*pDib);
-}
-
-void CQuillonApp::OnQuickCapture() {
-    const CScreenDib* pDib = View() ? View()->ScreenWindow()->GetScreenBitmap() : nullptr;
-    std::string path, error;
-    if (!pDib)
-        return;
-    if (!QuickCapture(*pDib, path, error)) {
-        ShowMessageBox("The quick capture was not saved. " + error, AppTitle(),
-                       MessageIcon::Warning);
-        return;
-    }
-    ShowNotice("Saved " + FileNameOf(path));
-}
-
-// Shows strText in the caption for 3 seconds, in the place of the title.
-void CQuillonApp::ShowNotice(const std::string& strText) {
-    if (!m_pMainFrame)
-        return;
-    m_pMainFrame->Document().SetNotice(strText);
-    QTimer::singleShot(3000, this, [this, n = ++m_nNotice] {
-        if (n == m_nNotice && m_pMainFrame)
-            m_pMainFrame->Document().SetNotice({});
-    });
-}
-
 void CQuillonApp::OnAppAbout() {
     CAboutDlg dlg(m_pMainFrame.get());
     dlg.exec();
@@ -447,47 +351,4 @@ bool CQuillonApp::AskToClose() {
     if (pView)
         pView->StopRecording();
     return true;
-}
-
-void CQuillonApp::OnLivePicture() {
-    m_bEverLive = true;
-    StartRecordOption();
-}
-
-// --record: a movie from the picture shown now, into the run's next name.
-void CQuillonApp::StartRecordOption() {
-    if (!m_bRecordPending || !View() || !View()->HasLivePicture())
-        return;
-    m_bRecordPending = false;
-    const std::string path = NumberedPath(m_options.strRecord, m_nRecordNumber);
-    m_bRecordOptionMovie = View()->StartRecording(path);
-    if (m_bRecordOptionMovie)
-        PrintLine(MovieStartText(path, HasExtension(path, "mp4")));
-    else if (m_options.bNoWindow)
-        Quit(1);
-}
-
-void CQuillonApp::OnMovieEnded(const MovieSummary& s, MovieEnd eWhy) {
-    const bool fromOption = std::exchange(m_bRecordOptionMovie, false);
-    const bool failed = eWhy == MovieEnd::Failed || !s.strError.empty();
-    if (fromOption) {
-        PrintLine(MovieEndText(s));
-        if (!s.bRemoved)
-            ++m_nRecordNumber;
-        // After the phone's pause, or at a new screen size, the pictures
-        // that come go on into the next movie.
-        m_bRecordPending = !failed && (eWhy == MovieEnd::Paused || eWhy == MovieEnd::SizeChanged);
-    }
-    if (s.bMp4 && !s.bRemoved && !m_options.bNoWindow)
-        ShowNotice("Saved " + FileNameOf(s.strPath) + ": " + MovieCountsText(s));
-    if (s.bRemoved && eWhy == MovieEnd::Paused && !fromOption)
-        PrintLine(MovieEndText(s));
-
-    const std::string text = MovieEndMessage(s, eWhy, fromOption);
-    if (!text.empty())
-        ShowMessageBox(text, AppTitle(), MessageIcon::Warning);
-    if (failed && m_options.bNoWindow)
-        Quit(1);
-    else if (eWhy == MovieEnd::SizeChanged)
-        StartRecordOption(); // the picture of the new size is shown already
 }
