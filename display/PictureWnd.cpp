@@ -4,7 +4,6 @@
 #include "display/SkinBitmapInfo.h"
 #include "res/BitmapResources.h"
 
-#include <QFile>
 #include <QMouseEvent>
 #include <QPainter>
 

@@ -66,8 +66,8 @@ public:
     // Tells whether a bitmap file loads; a skin whose bitmap does not is refused.
     using BitmapCheck = std::function<bool(const std::string& strPath)>;
 
-    // With a bitmap's size (from its header) the catalog also leaves out a skin
-    // whose screen rectangle lies wholly outside its bitmap.
+    // The bitmap's header tells whether it loads; its picture is decoded
+    // only when the skin is selected.
     explicit CSkinCatalog(SkinBitmapInfoFn fnBitmapInfo);
     // Without it only whether the bitmap loads counts.
     explicit CSkinCatalog(BitmapCheck fnBitmapLoads);

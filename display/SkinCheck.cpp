@@ -69,8 +69,11 @@ SSkinCheck CheckSkinFile(const std::string& strPath, const SkinBitmapInfoFn& fnB
         c.warnings.push_back("the platform is neither 0 (S60) nor 1 (UIQ)");
     if (w <= 0 || h <= 0)
         c.warnings.push_back("the rectangle is empty: right must lie past left, bottom below top");
-    else if (sizeKnown && !c.bRectInside &&
-             !RectLiesOutsideBitmap(s, c.bitmap.nWidth, c.bitmap.nHeight))
+    else if (sizeKnown && RectLiesOutsideBitmap(s, c.bitmap.nWidth, c.bitmap.nHeight))
+        c.warnings.push_back(
+            "the rectangle lies wholly outside the bitmap (" + std::to_string(c.bitmap.nWidth) +
+            " x " + std::to_string(c.bitmap.nHeight) + "): not one pixel of the screen shows");
+    else if (sizeKnown && !c.bRectInside)
         c.warnings.push_back("the rectangle reaches outside the bitmap: the screen is cut off");
     // The screen picture is stretched into the rectangle; a rectangle of the
     // screen's own size shows it pixel for pixel.

@@ -20,11 +20,6 @@ SSkinVerdict JudgeSkinFile(const std::string& strPath, const SkinBitmapInfoFn& f
     if (!v.bitmap.bLoads) {
         v.strLeftOut = "the bitmap " + v.strBitmapPath + " does not load" +
                        (v.bitmap.strError.empty() ? "" : ": " + v.bitmap.strError);
-    } else if (v.bitmap.nWidth > 0 && v.bitmap.nHeight > 0 &&
-               RectLiesOutsideBitmap(v.skin, v.bitmap.nWidth, v.bitmap.nHeight)) {
-        v.strLeftOut = "the rectangle lies wholly outside the bitmap (" +
-                       std::to_string(v.bitmap.nWidth) + " x " + std::to_string(v.bitmap.nHeight) +
-                       "): not one pixel of the screen would show";
     }
     return v;
 }
