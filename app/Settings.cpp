@@ -1,9 +1,14 @@
 #include "app/Settings.h"
 
+#include <QFile>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QString>
+#include <QTemporaryDir>
 #include <QVariant>
+
+#include <cstdio>
+#include <sys/stat.h>
 
 namespace {
 
@@ -33,9 +38,25 @@ std::optional<int> Number(const QSettings& s, const char* pszKey) {
 
 } // namespace
 
+// The file to keep the settings in. Something at the name that is not a
+// regular file (a FIFO, a device, a folder) is never opened, since reading it
+// could block the start: this run then keeps its settings in a private
+// folder of its own, and says so.
+QString CSettings::ChooseFile(const std::string& strFile) {
+    const QString file = strFile.empty() ? UserFile() : QString::fromStdString(strFile);
+    struct stat st {};
+    if (::stat(QFile::encodeName(file).constData(), &st) != 0 || S_ISREG(st.st_mode))
+        return file;
+    std::fprintf(stderr,
+                 "lumetto: the settings file %s is not a regular file, so this run's choices "
+                 "are not remembered: remove it or put a file there.\n",
+                 QFile::encodeName(file).constData());
+    m_pPrivateFolder = std::make_unique<QTemporaryDir>();
+    return m_pPrivateFolder->filePath(QStringLiteral("lumetto.conf"));
+}
+
 CSettings::CSettings(const std::string& strFile)
-    : m_pSettings(std::make_unique<QSettings>(
-          strFile.empty() ? UserFile() : QString::fromStdString(strFile), QSettings::IniFormat)) {}
+    : m_pSettings(std::make_unique<QSettings>(ChooseFile(strFile), QSettings::IniFormat)) {}
 
 CSettings::~CSettings() = default;
 

@@ -15,6 +15,8 @@
 #include <string>
 
 class QSettings;
+class QString;
+class QTemporaryDir;
 
 class CSettings {
 public:
@@ -56,5 +58,8 @@ private:
     void Set(const char* pszKey, const std::string& strValue);
     void Set(const char* pszKey, bool bValue);
 
+    QString ChooseFile(const std::string& strFile);
+
+    std::unique_ptr<QTemporaryDir> m_pPrivateFolder; // when the user's file cannot be used
     std::unique_ptr<QSettings> m_pSettings;
 };

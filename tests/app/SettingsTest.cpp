@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <sys/stat.h>
 
 namespace fs = std::filesystem;
 using namespace reliability;
@@ -129,6 +130,22 @@ TEST(Settings, AGarbledFileGivesTheDefaultsAndTheCommandLineWins) {
     const QRect window = run.app.MainWindow()->frameGeometry();
     EXPECT_TRUE(run.app.MainWindow()->screen()->availableGeometry().contains(window.topLeft()))
         << window.x() << "," << window.y();
+}
+
+// A FIFO at the settings file's name is never opened (reading it would
+// block the start): the run keeps its choices to itself and leaves the FIFO.
+TEST(Settings, AFifoAtTheFileNameNeitherBlocksNorIsReplaced) {
+    CTempFolder dir;
+    const std::string fifo = dir.File("lumetto.conf");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    {
+        CSettings settings(fifo);
+        EXPECT_EQ(settings.Zoom(), 1);
+        settings.SetZoom(2);
+        EXPECT_EQ(settings.Zoom(), 2);
+        EXPECT_TRUE(settings.Sync());
+    }
+    EXPECT_TRUE(fs::is_fifo(fifo));
 }
 
 TEST(Settings, WindowPositionStaysOnTheScreensThereAreNow) {
