@@ -43,8 +43,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     catalog.OnSelectSkin(CSkinCatalog::kFirstCommand);
     SRect screen;
     catalog.GetScreenRect(screen);
-    // (A rectangle wholly beyond the range becomes an empty one on its edge;
-    // the catalog leaves such a skin out as lying outside its bitmap.)
+    // (A rectangle wholly beyond the range becomes an empty one on its edge,
+    // where the screen window shows nothing.)
     if (given.left <= given.right && given.top <= given.bottom &&
         given.right >= -kMaxLayoutCoordinate && given.left <= kMaxLayoutCoordinate &&
         given.bottom >= -kMaxLayoutCoordinate && given.top <= kMaxLayoutCoordinate)
