@@ -19,15 +19,18 @@
 
 namespace {
 
-// The dialog's layout in dialog units, as its template gives it.
+// The dialog's layout in dialog units: its template's, 100 units wider so
+// that an entry shows what its device is ("COM2 — Maker Product (USB,
+// /dev/ttyACM0)") without scrolling; the buttons stay centred.
 struct SDlgRect {
     int x, y, cx, cy;
 };
-constexpr SDlgRect kDialog = {0, 0, 255, 145};
-constexpr SDlgRect kList = {30, 29, 194, 71};
-constexpr SDlgRect kOk = {71, 120, 50, 14};
-constexpr SDlgRect kCancel = {133, 120, 50, 14};
-constexpr SDlgRect kGroup = {18, 14, 218, 91};
+constexpr int kWider = 100;
+constexpr SDlgRect kDialog = {0, 0, 255 + kWider, 145};
+constexpr SDlgRect kList = {30, 29, 194 + kWider, 71};
+constexpr SDlgRect kOk = {71 + kWider / 2, 120, 50, 14};
+constexpr SDlgRect kCancel = {133 + kWider / 2, 120, 50, 14};
+constexpr SDlgRect kGroup = {18, 14, 218 + kWider, 91};
 
 // Pixels per dialog unit for a font: a quarter of the average letter width
 // across, an eighth of the line height down.
