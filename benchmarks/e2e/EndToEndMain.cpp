@@ -17,6 +17,7 @@
 // Prints one tab-separated row per figure: section, measurement, value,
 // yardstick, ratio, target. ./bench collects the rows into its table.
 #include "benchmarks/TableRow.h"
+#include "benchmarks/e2e/Callgrind.h"
 #include "benchmarks/e2e/FrameReplay.h"
 #include "benchmarks/e2e/StartUp.h"
 #include "tests/support/ChildProcess.h"
@@ -291,31 +292,16 @@ bool CountInstructions(const std::vector<const Frame*>& seq, long long& nInstruc
                        std::size_t& nShown, std::string& why) {
     const std::string log = Tmp("callgrind.log");
     TracedRun run;
-    run.wrapper = {"/usr/bin/valgrind", "--tool=callgrind", "--callgrind-out-file=/dev/null",
-                   "--log-file=" + log};
+    run.wrapper = CallgrindCommand(log);
     run.nReaderMs = 180000; // the program starts some fifty times slower
     run.nWaitMs = 600000;
     const bool ran = RunTraced(seq, run, why);
-    std::ifstream in(log);
-    const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    std::remove(log.c_str());
-    if (const auto bad = text.find("Illegal opcode"); bad != std::string::npos) {
-        // "at 0x...: function (in /usr/lib/.../libname.so.1)"
-        const auto pos = text.find("(in ", bad), end = text.find(')', pos);
-        const std::string where = pos == std::string::npos || end == std::string::npos
-                                      ? "a library it loads"
-                                      : text.substr(pos + 4, end - pos - 4);
-        why = "valgrind does not know an instruction in " + where;
+    std::string whyNoCount;
+    nInstructions = CallgrindCount(log, whyNoCount);
+    if (nInstructions < 0)
+        why = whyNoCount; // also the reason when it did not run through
+    if (nInstructions < 0 || !ran)
         return false;
-    }
-    const auto at = text.find("Collected : ");
-    if (!ran)
-        return false;
-    if (at == std::string::npos) {
-        why = "no count from valgrind (is it installed?)";
-        return false;
-    }
-    nInstructions = std::atoll(text.c_str() + at + 12);
     nShown = run.trace.size();
     return true;
 }

@@ -1,6 +1,7 @@
 #include "benchmarks/e2e/StartUp.h"
 
 #include "benchmarks/TableRow.h"
+#include "benchmarks/e2e/Callgrind.h"
 #include "tests/support/ChildProcess.h"
 
 #include <algorithm>
@@ -94,10 +95,25 @@ int LibraryCount(const std::string& lumetto) {
     return n;
 }
 
-// Three rows (wall, CPU, peak) from the runs' medians; a FAILED row when
-// fewer than half of the runs worked.
+// The instructions lumetto --version runs, counted under callgrind: the same
+// on a busy machine. -1 and why when they could not be counted.
+long long VersionInstructions(const StartUpOptions& opt, std::string& why) {
+    const std::string log = opt.trace + ".callgrind";
+    std::vector<std::string> args = CallgrindCommand(log);
+    const std::string valgrind = args.front();
+    args.erase(args.begin());
+    args.push_back(opt.lumetto);
+    args.push_back("--version");
+    CChildProcess app(valgrind, args, opt.environment, kQuiet);
+    app.Wait(milliseconds(300000));
+    return CallgrindCount(log, why);
+}
+
+// Three rows from the runs' medians: wall and CPU time of `what`, and the
+// peak resident size of `peakWhat`. A FAILED row when fewer than half of the
+// runs worked.
 void Rows(const std::string& section, const std::string& what, const std::vector<Sample>& samples,
-          int nRuns, const std::string& peakNote, const std::string& peakTarget) {
+          int nRuns, const std::string& peakWhat, const std::string& peakTarget) {
     if (samples.size() * 2 < std::size_t(nRuns)) {
         Row(section, what,
             "FAILED (" + std::to_string(samples.size()) + " of " + std::to_string(nRuns) +
@@ -110,10 +126,10 @@ void Rows(const std::string& section, const std::string& what, const std::vector
         cpu.push_back(s.cpuMs);
         peak.push_back(s.peakMiB);
     }
-    const std::string median = ", median of " + std::to_string(samples.size());
-    Row(section, what + ": wall ms" + median, Fmt(Median(wall), 1));
-    Row(section, what + ": CPU ms" + median, Fmt(Median(cpu), 1));
-    Row(section, what + ": peak resident MiB" + peakNote + median, Fmt(Median(peak), 1), "", "",
+    const std::string median = " (median of " + std::to_string(samples.size()) + ")";
+    Row(section, what + " wall ms" + median, Fmt(Median(wall), 1));
+    Row(section, what + " CPU ms" + median, Fmt(Median(cpu), 1));
+    Row(section, peakWhat + " peak resident MiB" + median, Fmt(Median(peak), 1), "", "",
         peakTarget);
 }
 
@@ -129,7 +145,11 @@ void StartUpRows(const StartUpOptions& opt) {
     for (int i = 0; i < opt.runs; ++i)
         if (Sample s; VersionRun(opt, s))
             samples.push_back(s);
-    Rows(section, "lumetto --version", samples, opt.runs, "", "< 19.1 (20 MB)");
+    Rows(section, "--version", samples, opt.runs, "--version", "< 19.1 (20 MB)");
+    std::string why;
+    const long long instructions = VersionInstructions(opt, why);
+    Row(section, "--version user-space instructions, millions (callgrind)",
+        instructions < 0 ? "FAILED (" + why + ")" : Fmt(double(instructions) / 1e6, 1));
 
     // A second is ample for the first picture; a busy machine gets longer.
     samples.clear();
@@ -143,6 +163,6 @@ void StartUpRows(const StartUpOptions& opt) {
             samples.push_back(s);
     }
     std::remove(opt.trace.c_str());
-    Rows(section, "lumetto --demo --no-window to the first picture", samples, opt.runs,
-         " (run of " + std::to_string(limitS) + " s)", "");
+    Rows(section, "--demo --no-window to its first picture", samples, opt.runs,
+         "--demo --no-window, run of " + std::to_string(limitS) + " s,", "");
 }
