@@ -204,6 +204,11 @@ bool RunTraced(const std::vector<const Frame*>& seq, TracedRun& run, std::string
         open = line.WaitForReader(milliseconds(500));
     if (open)
         std::this_thread::sleep_for(milliseconds(run.nSettleMs));
+    if (!open && app.Ended()) {
+        // An older build, for one, refuses an option it does not know.
+        why = "ended with status " + std::to_string(app.Wait()) + " before reading";
+        return false;
+    }
     if (!open || !Replay(line, seq, run.nGapUs, run.done)) {
         why = "no reader";
         return false;
@@ -459,6 +464,11 @@ double ClockPhone(bool uiq, const std::string& record, bool fullscreen = false) 
     }
     CChildProcess app(g_opt.lumetto, args, LumettoEnv(fullscreen), kQuiet);
     std::this_thread::sleep_for(std::chrono::seconds(4)); // connected, header shown
+    if (app.Ended()) {
+        Row(section, name, "FAILED (ended with status " + std::to_string(app.Wait()) + ")");
+        phone.Stop(milliseconds(5000));
+        return 0;
+    }
     double pct = 0;
     MeasureIdle(app, section, name, &pct);
     app.Stop(milliseconds(10000));
