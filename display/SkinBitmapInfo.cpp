@@ -30,9 +30,10 @@ QImage DecodeSkinBitmap(const std::string& strPath, std::string* pError) {
         // still hand over the rows it read.
         if (!reader.read(&image) || image.isNull()) {
             image = QImage();
-            problem = reader.error() == QImageReader::UnsupportedFormatError
-                          ? "not a picture the image loader reads"
-                          : reader.errorString().toStdString();
+            problem =
+                reader.error() == QImageReader::UnsupportedFormatError
+                    ? "not a picture the image loader reads"
+                    : "the image loader cannot decode it: " + reader.errorString().toStdString();
         }
     }
     if (image.isNull() && pError)
