@@ -1,7 +1,9 @@
 // The skin-file reader over arbitrary file contents, and the bitmap path over
 // arbitrary file names. Skin files come from a folder any user can write to.
-// A byte order mark in front changes nothing; numbers never overflow.
+// A byte order mark in front changes nothing; numbers never overflow. The
+// same bytes as a bitmap: a BMP that is whole stays whole when bytes follow.
 #include "display/SkinFile.h"
+#include "display/SkinScan.h"
 #include "fuzz/FuzzCheck.h"
 
 #include <cstddef>
@@ -49,6 +51,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             Check(plain->strName == marked->strName && plain->nLeft == marked->nLeft &&
                   plain->nBottom == marked->nBottom);
     }
+
+    // As a bitmap's bytes.
+    if (BmpCutShort(text).empty())
+        Check(BmpCutShort(text + std::string(64, '\0')).empty());
 
     // Integers alone, as the reader takes them after the name line: each
     // takes at most 15 characters after the white space and moves on.
