@@ -21,7 +21,6 @@
 #pragma once
 
 #include "display/PictureGeometry.h"
-#include "display/SkinEntry.h"
 #include "display/SkinLists.h"
 
 #include <functional>
@@ -29,6 +28,26 @@
 #include <memory>
 #include <string>
 #include <vector>
+
+// One skin of the catalog: the phone platform it is for, the path of its
+// bitmap (a single space for a built-in skin) and where the phone's screen lies
+// inside that bitmap.
+class CSkinEntry {
+public:
+    CSkinEntry(int nPlatform, std::string strBitmapPath, int nScreenX, int nScreenY,
+               int nScreenWidth, int nScreenHeight)
+        : m_nPlatform(nPlatform), m_strBitmapPath(std::move(strBitmapPath)), m_nScreenX(nScreenX),
+          m_nScreenY(nScreenY), m_nScreenWidth(nScreenWidth), m_nScreenHeight(nScreenHeight) {}
+
+    bool IsBuiltin() const { return m_strBitmapPath == " "; }
+
+    const int m_nPlatform;
+    const std::string m_strBitmapPath;
+    const int m_nScreenX;
+    const int m_nScreenY;
+    const int m_nScreenWidth;
+    const int m_nScreenHeight;
+};
 
 // The submenu that lists the skins.
 class ISkinMenu {

@@ -10,7 +10,7 @@
 // thread.
 #pragma once
 
-#include "display/SkinScan.h"
+#include "display/SkinFile.h"
 
 #include <condition_variable>
 #include <mutex>

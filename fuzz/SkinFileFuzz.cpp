@@ -3,7 +3,6 @@
 // A byte order mark in front changes nothing; numbers never overflow. The
 // same bytes as a bitmap: a BMP that is whole stays whole when bytes follow.
 #include "display/SkinFile.h"
-#include "display/SkinScan.h"
 #include "fuzz/FuzzCheck.h"
 
 #include <cstddef>
