@@ -240,8 +240,8 @@ std::string BmpCutShort(std::string_view b) {
     // header when the start lies before it.
     const long long start = std::max<long long>(Le(b, 10, 4), 14LL + headerSize);
     const auto cut = [&](long long need) {
-        return "the file ends after " + std::to_string(b.size()) + " bytes, its pixels need " +
-               (need > 0 ? std::to_string(need) : "more");
+        return "it is cut short: the file ends after " + std::to_string(b.size()) +
+               " bytes, its pixels need " + (need > 0 ? std::to_string(need) : "more");
     };
     if (start >= static_cast<long long>(b.size()))
         return cut(start + 1);

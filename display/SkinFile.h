@@ -81,8 +81,8 @@ struct SSkinVerdict {
 // Reads the skin file and asks fnBitmap about its bitmap.
 SSkinVerdict JudgeSkinFile(const std::string& strPath, const SkinBitmapInfoFn& fnBitmap);
 
-// Why the bytes of a BMP file end before its pixels do ("the file ends after
-// 5000 bytes, its pixels need 328566"), else empty; empty too for bytes that
+// Why the bytes of a BMP file end before its pixels do ("it is cut short: the
+// file ends after 5000 bytes, its pixels need 328566"), else empty; empty too for bytes that
 // are no BMP (the image loader judges those). An image loader fills the rows
 // it could not read with whatever its memory held.
 std::string BmpCutShort(std::string_view bytes);

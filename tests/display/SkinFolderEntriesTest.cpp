@@ -127,14 +127,14 @@ TEST(SkinFolderEntries, LeftOutWithTheirReasonAndNothingBlocks) {
              WriteText(dir + "x.bmp", "BM, and then no picture at all");
          }},
         {"24-bit bitmap cut short", "x.lumetto", true,
-         "the file ends after 5000 bytes, its pixels need 328566",
+         "it is cut short: the file ends after 5000 bytes, its pixels need 328566",
          [&](const std::string& dir) {
              validSkin(dir);
              WriteBitmap(dir + "x.bmp", 232, 472);
              CutShort(dir + "x.bmp", 5000);
          }},
         {"run-length coded bitmap cut short", "x.lumetto", true,
-         "the file ends after 5000 bytes, its pixels need more",
+         "it is cut short: the file ends after 5000 bytes, its pixels need more",
          [&](const std::string& dir) {
              validSkin(dir);
              std::filesystem::copy_file(LUMETTO_TEST_SOURCE_DIR "/res/skins/S60/default.bmp",
