@@ -103,9 +103,16 @@ def skin_folder():
 
     bmp = b"BM" + b"\0" * 16 + struct.pack("<ii", 232, 472)
     skin = b"Keypad\n0 28 62 204 270\n"
-    write(t, "valid-skin", entry(0, 0, skin) + entry(0, 6, bmp))
-    write(t, "default-and-user", entry(0, 2, skin) + entry(0, 8, bmp) + entry(8, 1, skin)
-          + entry(8, 7, bmp))
+    # Kind 1 puts a BMP header before the bytes; the first byte chooses it:
+    # 0x22 is 2 x 2 pixels of 24 bits (16 bytes of pixels), 0x21 is 1 x 2
+    # pixels run-length coded.
+    whole = bytes([0x22]) + b"\x40" * 15
+    rle = bytes([0x21, 5, 0, 0, 1, 5, 0, 1])
+    write(t, "valid-skin", entry(0, 0, skin) + entry(1, 6, whole))
+    write(t, "default-and-user", entry(0, 2, skin) + entry(1, 8, whole) + entry(8, 1, skin)
+          + entry(9, 7, rle))
+    write(t, "bmp-cut-short", entry(0, 0, skin) + entry(1, 6, whole[:10]) + entry(0, 1, skin)
+          + entry(1, 7, rle[:5]) + entry(0, 5, skin) + entry(1, 11, rle))
     write(t, "fifo-and-dev-zero", entry(2, 0) + entry(0, 1, skin) + entry(3, 7)
           + entry(0, 2, skin) + entry(2, 8))
     write(t, "folder-loop-large", entry(4, 0) + entry(5, 1) + entry(6, 2, b"x")
