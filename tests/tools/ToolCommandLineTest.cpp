@@ -27,7 +27,9 @@ TEST(ToolCommandLine, MistakesGetOneLineAndTheHint) {
         {"lumetto-phone", {"--pty=yes"}, "--pty takes no value."},
         {"lumetto-phone", {"--version=2"}, "--version takes no value."},
         {"lumetto-phone", {"--pty", "--out", "x.bin"}, "Give only one of --port, --out and --pty."},
-        {"lumetto-dump", {}, "Say which capture to read: FILE, or - for standard input."},
+        {"lumetto-dump",
+         {},
+         "Say which capture to read: FILE, - for standard input, or --port NAME."},
         {"lumetto-dump", {"--in", "a.bin"}, "Unknown option \"--in\"."},
         {"lumetto-dump", {"a.bin", "--out"}, "--out needs a folder."},
         {"lumetto-dump", {"--out=", "a.bin"}, "--out needs a folder."},
@@ -35,6 +37,13 @@ TEST(ToolCommandLine, MistakesGetOneLineAndTheHint) {
          {"a.bin", "b.bin"},
          "Give one capture to read, not \"a.bin\" and \"b.bin\"."},
         {"lumetto-dump", {"--help=all"}, "--help takes no value."},
+        {"lumetto-dump",
+         {"--port", "COM3", "a.bin"},
+         "Give a capture to read or --port, not both."},
+        {"lumetto-dump", {"--save", "s.bin", "a.bin"}, "--save and --time-limit go with --port."},
+        {"lumetto-dump",
+         {"--port=COM3", "--time-limit=0"},
+         "--time-limit needs a whole number of seconds."},
     };
     for (const Case& c : cases) {
         CChildProcess child(c.program, c.args);
