@@ -15,6 +15,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <initializer_list>
 #include <string>
 
@@ -69,6 +70,9 @@ bool TruncateOutput(int hFile, std::uint64_t nSize);
 // Closes hFile; false with strSystemText set when the last bytes could not be
 // written.
 bool CloseOutput(int hFile, std::string& strSystemText);
+// A stdio stream that writes to hFile and owns it from now on (fclose
+// closes both); null when none can be made, hFile then still open.
+std::FILE* OutputStream(int hFile);
 // Removes a file this program created; best effort.
 void RemoveOutput(const std::string& strResolved);
 

@@ -59,9 +59,10 @@ public:
     bool Flush();
     // Bytes waiting to be read, or -1.
     long BytesQueued() const;
-    // One read that does not wait: the number of bytes read, 0 when the
-    // device reached its end, -1 on failure (LastSystemError() is
-    // kSystemWouldBlock when nothing has arrived).
+    // One read that does not wait: the number of bytes read; 0 or -1 with
+    // LastSystemError() kSystemWouldBlock when nothing has arrived (a POSIX
+    // device in raw mode reads 0, also at its end after a hang-up); -1 on
+    // failure.
     long Read(std::uint8_t* pBuffer, std::size_t nMax);
     // Writes the bytes, waiting for the device to accept them for at most
     // nTimeoutMs in total. The wait ends early when pCancel (may be null) is

@@ -309,6 +309,10 @@ bool CloseOutput(int hFile, std::string& strSystemText) {
     return false;
 }
 
+std::FILE* OutputStream(int hFile) {
+    return ::fdopen(hFile, "w");
+}
+
 void RemoveOutput(const std::string& strResolved) {
     ::unlink(strResolved.c_str());
 }

@@ -257,6 +257,10 @@ bool CloseOutput(int hFile, std::string& strSystemText) {
     return bFlushed;
 }
 
+std::FILE* OutputStream(int hFile) {
+    return ::_fdopen(hFile, "wb");
+}
+
 void RemoveOutput(const std::string& strResolved) {
     ::DeleteFileW(Utf16FromUtf8(strResolved).c_str());
 }

@@ -189,17 +189,24 @@ long CSerialDevice::Read(std::uint8_t* pBuffer, std::size_t nMax) {
         ::SetLastError(ERROR_INVALID_HANDLE);
         return -1;
     }
-    OVERLAPPED ov{};
-    ov.hEvent = n.hReadDone;
-    ::ResetEvent(ov.hEvent);
-    const DWORD dwWant = static_cast<DWORD>(std::min<std::size_t>(nMax, 1u << 30));
+    // Only what the driver holds is asked for, so the read never waits (Wine
+    // may leave a larger read pending despite the time-outs).
+    const long nQueued = BytesQueued();
+    if (nQueued < 0)
+        return -1;
     DWORD dwRead = 0;
-    if (!::ReadFile(n.hPort, pBuffer, dwWant, &dwRead, &ov)) {
-        if (::GetLastError() != ERROR_IO_PENDING)
-            return -1;
-        // The time-outs make the read return at once; this wait is short.
-        if (!::GetOverlappedResult(n.hPort, &ov, &dwRead, TRUE))
-            return -1;
+    if (nQueued > 0) {
+        OVERLAPPED ov{};
+        ov.hEvent = n.hReadDone;
+        ::ResetEvent(ov.hEvent);
+        const DWORD dwWant = static_cast<DWORD>(std::min<std::size_t>(
+            std::min<std::size_t>(nMax, static_cast<std::size_t>(nQueued)), 1u << 30));
+        if (!::ReadFile(n.hPort, pBuffer, dwWant, &dwRead, &ov)) {
+            if (::GetLastError() != ERROR_IO_PENDING)
+                return -1;
+            if (!::GetOverlappedResult(n.hPort, &ov, &dwRead, TRUE))
+                return -1;
+        }
     }
     if (dwRead == 0) {
         ::SetLastError(static_cast<DWORD>(kSystemWouldBlock));

@@ -127,11 +127,11 @@ bool CapturePort(const PortCaptureOptions& options, CStreamInspector& inspector,
                 inspector.Feed(buffer, static_cast<std::size_t>(n));
                 continue;
             }
+            // Nothing more (POSIX raw mode reads 0 then); after a hang-up
+            // that is the line's end, which bLost already holds.
             if (n < 0 && LastSystemError() != kSystemWouldBlock) {
                 bLost = true;
                 nLostCode = LastSystemError();
-            } else if (n == 0) {
-                bLost = true;
             }
             break;
         }
