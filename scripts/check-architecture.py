@@ -27,7 +27,7 @@ WIN32_CRT = ("fcntl.h", "sys/stat.h", "sys/types.h")
 # platform layer: the skin files' reading rules, the MP4 writer's file
 # output, the phone simulator's own pseudo-terminal and stop signal, and the
 # Qt shell's SIGINT/SIGTERM watcher. The list only shrinks.
-WAITING = {"display/RegularFile.cpp", "display/SkinCatalog.cpp", "display/SkinFolderCache.cpp",
+WAITING = {"display/RegularFile.cpp", "display/SkinFolderCache.cpp",
            "media/Mp4Writer.cpp", "phone/PhoneLink.cpp", "phone/StopSignal.cpp",
            "platform/qt/QtSignalWatcher.cpp"}
 
