@@ -25,6 +25,8 @@ std::FILE* OpenForReading(const std::string& strPath);
 bool MakeFolder(const std::string& strPath, std::string& strError);
 
 // Turns the console's stop requests into the returned event, which stays set
-// once a request came. Installed once per process; later calls return the
-// same event. Null when the system refused.
-const CEvent* InstallConsoleStop();
+// until it is reset. Every call returns the same event; null when the system
+// refused. Any thread.
+CEvent* InstallConsoleStop();
+// Gives the stop requests their default handling back (they end the program).
+void RemoveConsoleStop();

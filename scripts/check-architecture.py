@@ -25,11 +25,10 @@ BACKENDS = {"platform/posix": POSIX, "platform/win32": WINDOWS}
 WIN32_CRT = ("fcntl.h", "sys/stat.h", "sys/types.h")
 # Files that still call the system themselves, each to move behind the
 # platform layer: the skin files' reading rules, the MP4 writer's file
-# output, the phone simulator's own pseudo-terminal and stop signal, and the
-# Qt shell's SIGINT/SIGTERM watcher. The list only shrinks.
+# output, and the phone simulator's own pseudo-terminal and stop signal. The
+# list only shrinks.
 WAITING = {"display/RegularFile.cpp", "display/SkinFolderCache.cpp",
-           "media/Mp4Writer.cpp", "phone/PhoneLink.cpp", "phone/StopSignal.cpp",
-           "platform/qt/QtSignalWatcher.cpp"}
+           "media/Mp4Writer.cpp", "phone/PhoneLink.cpp", "phone/StopSignal.cpp"}
 
 
 def read_table():

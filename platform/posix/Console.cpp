@@ -38,18 +38,26 @@ bool MakeFolder(const std::string& strPath, std::string& strError) {
     return false;
 }
 
-const CEvent* InstallConsoleStop() {
+CEvent* InstallConsoleStop() {
     static std::once_flag once;
     std::call_once(once, [] {
         auto* pEvent = new CEvent; // lives as long as the process
-        if (!pEvent->IsValid())
-            return;
-        g_pStopEvent = pEvent;
-        struct sigaction sa = {};
-        sa.sa_handler = OnStopSignal;
-        sigemptyset(&sa.sa_mask);
-        ::sigaction(SIGINT, &sa, nullptr);
-        ::sigaction(SIGTERM, &sa, nullptr);
+        if (pEvent->IsValid())
+            g_pStopEvent = pEvent;
     });
+    if (g_pStopEvent == nullptr)
+        return nullptr;
+    // SA_RESTART: other calls go on; a wait (poll) still returns with EINTR.
+    struct sigaction sa = {};
+    sa.sa_handler = OnStopSignal;
+    sigemptyset(&sa.sa_mask);
+    sa.sa_flags = SA_RESTART;
+    ::sigaction(SIGINT, &sa, nullptr);
+    ::sigaction(SIGTERM, &sa, nullptr);
     return g_pStopEvent;
+}
+
+void RemoveConsoleStop() {
+    std::signal(SIGINT, SIG_DFL);
+    std::signal(SIGTERM, SIG_DFL);
 }

@@ -56,13 +56,18 @@ bool MakeFolder(const std::string& strPath, std::string& strError) {
     return false;
 }
 
-const CEvent* InstallConsoleStop() {
+CEvent* InstallConsoleStop() {
     static std::once_flag once;
     std::call_once(once, [] {
         auto* pEvent = new CEvent; // lives as long as the process
-        if (!pEvent->IsValid() || !::SetConsoleCtrlHandler(OnConsoleEvent, TRUE))
-            return;
-        g_pStopEvent = pEvent;
+        if (pEvent->IsValid())
+            g_pStopEvent = pEvent;
     });
+    if (g_pStopEvent == nullptr || !::SetConsoleCtrlHandler(OnConsoleEvent, TRUE))
+        return nullptr;
     return g_pStopEvent;
+}
+
+void RemoveConsoleStop() {
+    ::SetConsoleCtrlHandler(OnConsoleEvent, FALSE);
 }
