@@ -1,7 +1,7 @@
 #include "app/DisplayCheck.h"
 
 #include <cstdlib>
-#include <sys/stat.h>
+#include <filesystem>
 
 namespace {
 
@@ -33,8 +33,8 @@ WindowSystemEnvironment CurrentWindowSystem(const std::string& strQtPlatform, bo
     if (IsSet("XDG_RUNTIME_DIR")) {
         // Without WAYLAND_DISPLAY a Wayland client tries "wayland-0".
         const std::string socket = std::string(std::getenv("XDG_RUNTIME_DIR")) + "/wayland-0";
-        struct stat st {};
-        env.bWaylandSocket = ::stat(socket.c_str(), &st) == 0 && S_ISSOCK(st.st_mode);
+        std::error_code ec;
+        env.bWaylandSocket = std::filesystem::is_socket(socket, ec);
     }
     return env;
 }

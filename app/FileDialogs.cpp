@@ -1,4 +1,5 @@
 #include "app/FileDialogs.h"
+#include "platform/LocalTime.h"
 
 #include "app/CaptureNames.h"
 #include "app/Settings.h"
@@ -104,7 +105,7 @@ std::optional<std::string> AskSaveFile(IFileDialogs& dialogs, CSettings& setting
     }
     const std::time_t now = std::time(nullptr);
     std::tm local{};
-    localtime_r(&now, &local);
+    LocalTime(now, local);
     request.strName = TimestampedName(local);
     auto path = dialogs.GetSaveFileName(request);
     if (path) {

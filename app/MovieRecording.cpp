@@ -9,14 +9,14 @@
 
 #include <QPainter>
 
-#include <unistd.h>
+#include <cstdio>
 
 namespace {
 
 // Removes the movie's file: the target of the name, as it was written.
 bool RemoveFile(const std::string& strPath) {
     std::string target, error;
-    return lumetto::ResolveOutputTarget(strPath, target, error) && ::unlink(target.c_str()) == 0;
+    return lumetto::ResolveOutputTarget(strPath, target, error) && std::remove(target.c_str()) == 0;
 }
 
 } // namespace

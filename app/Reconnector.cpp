@@ -1,4 +1,5 @@
 #include "app/Reconnector.h"
+#include "platform/LocalTime.h"
 
 #include <cstdio>
 #include <ctime>
@@ -7,7 +8,7 @@ void LogWithTime(const std::string& strText) {
     const std::time_t now = std::time(nullptr);
     std::tm local{};
     char stamp[32] = "";
-    if (::localtime_r(&now, &local))
+    if (LocalTime(now, local))
         std::strftime(stamp, sizeof stamp, "%Y-%m-%d %H:%M:%S", &local);
     std::fprintf(stderr, "lumetto: %s %s\n", stamp, strText.c_str());
     std::fflush(stderr);

@@ -1,4 +1,5 @@
 #include "app/ScreenshotSaver.h"
+#include "platform/LocalTime.h"
 
 #include "app/CaptureNames.h"
 #include "app/ScreenImage.h"
@@ -44,7 +45,7 @@ bool QuickCapture(const CScreenDib& dib, std::string& strPath, std::string& strE
     }
     const std::time_t now = std::time(nullptr);
     std::tm local{};
-    localtime_r(&now, &local);
+    LocalTime(now, local);
     strPath = FreeFileName(folder, TimestampedName(local), "png", [](const std::string& p) {
         std::error_code ec;
         return std::filesystem::exists(std::filesystem::symlink_status(p, ec));

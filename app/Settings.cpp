@@ -8,7 +8,7 @@
 #include <QVariant>
 
 #include <cstdio>
-#include <sys/stat.h>
+#include <filesystem>
 
 namespace {
 
@@ -44,8 +44,10 @@ std::optional<int> Number(const QSettings& s, const char* pszKey) {
 // folder of its own, and says so.
 QString CSettings::ChooseFile(const std::string& strFile) {
     const QString file = strFile.empty() ? UserFile() : QString::fromStdString(strFile);
-    struct stat st {};
-    if (::stat(QFile::encodeName(file).constData(), &st) != 0 || S_ISREG(st.st_mode))
+    // symlink_status would not follow a link to a regular file; status does.
+    std::error_code ec;
+    const auto status = std::filesystem::status(QFile::encodeName(file).constData(), ec);
+    if (!std::filesystem::exists(status) || std::filesystem::is_regular_file(status))
         return file;
     std::fprintf(stderr,
                  "lumetto: the settings file %s is not a regular file, so this run's choices "

@@ -17,7 +17,6 @@
 #include <iostream>
 #include <memory>
 #include <optional>
-#include <unistd.h>
 
 namespace {
 
@@ -97,11 +96,12 @@ bool StartFrameTrace(const std::string& strPath, CQuillonView& view, TraceFile& 
     std::string error;
     const int fd = lumetto::OpenOutputInPlace(strPath, error);
     if (fd >= 0)
-        trace.reset(::fdopen(fd, "w"));
+        trace.reset(lumetto::OutputStream(fd));
     if (!trace) {
         if (fd >= 0) {
             error = std::strerror(errno);
-            ::close(fd);
+            std::string ignored;
+            lumetto::CloseOutput(fd, ignored);
         }
         std::cerr << "lumetto: cannot create the frame trace \"" << strPath << "\": " << error
                   << "\n";

@@ -1,50 +1,23 @@
 #include "display/SkinCatalog.h"
 
 #include "codec/ScreenFormat.h"
+#include "platform/Folders.h"
 #include "res/ResourceIds.h"
 #include "res/Strings.h"
 
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
-#ifdef _WIN32
-#define NOMINMAX
-#include <windows.h>
-#else
-#include <unistd.h>
-#endif
 
 namespace fs = std::filesystem;
 
 std::string ProgramFolder() {
-    std::string path;
-#ifdef _WIN32
-    char buf[MAX_PATH];
-    const DWORD n = GetModuleFileNameA(nullptr, buf, MAX_PATH);
-    path.assign(buf, n);
-    const std::size_t cut = path.find_last_of("\\/");
-#else
-    std::error_code ec;
-    path = fs::read_symlink("/proc/self/exe", ec).string();
-    const std::size_t cut = path.find_last_of('/');
-#endif
-    if (cut == std::string::npos)
-        return std::string();
-    return path.substr(0, cut + 1);
+    return RunningProgramFolder();
 }
 
 std::string UserSkinRoot() {
-#ifdef _WIN32
-    return std::string();
-#else
-    const char* dataHome = std::getenv("XDG_DATA_HOME");
-    if (dataHome && dataHome[0] == '/')
-        return (fs::path(dataHome) / "lumetto/skins/").string();
-    const char* home = std::getenv("HOME");
-    if (home && home[0] == '/')
-        return (fs::path(home) / ".local/share/lumetto/skins/").string();
-    return std::string();
-#endif
+    const std::string strData = UserDataFolder();
+    return strData.empty() ? std::string() : strData + "lumetto/skins/";
 }
 
 std::string InstalledSkinRoot(const std::string& strProgramFolder) {

@@ -7,9 +7,8 @@
 #include "platform/SystemError.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
-#include <poll.h>
+#include <new>
 #include <system_error>
 
 namespace {
@@ -109,12 +108,12 @@ bool CSerialPort::Configure(int nBaud, char cParity, int nDataBits, int nStopBit
             : CPortNameTable::FromSystem().Resolve(m_strPortName);
     m_strDevicePath = device.value_or(std::string());
     if (!device) {
-        report.ShowPortError(ENOENT, m_strPortName, {});
+        report.ShowPortError(static_cast<std::uint32_t>(kSystemNotFound), m_strPortName, {});
         m_strOpenError = report.LastText();
         return false;
     }
     if (!m_hPort.Open(*device)) {
-        report.ShowPortError(static_cast<std::uint32_t>(errno), m_strPortName, *device);
+        report.ShowPortError(static_cast<std::uint32_t>(LastSystemError()), m_strPortName, *device);
         m_strOpenError = report.LastText();
         return false;
     }
@@ -172,19 +171,17 @@ void CSerialPort::MonitorLoop(const std::string& strPortName) {
     CErrorReport report;
     int nTimeout = ToPollTimeout(m_timing.silence);
     for (;;) {
-        // Stop, port, send: when several are ready the lowest index wins.
+        // Stop, port, send: when several are ready the first wins.
         // While closing, the port is not watched, as no read may start.
-        pollfd fds[3] = {{m_pStopEvent->Fd(), POLLIN, 0},
-                         {m_bClosing ? -1 : m_hPort.Fd(), POLLIN, 0},
-                         {m_pSendEvent->Fd(), POLLIN, 0}};
-        const int n = ::poll(fds, 3, nTimeout);
-        if (n < 0) {
-            if (errno == EINTR)
+        const CSerialDevice::WaitResult ready =
+            m_hPort.Wait(*m_pStopEvent, !m_bClosing, *m_pSendEvent, nTimeout);
+        if (ready.eReady == CSerialDevice::Ready::Failed) {
+            if (LastSystemError() == kSystemInterrupted)
                 continue;
-            ConnectionLost(report, errno, strPortName);
+            ConnectionLost(report, LastSystemError(), strPortName);
             return;
         }
-        if (n == 0) {
+        if (ready.eReady == CSerialDevice::Ready::Timeout) {
             // The line has been silent: drop a partial frame, reset the view,
             // then wait without a time limit.
             {
@@ -197,19 +194,19 @@ void CSerialPort::MonitorLoop(const std::string& strPortName) {
         }
         nTimeout = ToPollTimeout(m_timing.silence);
 
-        if (fds[0].revents != 0)
+        if (ready.eReady == CSerialDevice::Ready::Stop)
             return;
-        if (fds[1].revents != 0) {
+        if (ready.eReady == CSerialDevice::Ready::Port) {
             if (!m_bClosing) {
                 int nLostCode = 0;
-                if (ReadAvailable(fds[1].revents, nLostCode) == ReadResult::Lost) {
+                if (ReadAvailable(ready.bHangup, nLostCode) == ReadResult::Lost) {
                     ConnectionLost(report, nLostCode, strPortName);
                     return;
                 }
             }
             continue;
         }
-        if (fds[2].revents != 0) {
+        if (ready.eReady == CSerialDevice::Ready::Send) {
             m_pSendEvent->Reset();
             if (OwnerShowsReceivedScreens()) {
                 SendPending(report);
@@ -224,10 +221,9 @@ void CSerialPort::MonitorLoop(const std::string& strPortName) {
     }
 }
 
-CSerialPort::ReadResult CSerialPort::ReadAvailable(short nRevents, int& nLostCode) {
-    // POLLHUP/POLLERR: the device hung up or failed. What it received before
-    // is still read; then the connection counts as lost.
-    const bool bHangup = (nRevents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
+CSerialPort::ReadResult CSerialPort::ReadAvailable(bool bHangup, int& nLostCode) {
+    // bHangup: the device hung up or failed. What it received before is
+    // still read; then the connection counts as lost.
     bool bFirstPass = true;
     bool bWaitedForPending = false;
     for (;;) {
@@ -246,7 +242,7 @@ CSerialPort::ReadResult CSerialPort::ReadAvailable(short nRevents, int& nLostCod
         }
         const long nQueued = m_hPort.BytesQueued();
         if (nQueued < 0) {
-            nLostCode = errno;
+            nLostCode = LastSystemError();
             return ReadResult::Lost;
         }
         if (nQueued == 0 && !bFirstPass && !bHangup)
@@ -254,7 +250,7 @@ CSerialPort::ReadResult CSerialPort::ReadAvailable(short nRevents, int& nLostCod
         // Never more than the receiver's free space, whatever the port holds.
         const std::size_t nWant =
             nQueued > 0 ? std::min<std::size_t>(static_cast<std::size_t>(nQueued), dwFree) : dwFree;
-        const ssize_t nRead = m_hPort.Read(m_receiver.ReadPos(), nWant);
+        const long nRead = m_hPort.Read(m_receiver.ReadPos(), nWant);
         bFirstPass = false;
         if (nRead > 0) {
             m_receiver.ProcessBytes(static_cast<std::uint32_t>(nRead));
@@ -265,27 +261,25 @@ CSerialPort::ReadResult CSerialPort::ReadAvailable(short nRevents, int& nLostCod
             // Nothing although bytes were announced, or after a hang-up: the
             // device has reached its end.
             if (bHangup || nQueued > 0) {
-                nLostCode = EIO;
+                nLostCode = kSystemIoError;
                 return ReadResult::Lost;
             }
             return ReadResult::Drained;
         }
-        if (errno != EAGAIN) {
-            nLostCode = errno;
+        if (LastSystemError() != kSystemWouldBlock) {
+            nLostCode = LastSystemError();
             return ReadResult::Lost;
         }
         if (bHangup) {
-            nLostCode = EIO;
+            nLostCode = kSystemIoError;
             return ReadResult::Lost;
         }
         // The port owes bytes it announced: wait for them a short while.
         if (nQueued == 0 || bWaitedForPending)
             return ReadResult::Drained;
         bWaitedForPending = true;
-        const int fd = m_hPort.Fd();
         lock.unlock();
-        pollfd p{fd, POLLIN, 0};
-        ::poll(&p, 1, ToPollTimeout(m_timing.readWait));
+        m_hPort.WaitReadable(ToPollTimeout(m_timing.readWait));
     }
 }
 
@@ -316,20 +310,21 @@ void CSerialPort::SendPending(CErrorReport& report) {
             return ToPollTimeout(std::chrono::duration_cast<std::chrono::milliseconds>(
                 deadline - std::chrono::steady_clock::now()));
         };
-        const int nStopFd = m_pStopEvent->Fd();
-        errno = 0;
-        const std::size_t sent = m_hPort.Write(pBuffer.get(), dwSize, msLeft(), nStopFd);
-        if (sent != dwSize && errno != ETIMEDOUT && errno != ECANCELED)
-            nError = errno;
+        const CEvent* pStop = m_pStopEvent.get();
+        SetLastSystemError(0);
+        const std::size_t sent = m_hPort.Write(pBuffer.get(), dwSize, msLeft(), pStop);
+        const int nWriteError = LastSystemError();
+        if (sent != dwSize && nWriteError != kSystemTimedOut && nWriteError != kSystemCancelled)
+            nError = nWriteError;
         // Closing the port discards what it has not sent, so wait for the
         // bytes to leave first.
         if (sent == dwSize)
-            m_hPort.WaitUntilSent(msLeft(), nStopFd);
+            m_hPort.WaitUntilSent(msLeft(), pStop);
     }
     // A write that ran out of time or was cancelled drops the rest silently,
     // as the phone is going away anyway; any other failure is shown.
     if (nError != 0) {
-        errno = nError;
+        SetLastSystemError(nError);
         report.ShowLastError();
     }
 }

@@ -103,7 +103,7 @@ private:
 
     static void MonitorThread(CSerialPort* pThis, const std::string& strPortName);
     void MonitorLoop(const std::string& strPortName);
-    ReadResult ReadAvailable(short nRevents, int& nLostCode);
+    ReadResult ReadAvailable(bool bHangup, int& nLostCode);
     void SendPending(CErrorReport& report);
     void ConnectionLost(CErrorReport& report, int nCode, const std::string& strPortName);
     void EndMonitorThread();

@@ -1,18 +1,14 @@
 #include "media/AviRecorder.h"
 
 #include "codec/ScreenFormat.h"
-#include "media/OutputFile.h"
+#include "platform/OutputFile.h"
 
 #include <cerrno>
 #include <climits>
 #include <cstring>
-#include <sys/uio.h>
-#include <unistd.h>
 #include <utility>
 
 namespace lumetto {
-
-static_assert(sizeof(off_t) >= 8, "movies beyond 2 GiB need 64-bit file offsets");
 
 CAviRecorder::CAviRecorder() = default;
 
@@ -31,8 +27,8 @@ bool CAviRecorder::Fail(std::string strError) {
     return false;
 }
 
-bool CAviRecorder::FailWrite(int nErrno) {
-    return Fail("Could not write the movie file \"" + m_strPath + "\": " + std::strerror(nErrno) +
+bool CAviRecorder::FailWrite(const std::string& strSystemText) {
+    return Fail("Could not write the movie file \"" + m_strPath + "\": " + strSystemText +
                 ". The movie keeps the frames recorded so far.");
 }
 
@@ -64,10 +60,11 @@ bool CAviRecorder::Open(const std::string& strPath, int nWidth, int nHeight) {
     m_nMoviFourCC = avi::kMoviFourCC;
     m_chunkOffsets.clear();
     if (!RewriteHeader()) {
-        ::close(m_hFile);
+        std::string strIgnored;
+        CloseOutput(m_hFile, strIgnored);
         m_hFile = -1;
         if (bCreated)
-            ::unlink(strResolved.c_str());
+            RemoveOutput(strResolved);
         return false;
     }
     return true;
@@ -75,42 +72,19 @@ bool CAviRecorder::Open(const std::string& strPath, int nWidth, int nHeight) {
 
 bool CAviRecorder::WriteAll(std::uint64_t nOffset, const void* const* ppParts,
                             const std::size_t* pSizes, int nParts) {
-    iovec iov[4];
-    int nIov = 0;
-    for (int i = 0; i < nParts && nIov < 4; ++i) {
-        if (pSizes[i] != 0)
-            iov[nIov++] = iovec{const_cast<void*>(ppParts[i]), pSizes[i]};
-    }
-    iovec* pIov = iov;
-    while (nIov > 0) {
-        const ssize_t n = ::pwritev(m_hFile, pIov, nIov, static_cast<off_t>(nOffset));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return FailWrite(errno);
-        }
-        if (n == 0)
-            return FailWrite(EIO);
-        nOffset += static_cast<std::uint64_t>(n);
-        auto left = static_cast<std::size_t>(n);
-        while (nIov > 0 && left >= pIov->iov_len) {
-            left -= pIov->iov_len;
-            ++pIov;
-            --nIov;
-        }
-        if (nIov > 0) {
-            pIov->iov_base = static_cast<char*>(pIov->iov_base) + left;
-            pIov->iov_len -= left;
-        }
-    }
-    return true;
+    OutputPiece pieces[4];
+    const int nPieces = nParts < 4 ? nParts : 4;
+    for (int i = 0; i < nPieces; ++i)
+        pieces[i] = OutputPiece{ppParts[i], pSizes[i]};
+    std::string strSystemText;
+    return WriteOutputAt(m_hFile, nOffset, pieces, nPieces, strSystemText) ||
+           FailWrite(strSystemText);
 }
 
 void CAviRecorder::CutBackTo(std::uint64_t nEnd) {
     // Best effort: a torn frame at the end would only be skipped by readers,
     // so a failure here changes nothing the caller could act on.
-    if (::ftruncate(m_hFile, static_cast<off_t>(nEnd)) != 0)
-        return;
+    (void)TruncateOutput(m_hFile, nEnd);
 }
 
 bool CAviRecorder::RewriteHeader() {
@@ -259,8 +233,9 @@ bool CAviRecorder::Close() {
         bOk = false; // the header below still describes every frame written
     if (!RewriteHeader())
         bOk = false;
-    if (::close(m_hFile) != 0 && bOk)
-        bOk = FailWrite(errno);
+    std::string strSystemText;
+    if (!CloseOutput(m_hFile, strSystemText) && bOk)
+        bOk = FailWrite(strSystemText);
     m_hFile = -1;
     return bOk;
 }

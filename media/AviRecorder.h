@@ -73,7 +73,7 @@ public:
 
 private:
     bool Fail(std::string strError);
-    bool FailWrite(int nErrno);
+    bool FailWrite(const std::string& strSystemText);
     bool WriteAll(std::uint64_t nOffset, const void* const* ppParts, const std::size_t* pSizes,
                   int nParts);
     void CutBackTo(std::uint64_t nEnd);

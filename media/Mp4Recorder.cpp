@@ -11,7 +11,6 @@
 #include <deque>
 #include <mutex>
 #include <thread>
-#include <unistd.h>
 #include <utility>
 #include <vector>
 
@@ -198,7 +197,7 @@ bool CMp4Recorder::Open(const std::string& strPath, int nWidth, int nHeight, int
         d.SetError(d.writer.GetLastError());
         d.writer.Discard();
         if (bCreated)
-            ::unlink(strResolved.c_str());
+            RemoveOutput(strResolved);
         return false;
     }
     d.nWidth = nWidth;

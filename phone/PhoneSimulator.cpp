@@ -1,4 +1,5 @@
 #include "phone/PhoneSimulator.h"
+#include "platform/LocalTime.h"
 
 #include "link/FrameWriter.h"
 #include "phone/PictureSource.h"
@@ -219,7 +220,7 @@ std::string CPhoneSimulator::Summary(End eEnd) const {
 std::int64_t TodayAt(int nSecondOfDay) {
     const std::time_t now = std::time(nullptr);
     std::tm local = {};
-    localtime_r(&now, &local);
+    LocalTime(now, local);
     local.tm_hour = nSecondOfDay / 3600;
     local.tm_min = nSecondOfDay / 60 % 60;
     local.tm_sec = nSecondOfDay % 60;

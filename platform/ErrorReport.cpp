@@ -3,7 +3,6 @@
 #include "platform/MessagePresenter.h"
 #include "platform/SystemError.h"
 
-#include <cerrno>
 #include <climits>
 
 namespace {
@@ -31,7 +30,7 @@ std::string CErrorReport::PortErrorMessage(std::uint32_t nCode, const std::strin
                                            const std::string& strDevice) {
     const int nErrno = ToErrno(nCode);
     std::string advice = PortOpenAdvice(nErrno, strPortName, strDevice);
-    if (nErrno == ENOTTY || nErrno == EISDIR)
+    if (AdviceReplacesSystemText(nErrno))
         return advice;
     return SystemErrorMessage(nCode, advice);
 }
@@ -48,7 +47,7 @@ void CErrorReport::ShowSystemError(std::uint32_t nCode, const std::string& strNo
 }
 
 void CErrorReport::ShowLastError() {
-    const int err = errno; // read before anything else can change it
+    const int err = LastSystemError(); // read before anything else can change it
     Show(LastErrorMessage(err));
 }
 

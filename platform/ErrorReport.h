@@ -20,7 +20,8 @@ public:
     // Shows the system text for the error number nCode; strNote, when given,
     // is added on a line of its own.
     void ShowSystemError(std::uint32_t nCode, const std::string& strNote = {});
-    // Shows the system text for the calling thread's errno, followed by a line feed.
+    // Shows the system text for the calling thread's last system error
+    // (LastSystemError()), followed by a line feed.
     void ShowLastError();
     // Shows the text for a failed open of a serial port, with advice on how
     // to get access or that another program holds the port.

@@ -1,7 +1,8 @@
-// A manual-reset event that poll() can wait on, over an eventfd.
+// A manual-reset event. Set() leaves it signalled until Reset().
 //
-// Set() leaves the event signalled until Reset(); Fd() becomes readable while
-// it is signalled, so the event can stand beside a device in one poll() set.
+// The backend's handle lets the event stand beside a device in one wait: on
+// POSIX an eventfd that poll() sees readable while the event is signalled,
+// on Windows an event object for WaitForMultipleObjects.
 #pragma once
 
 class CEvent {
@@ -11,8 +12,8 @@ public:
     CEvent(const CEvent&) = delete;
     CEvent& operator=(const CEvent&) = delete;
 
-    // False when the system refused the descriptor; CreateError() tells why.
-    bool IsValid() const { return m_fd >= 0; }
+    // False when the system refused the event; CreateError() tells why.
+    bool IsValid() const;
     int CreateError() const { return m_nCreateError; }
 
     void Set();
@@ -20,9 +21,22 @@ public:
     bool IsSet() const;
     // Waits until the event is signalled or nTimeoutMs passed (-1: no limit).
     bool Wait(int nTimeoutMs) const;
-    int Fd() const { return m_fd; }
+
+#ifdef _WIN32
+    void* Handle() const {
+        return m_hEvent;
+    }
+#else
+    int Fd() const {
+        return m_fd;
+    }
+#endif
 
 private:
+#ifdef _WIN32
+    void* m_hEvent = nullptr;
+#else
     int m_fd = -1;
+#endif
     int m_nCreateError = 0;
 };

@@ -4,8 +4,6 @@
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
-#include <dirent.h>
-#include <fstream>
 #include <mutex>
 #include <set>
 
@@ -144,13 +142,6 @@ CPortNameTable CPortNameTable::Build(const std::string& strAliases,
     return table;
 }
 
-bool CPortNameTable::SysfsHasHardware(const std::string& strDevName) {
-    // The serial core reports the UART type; 0 is "unknown", i.e. no UART.
-    std::ifstream in("/sys/class/tty/" + strDevName + "/type");
-    int type = 0;
-    return in && (in >> type) && type != 0;
-}
-
 namespace {
 
 std::mutex g_programPortsMutex;
@@ -176,13 +167,7 @@ std::string CPortNameTable::RejectedText(const RejectedAlias& rejected) {
 
 CPortNameTable CPortNameTable::FromSystem() {
     const char* env = std::getenv("LUMETTO_PORTS");
-    std::vector<std::string> names;
-    if (DIR* dir = ::opendir("/dev")) {
-        while (const dirent* e = ::readdir(dir))
-            names.emplace_back(e->d_name);
-        ::closedir(dir);
-    }
-    CPortNameTable table = Build(env ? env : "", names, &CPortNameTable::SysfsHasHardware);
+    CPortNameTable table = SystemTable(env ? env : "");
     std::lock_guard<std::mutex> lock(g_programPortsMutex);
     // The table is built at every open and every listing: each entry is told once.
     for (const RejectedAlias& r : table.m_rejected) {
@@ -196,7 +181,7 @@ CPortNameTable CPortNameTable::FromSystem() {
 }
 
 std::optional<std::string> CPortNameTable::Resolve(const std::string& strName) const {
-    if (!strName.empty() && strName[0] == '/')
+    if (IsDevicePath(strName))
         return strName;
     for (const PortNameEntry& e : m_entries)
         if (e.bProgram && e.strName == strName)

@@ -69,10 +69,19 @@ public:
     // "COM7" for "com7" or "COM07"; empty when the text is not COM and digits.
     static std::string NormalizeComName(const std::string& strName);
 
-    // Whether the ttyS device has a UART behind it, from /sys/class/tty.
+    // Whether the ttyS device has a UART behind it, from /sys/class/tty (POSIX).
     static bool SysfsHasHardware(const std::string& strDevName);
 
+    // Whether the name is a device path that stands for itself: it starts
+    // with '/' on POSIX, with two backslashes on Windows (\\.\COM3).
+    static bool IsDevicePath(const std::string& strName);
+
 private:
+    // The machine's serial ports with the aliases: on POSIX the devices of
+    // /dev numbered as above; on Windows the COM ports the system lists
+    // (QueryDosDevice), each under its own name.
+    static CPortNameTable SystemTable(const std::string& strAliases);
+
     std::vector<PortNameEntry> m_entries;
     std::vector<RejectedAlias> m_rejected;
 };

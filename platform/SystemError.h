@@ -4,9 +4,27 @@
 
 #include <string>
 
-// The system's text for an errno value ("Permission denied"); for a number the
-// system does not know, a text that names the number.
+// The system's text for an error code ("Permission denied"): errno values
+// on POSIX, GetLastError() values on Windows (FormatMessage, in UTF-8); for
+// a number the system does not know, a text that names the number.
 std::string SystemErrorText(int nCode);
+
+// The error code the last failed call of this thread into the platform layer
+// left (errno on POSIX, GetLastError() on Windows), and setting it.
+int LastSystemError();
+void SetLastSystemError(int nCode);
+
+// Conditions the serial link tells apart, in the system's own numbering.
+extern const int kSystemNotFound;    // no such device
+extern const int kSystemIoError;     // the device failed or went away
+extern const int kSystemTimedOut;    // a write ran out of time
+extern const int kSystemCancelled;   // a wait was cancelled
+extern const int kSystemWouldBlock;  // nothing to read yet
+extern const int kSystemInterrupted; // a wait was interrupted by a signal
+
+// Whether PortOpenAdvice for nCode says all there is (the file is no serial
+// port), so that the system's text is left out.
+bool AdviceReplacesSystemText(int nCode);
 
 // Who may open a device file: its mode bits (st_mode, file type included) and
 // the names of its owner and group.

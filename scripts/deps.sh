@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, running and testing need, but only
 # the ones that are missing, so a second call costs a few milliseconds.
-# Usage: scripts/deps.sh [build|test|bench|package|screenshots|all]
+# Usage: scripts/deps.sh [build|test|bench|package|screenshots|windows|all]
 set -euo pipefail
 
 want=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev fonts-dejavu-core
@@ -18,12 +18,17 @@ case "${1:-build}" in
 bench | all) want+=(valgrind) ;;
 esac
 case "${1:-build}" in
-build | test | bench) ;;
+# The Windows cross-build and Wine (scripts/test-windows.sh); the posix
+# thread model is the one with std::thread and std::mutex.
+windows) want=(cmake ninja-build gcc python3 g++-mingw-w64-x86-64-posix wine64 googletest) ;;
+esac
+case "${1:-build}" in
+build | test | bench | windows) ;;
 package | all) want+=(dpkg-dev file desktop-file-utils lintian) ;;&
 screenshots | all) want+=(xvfb xauth imagemagick x11-utils xdotool) ;;
 package | screenshots | all) ;;
 *)
-    echo "usage: $0 [build|test|bench|package|screenshots|all]" >&2
+    echo "usage: $0 [build|test|bench|package|screenshots|windows|all]" >&2
     exit 2
     ;;
 esac

@@ -1,17 +1,20 @@
-// Turns SIGINT and SIGTERM into a call on the UI thread.
+// Turns SIGINT and SIGTERM (on Windows the console's Ctrl+C and Ctrl+Break)
+// into a call on the UI thread.
 //
-// Create one on the UI thread after the QApplication. A signal handler may do
-// almost nothing, so it only writes a byte into a socket pair; the event loop
-// sees the byte through a QSocketNotifier and calls the function given, as
-// often as signals came in between (once at the least); the function must
-// not destroy the watcher. Destroying the watcher gives both signals their
-// default handling back. One watcher at a time.
+// Create one on the UI thread after the QApplication. The platform layer
+// turns the stop requests into an event (platform/Console.h); the event loop
+// sees it (a QSocketNotifier on POSIX, a QWinEventNotifier on Windows) and
+// calls the function given, as often as requests came in between (once at
+// the least); the function must not destroy the watcher. Destroying the
+// watcher gives the requests their default handling back. One watcher at a
+// time.
 #pragma once
 
 #include <functional>
 #include <memory>
 
-class QSocketNotifier;
+class CEvent;
+class QObject;
 
 class CQtSignalWatcher {
 public:
@@ -20,12 +23,12 @@ public:
     CQtSignalWatcher(const CQtSignalWatcher&) = delete;
     CQtSignalWatcher& operator=(const CQtSignalWatcher&) = delete;
 
-    // False when the socket pair could not be made: the signals keep their
-    // default handling (they end the program at once).
+    // False when the system gave no event: the requests keep their default
+    // handling (they end the program at once).
     bool IsWatching() const { return m_pNotifier != nullptr; }
 
 private:
     std::function<void()> m_fnOnSignal;
-    int m_fds[2] = {-1, -1}; // read end, write end
-    std::unique_ptr<QSocketNotifier> m_pNotifier;
+    CEvent* m_pStop = nullptr;
+    std::unique_ptr<QObject> m_pNotifier;
 };

@@ -9,9 +9,10 @@ namespace {
 
 const char kUsageStart[] =
     "Usage: lumetto-dump [--out DIR] FILE\n"
+    "       lumetto-dump [--out DIR] [--save FILE] [--time-limit N] --port NAME\n"
     "Reads a raw capture of the phone's byte stream (FILE, or - for standard input),\n"
-    "cuts it into frames and decodes each screen exactly as Lumetto does, and prints\n"
-    "one line per frame and a summary.\n"
+    "or the live stream on a serial port, cuts it into frames and decodes each screen\n"
+    "exactly as Lumetto does, and prints one line per frame and a summary.\n"
     "\n";
 
 const char kUsageEnd[] =
@@ -36,6 +37,14 @@ std::vector<CommandOption> DumpOptionTable(DumpOptions& o, CAnsweredOptions& ans
          "write each decoded screen as DIR/frame-NNNNN.bmp (24-bit BMP,\n"
          "NNNNN counts screen frames from 00001)",
          StoresText(o.strOutDir), "needs a folder"},
+        {"--port", "NAME",
+         "read the phone's stream live from this port (COMn or a device\n"
+         "path), printing each frame as it arrives; Ctrl+C ends it",
+         StoresText(o.strPort), "needs a port name, such as COM3"},
+        {"--save", "FILE", "with --port: keep the raw bytes received in FILE",
+         StoresText(o.strSave), "needs a file name"},
+        {"--time-limit", "N", "with --port: end the capture after N seconds",
+         TakesWholeNumber(o.nTimeLimit, 1, 86400 * 365), "needs a whole number of seconds"},
     };
     answered.AddRowsTo(options);
     return options;
@@ -62,7 +71,11 @@ bool ParseDumpOptions(int argc, const char* const* argv, DumpOptions& o, std::st
         return std::string();
     });
     std::string mistake = parser.Parse(argc, argv);
-    if (mistake.empty() && !bHaveFile)
-        mistake = "Say which capture to read: FILE, or - for standard input.";
+    if (mistake.empty() && !o.strPort.empty() && bHaveFile)
+        mistake = "Give a capture to read or --port, not both.";
+    if (mistake.empty() && o.strPort.empty() && (!o.strSave.empty() || o.nTimeLimit != 0))
+        mistake = "--save and --time-limit go with --port.";
+    if (mistake.empty() && !bHaveFile && o.strPort.empty())
+        mistake = "Say which capture to read: FILE, - for standard input, or --port NAME.";
     return answered.Outcome(mistake, message, bHelp);
 }

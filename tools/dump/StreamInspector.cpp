@@ -1,13 +1,12 @@
 #include "tools/dump/StreamInspector.h"
 
 #include "media/BmpWriter.h"
+#include "platform/Console.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fcntl.h>
 #include <ostream>
-#include <unistd.h>
 
 namespace {
 
@@ -37,28 +36,29 @@ void CStreamInspector::Feed(const std::uint8_t* pData, std::size_t nLength) {
 
 bool CStreamInspector::FeedFile(const std::string& path, std::string& error) {
     const bool stdinput = path == "-";
-    const int fd = stdinput ? STDIN_FILENO : ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
+    // Binary mode: the bytes as the phone sent them, on every system.
+    std::FILE* file = stdinput ? stdin : OpenForReading(path);
+    if (file == nullptr) {
         error = "Cannot open \"" + path + "\": " + std::strerror(errno) + ".";
         return false;
     }
     bool ok = true;
     for (;;) {
         // Read straight into the receive buffer, as the port reader does.
-        const ssize_t n = ::read(fd, m_receiver.ReadPos(), m_receiver.FreeSpace());
+        const std::size_t n = std::fread(m_receiver.ReadPos(), 1, m_receiver.FreeSpace(), file);
         if (n > 0) {
-            m_nBytes += static_cast<std::size_t>(n);
+            m_nBytes += n;
             m_receiver.ProcessBytes(static_cast<std::uint32_t>(n));
-        } else if (n == 0) {
-            break;
-        } else if (errno != EINTR) {
+        } else if (std::ferror(file)) {
             error = "Cannot read \"" + path + "\": " + std::strerror(errno) + ".";
             ok = false;
+            break;
+        } else {
             break;
         }
     }
     if (!stdinput)
-        ::close(fd);
+        std::fclose(file);
     return ok;
 }
 
@@ -100,6 +100,10 @@ void CStreamInspector::OnDropped(Drop eWhy, std::uint32_t nBytes) {
 void CStreamInspector::SwitchPlatform(int nPlatform) {
     m_nPlatform = nPlatform;
     m_out << "platform switch to " << (nPlatform == lumetto::kPlatformUIQ ? "UIQ" : "S60") << "\n";
+}
+
+void CStreamInspector::FlushLines() {
+    m_out.flush();
 }
 
 bool CStreamInspector::Finish() {

@@ -21,6 +21,10 @@ public:
     // when it cannot be read.
     bool FeedFile(const std::string& path, std::string& error);
 
+    // Hands the lines printed so far on (a live capture shows each frame as
+    // it arrives).
+    void FlushLines();
+
     // Prints the summary line; returns false if a BMP file could not be written.
     bool Finish();
 

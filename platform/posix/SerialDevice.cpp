@@ -1,5 +1,7 @@
 #include "platform/SerialDevice.h"
 
+#include "platform/Event.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
@@ -9,6 +11,20 @@
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
+
+struct CSerialDevice::Native {
+    int fd = -1;
+};
+
+CSerialDevice::CSerialDevice() : m_pNative(std::make_unique<Native>()) {}
+
+CSerialDevice::~CSerialDevice() {
+    Close();
+}
+
+bool CSerialDevice::IsOpen() const {
+    return m_pNative->fd >= 0;
+}
 
 bool CSerialDevice::Open(const std::string& strPath) {
     Close();
@@ -32,25 +48,28 @@ bool CSerialDevice::Open(const std::string& strPath) {
         return false;
     }
     ::ioctl(fd, TIOCEXCL);
-    m_fd = fd;
+    m_pNative->fd = fd;
     return true;
 }
 
 void CSerialDevice::Close() {
-    if (m_fd < 0)
+    if (m_pNative->fd < 0)
         return;
-    ::ioctl(m_fd, TIOCNXCL);
+    ::ioctl(m_pNative->fd, TIOCNXCL);
     // Output still queued means the line does not take it: closing would wait
     // for it. Only then is it discarded; a pseudo-terminal has passed its
     // bytes on already (it reports none queued) and keeps them.
     int nQueued = 0;
-    if (::ioctl(m_fd, TIOCOUTQ, &nQueued) == 0 && nQueued > 0)
-        ::tcflush(m_fd, TCOFLUSH);
-    ::close(m_fd); // also releases the lock
-    m_fd = -1;
+    if (::ioctl(m_pNative->fd, TIOCOUTQ, &nQueued) == 0 && nQueued > 0)
+        ::tcflush(m_pNative->fd, TCOFLUSH);
+    ::close(m_pNative->fd); // also releases the lock
+    m_pNative->fd = -1;
 }
 
-bool CSerialDevice::SpeedFor(int nBaud, unsigned int* pSpeed) {
+namespace {
+
+// The termios speed constant for a baud rate, or false when there is none.
+bool SpeedFor(int nBaud, speed_t* pSpeed) {
     static const struct {
         int baud;
         speed_t speed;
@@ -66,19 +85,21 @@ bool CSerialDevice::SpeedFor(int nBaud, unsigned int* pSpeed) {
     return false;
 }
 
+} // namespace
+
 bool CSerialDevice::SetLineSettings(const LineSettings& settings) {
-    if (m_fd < 0) {
+    if (m_pNative->fd < 0) {
         errno = EBADF;
         return false;
     }
-    unsigned int speed = 0;
+    speed_t speed = 0;
     if (!SpeedFor(settings.nBaud, &speed) || settings.nDataBits < 5 || settings.nDataBits > 8 ||
         (settings.nStopBits != 1 && settings.nStopBits != 2)) {
         errno = EINVAL;
         return false;
     }
     termios tio{};
-    if (::tcgetattr(m_fd, &tio) != 0)
+    if (::tcgetattr(m_pNative->fd, &tio) != 0)
         return false;
     ::cfmakeraw(&tio);
     tio.c_cflag &= ~(CSIZE | PARENB | PARODD | CSTOPB | CRTSCTS);
@@ -109,46 +130,46 @@ bool CSerialDevice::SetLineSettings(const LineSettings& settings) {
     tio.c_cc[VTIME] = 0;
     if (::cfsetispeed(&tio, speed) != 0 || ::cfsetospeed(&tio, speed) != 0)
         return false;
-    return ::tcsetattr(m_fd, TCSANOW, &tio) == 0;
+    return ::tcsetattr(m_pNative->fd, TCSANOW, &tio) == 0;
 }
 
 bool CSerialDevice::RaiseModemLines() {
-    if (m_fd < 0) {
+    if (m_pNative->fd < 0) {
         errno = EBADF;
         return false;
     }
     const int lines = TIOCM_RTS | TIOCM_DTR;
-    if (::ioctl(m_fd, TIOCMBIS, &lines) == 0)
+    if (::ioctl(m_pNative->fd, TIOCMBIS, &lines) == 0)
         return true;
     // Pseudo-terminals and some adapters have no modem-control lines.
     return errno == ENOTTY || errno == EINVAL;
 }
 
 bool CSerialDevice::Flush() {
-    if (m_fd < 0) {
+    if (m_pNative->fd < 0) {
         errno = EBADF;
         return false;
     }
-    return ::tcflush(m_fd, TCIOFLUSH) == 0;
+    return ::tcflush(m_pNative->fd, TCIOFLUSH) == 0;
 }
 
 long CSerialDevice::BytesQueued() const {
     int n = 0;
-    if (m_fd < 0 || ::ioctl(m_fd, FIONREAD, &n) != 0)
+    if (m_pNative->fd < 0 || ::ioctl(m_pNative->fd, FIONREAD, &n) != 0)
         return -1;
     return n;
 }
 
-ssize_t CSerialDevice::Read(std::uint8_t* pBuffer, std::size_t nMax) {
-    if (m_fd < 0) {
+long CSerialDevice::Read(std::uint8_t* pBuffer, std::size_t nMax) {
+    if (m_pNative->fd < 0) {
         errno = EBADF;
         return -1;
     }
     ssize_t n;
     do {
-        n = ::read(m_fd, pBuffer, nMax);
+        n = ::read(m_pNative->fd, pBuffer, nMax);
     } while (n < 0 && errno == EINTR);
-    return n;
+    return static_cast<long>(n);
 }
 
 namespace {
@@ -169,15 +190,16 @@ bool Readable(int fd) {
 } // namespace
 
 std::size_t CSerialDevice::Write(const std::uint8_t* pData, std::size_t nLength, int nTimeoutMs,
-                                 int nCancelFd) {
-    if (m_fd < 0) {
+                                 const CEvent* pCancel) {
+    const int nCancelFd = pCancel ? pCancel->Fd() : -1;
+    if (m_pNative->fd < 0) {
         errno = EBADF;
         return 0;
     }
     const auto deadline = Clock::now() + std::chrono::milliseconds(nTimeoutMs);
     std::size_t sent = 0;
     while (sent < nLength) {
-        const ssize_t n = ::write(m_fd, pData + sent, nLength - sent);
+        const ssize_t n = ::write(m_pNative->fd, pData + sent, nLength - sent);
         if (n > 0) {
             sent += static_cast<std::size_t>(n);
             continue;
@@ -192,7 +214,7 @@ std::size_t CSerialDevice::Write(const std::uint8_t* pData, std::size_t nLength,
             return sent;
         }
         // The device takes more bytes, or the wait is cancelled, or time runs out.
-        pollfd p[2] = {{m_fd, POLLOUT, 0}, {nCancelFd, POLLIN, 0}};
+        pollfd p[2] = {{m_pNative->fd, POLLOUT, 0}, {nCancelFd, POLLIN, 0}};
         const int r = ::poll(p, 2, left);
         if (r < 0 && errno != EINTR)
             return sent;
@@ -208,8 +230,9 @@ std::size_t CSerialDevice::Write(const std::uint8_t* pData, std::size_t nLength,
     return sent;
 }
 
-bool CSerialDevice::WaitUntilSent(int nTimeoutMs, int nCancelFd) {
-    if (m_fd < 0) {
+bool CSerialDevice::WaitUntilSent(int nTimeoutMs, const CEvent* pCancel) {
+    const int nCancelFd = pCancel ? pCancel->Fd() : -1;
+    if (m_pNative->fd < 0) {
         errno = EBADF;
         return false;
     }
@@ -218,7 +241,7 @@ bool CSerialDevice::WaitUntilSent(int nTimeoutMs, int nCancelFd) {
     const auto deadline = Clock::now() + std::chrono::milliseconds(nTimeoutMs);
     for (;;) {
         int nQueued = 0;
-        if (::ioctl(m_fd, TIOCOUTQ, &nQueued) != 0 || nQueued <= 0)
+        if (::ioctl(m_pNative->fd, TIOCOUTQ, &nQueued) != 0 || nQueued <= 0)
             return true;
         const int left = MsLeft(deadline);
         if (left <= 0 || Readable(nCancelFd))
@@ -226,4 +249,27 @@ bool CSerialDevice::WaitUntilSent(int nTimeoutMs, int nCancelFd) {
         pollfd p{nCancelFd, POLLIN, 0};
         ::poll(&p, 1, std::min(left, 5));
     }
+}
+
+CSerialDevice::WaitResult CSerialDevice::Wait(const CEvent& stop, bool bWatchPort,
+                                              const CEvent& send, int nTimeoutMs) {
+    // Stop, port, send: when several are ready the lowest index wins.
+    pollfd fds[3] = {{stop.Fd(), POLLIN, 0},
+                     {bWatchPort ? m_pNative->fd : -1, POLLIN, 0},
+                     {send.Fd(), POLLIN, 0}};
+    const int n = ::poll(fds, 3, nTimeoutMs);
+    if (n < 0)
+        return {Ready::Failed, false};
+    if (n == 0)
+        return {Ready::Timeout, false};
+    if (fds[0].revents != 0)
+        return {Ready::Stop, false};
+    if (fds[1].revents != 0)
+        return {Ready::Port, (fds[1].revents & (POLLHUP | POLLERR | POLLNVAL)) != 0};
+    return {Ready::Send, false};
+}
+
+void CSerialDevice::WaitReadable(int nTimeoutMs) {
+    pollfd p{m_pNative->fd, POLLIN, 0};
+    ::poll(&p, 1, nTimeoutMs);
 }

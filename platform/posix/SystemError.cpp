@@ -66,6 +66,25 @@ std::string GroupName(gid_t gid) {
 
 } // namespace
 
+const int kSystemNotFound = ENOENT;
+const int kSystemIoError = EIO;
+const int kSystemTimedOut = ETIMEDOUT;
+const int kSystemCancelled = ECANCELED;
+const int kSystemWouldBlock = EAGAIN;
+const int kSystemInterrupted = EINTR;
+
+int LastSystemError() {
+    return errno;
+}
+
+void SetLastSystemError(int nCode) {
+    errno = nCode;
+}
+
+bool AdviceReplacesSystemText(int nCode) {
+    return nCode == ENOTTY || nCode == EISDIR;
+}
+
 std::string SystemErrorText(int nCode) {
     char buf[256];
     // The GNU strerror_r returns a pointer to the text, which may or may not be buf.

@@ -1,4 +1,4 @@
-#include "media/OutputFile.h"
+#include "platform/OutputFile.h"
 
 #include <cerrno>
 #include <climits>
@@ -8,6 +8,7 @@
 #include <fcntl.h>
 #include <random>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 namespace lumetto {
@@ -257,6 +258,63 @@ int OpenOutputInPlace(const std::string& strPath, std::string& strError) {
     std::string strResolved;
     bool bCreated = false;
     return OpenOutputInPlace(strPath, strResolved, bCreated, strError);
+}
+
+static_assert(sizeof(off_t) >= 8, "movies beyond 2 GiB need 64-bit file offsets");
+
+bool WriteOutputAt(int hFile, std::uint64_t nOffset, const OutputPiece* pPieces, int nPieces,
+                   std::string& strSystemText) {
+    iovec iov[4];
+    int nIov = 0;
+    for (int i = 0; i < nPieces && nIov < 4; ++i) {
+        if (pPieces[i].nSize != 0)
+            iov[nIov++] = iovec{const_cast<void*>(pPieces[i].pData), pPieces[i].nSize};
+    }
+    iovec* pIov = iov;
+    while (nIov > 0) {
+        const ssize_t n = ::pwritev(hFile, pIov, nIov, static_cast<off_t>(nOffset));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            strSystemText = SystemText(errno);
+            return false;
+        }
+        if (n == 0) {
+            strSystemText = SystemText(EIO);
+            return false;
+        }
+        nOffset += static_cast<std::uint64_t>(n);
+        auto left = static_cast<std::size_t>(n);
+        while (nIov > 0 && left >= pIov->iov_len) {
+            left -= pIov->iov_len;
+            ++pIov;
+            --nIov;
+        }
+        if (nIov > 0) {
+            pIov->iov_base = static_cast<char*>(pIov->iov_base) + left;
+            pIov->iov_len -= left;
+        }
+    }
+    return true;
+}
+
+bool TruncateOutput(int hFile, std::uint64_t nSize) {
+    return ::ftruncate(hFile, static_cast<off_t>(nSize)) == 0;
+}
+
+bool CloseOutput(int hFile, std::string& strSystemText) {
+    if (::close(hFile) == 0)
+        return true;
+    strSystemText = SystemText(errno);
+    return false;
+}
+
+std::FILE* OutputStream(int hFile) {
+    return ::fdopen(hFile, "w");
+}
+
+void RemoveOutput(const std::string& strResolved) {
+    ::unlink(strResolved.c_str());
 }
 
 } // namespace lumetto

@@ -12,6 +12,10 @@ CEvent::CEvent() {
         m_nCreateError = errno;
 }
 
+bool CEvent::IsValid() const {
+    return m_fd >= 0;
+}
+
 CEvent::~CEvent() {
     if (m_fd >= 0)
         ::close(m_fd);
