@@ -4,6 +4,7 @@
 
 #include "phone/StopSignal.h"
 #include "platform/SerialDevice.h"
+#include "platform/posix/SerialDeviceFd.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -69,7 +70,7 @@ bool CPhoneLink::OpenPort(const std::string& path) {
             Close();
             return Fail("cannot set the port '" + path + "' to 115200 baud 8N1", err);
         }
-        m_fd = m_device.Fd();
+        m_fd = SerialDeviceFd(m_device);
         m_eKind = Kind::Port;
         m_bReadable = true;
         return true;

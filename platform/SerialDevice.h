@@ -84,6 +84,10 @@ public:
     void WaitReadable(int nTimeoutMs);
 
 private:
+    // The POSIX backend's file descriptor, for the Linux-only phone simulator
+    // (platform/posix/SerialDeviceFd.h).
+    friend int SerialDeviceFd(const CSerialDevice& device);
+
     struct Native; // the backend's handles
     std::unique_ptr<Native> m_pNative;
 };

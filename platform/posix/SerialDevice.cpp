@@ -273,3 +273,7 @@ void CSerialDevice::WaitReadable(int nTimeoutMs) {
     pollfd p{m_pNative->fd, POLLIN, 0};
     ::poll(&p, 1, nTimeoutMs);
 }
+
+int SerialDeviceFd(const CSerialDevice& device) {
+    return device.m_pNative->fd;
+}
