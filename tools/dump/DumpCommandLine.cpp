@@ -12,6 +12,8 @@ const char kUsageStart[] =
     "Reads a raw capture of the phone's byte stream (FILE, or - for standard input),\n"
     "cuts it into frames and decodes each screen exactly as Lumetto does, and prints\n"
     "one line per frame and a summary.\n"
+    "The exit status is 1 when FILE cannot be read, holds no frame at all, or a\n"
+    "bitmap cannot be written; 2 for a mistake on the command line.\n"
     "\n";
 
 const char kUsageEnd[] =

@@ -27,9 +27,16 @@ int main(int argc, char** argv) {
     CStreamInspector inspector(std::cout, outDir);
     std::string error;
     if (!inspector.FeedFile(options.strFile, error)) {
-        inspector.Finish();
+        if (inspector.InputOpened()) // what was read before the error
+            inspector.Finish();
         std::cerr << "lumetto-dump: " << error << "\n";
         return 1;
     }
-    return inspector.Finish() ? 0 : 1;
+    const bool bWritten = inspector.Finish();
+    if (!inspector.HadFrames()) {
+        std::cerr << "lumetto-dump: no frame was found in \"" << options.strFile
+                  << "\": is it a capture of the phone's byte stream?\n";
+        return 1;
+    }
+    return bWritten ? 0 : 1;
 }
