@@ -87,6 +87,7 @@ bool CSerialPort::Configure(int nBaud, char cParity, int nDataBits, int nStopBit
 
     CErrorReport report(m_bQuietOpen);
     m_strOpenError.clear();
+    m_nOpenErrorCode = -1; // until the port is open
     // Fresh events for the new connection; the old ones are released here.
     m_hStopEvent = std::make_unique<CEvent>();
     m_hSendEvent = std::make_unique<CEvent>();
@@ -109,12 +110,14 @@ bool CSerialPort::Configure(int nBaud, char cParity, int nDataBits, int nStopBit
             : CPortNameTable::FromSystem().Resolve(m_strPortName);
     m_strDevicePath = device.value_or(std::string());
     if (!device) {
+        m_nOpenErrorCode = ENOENT;
         report.ShowPortError(ENOENT, m_strPortName, {});
         m_strOpenError = report.LastText();
         return false;
     }
     if (!m_hPort.Open(*device)) {
-        report.ShowPortError(static_cast<std::uint32_t>(errno), m_strPortName, *device);
+        m_nOpenErrorCode = errno;
+        report.ShowPortError(static_cast<std::uint32_t>(m_nOpenErrorCode), m_strPortName, *device);
         m_strOpenError = report.LastText();
         return false;
     }
@@ -129,6 +132,8 @@ bool CSerialPort::Configure(int nBaud, char cParity, int nDataBits, int nStopBit
     // A port that could not be configured is closed again at once, so it
     // is not left locked against other programs.
     m_bOpen = !report.ErrorShown();
+    if (m_bOpen)
+        m_nOpenErrorCode = 0;
     if (!m_bOpen) {
         m_hPort.Close();
         m_strOpenError = report.LastText();
