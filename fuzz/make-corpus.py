@@ -127,8 +127,12 @@ def layout():
 
 def port_name():
     t = "port_name"
-    for i, e in enumerate([b"COM3 (/dev/ttyUSB0)", b"COMX COM5", b"COM", b"com7 COM12x",
-                           b"COM7 (/dev/pts/3)", b"Bluetooth COM 9 COM10"]):
+    for i, e in enumerate([
+            b"COM7=/dev/pts/3;COM123=/dev/rfcomm0\x01ttyUSB0\nttyACM1\nttyS0\x01Maker\n",
+            b" com07 = /dev/pts/3 ;COM7=/dev/x;PORT=/dev/y\x01rfcomm0\nttyUSB10\x01Phone\tModem ",
+            b"COM0=/dev/a;=;COM5\x01ttyS1\nttyS12\nttyUSBx\x01caf\xc3\xa9 \xc3 \xff",
+            b"\x01\x01" + b"x" * 80,
+            b"COM99999999999=/dev/z;COM2=relative\x01ttyACM0\nttyACM0\x01\xe2\x80\x94"]):
         write(t, "entry-%d" % i, e)
 
 

@@ -14,6 +14,7 @@
 // yardstick, ratio, target. ./bench collects the rows into its table.
 #include "benchmarks/TableRow.h"
 #include "benchmarks/e2e/FrameReplay.h"
+#include "link/FrameWriter.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/PtyLine.h"
 
@@ -79,9 +80,8 @@ std::vector<std::uint8_t> ReadFile(const std::string& path) {
 }
 
 Frame CloseFrame() {
-    Frame f = {'s', 't', 'x', '_', 'd', 'a', 't', 'a', 20, 0, 0, 0};
-    for (char c : std::string("close_tx"))
-        f.push_back(static_cast<std::uint8_t>(c));
+    Frame f;
+    CFrameWriter::AppendCloseNotice(f);
     return f;
 }
 
