@@ -44,7 +44,9 @@ std::vector<CommandOption> OwnOptions(CommandLineOptions& o) {
     return {
         {"--port", "NAME",
          "open NAME at start instead of showing the \"COM ports\"\n"
-         "dialog: a COM name (COM3) or a device path (/dev/ttyACM0)",
+         "dialog: a COM name (COM3) or a device path (/dev/ttyACM0);\n"
+         "one that does not exist yet is tried every second until\n"
+         "the phone is plugged in",
          StoresText(o.strPort)},
         {"--record", "FILE",
          "record a movie into FILE from the first live picture\n"
@@ -73,14 +75,18 @@ std::vector<CommandOption> OwnOptions(CommandLineOptions& o) {
          SetsFlag(o.bExitOnClose)},
         {"--no-window", "", "run without any window; messages go to standard error",
          SetsFlag(o.bNoWindow)},
-        {"--no-reconnect", "", "when the connection is lost, do not open the port again",
+        {"--no-reconnect", "",
+         "when the connection is lost, do not open the port again,\n"
+         "and do not wait for a port that does not exist yet",
          SetsFlag(o.bNoReconnect)},
         {"--zoom", "", "start at 200 %", SetsFlag(o.bZoom)},
         {"--fullscreen", "",
          "start in presentation mode (F11): the phone fills the\n"
          "screen",
          SetsFlag(o.bFullscreen)},
-        {"--screen", "N", "the screen for presentation mode, counted from 1 (1 to 64)",
+        {"--screen", "N",
+         "the screen for presentation mode, counted from 1\n"
+         "(1 to 64); one the desktop does not have is a mistake",
          TakesWholeNumber(o.nScreen, 1, 64),
          "needs a screen number from 1 to 64 (1 is the first screen)"},
         {"--demo", "",

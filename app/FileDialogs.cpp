@@ -59,7 +59,10 @@ std::optional<std::string> CQtFileDialogs::GetSaveFileName(const SaveFileRequest
                       : QString();
     };
     const QString name = QString::fromStdString(request.strName);
-    QFileDialog dlg(m_pParent, QString(), QString::fromStdString(request.strFolder));
+    QFileDialog dlg(m_pParent,
+                    request.eKind == SaveKind::Movie ? QStringLiteral("Record movie")
+                                                     : QStringLiteral("Capture screen"),
+                    QString::fromStdString(request.strFolder));
     dlg.setNameFilters(filters);
     dlg.setAcceptMode(QFileDialog::AcceptSave);
     dlg.setFileMode(QFileDialog::AnyFile);

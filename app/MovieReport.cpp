@@ -8,11 +8,13 @@ std::string MovieStartText(const std::string& strPath, bool bMp4) {
 
 std::string MovieCountsText(const MovieSummary& s) {
     char counts[128];
+    const char* frames = s.nFrames == 1 ? "frame" : "frames";
     if (s.bMp4)
-        std::snprintf(counts, sizeof counts, "%lld frames (%lld dropped), %.1f seconds", s.nFrames,
-                      s.nDropped, s.dSeconds);
+        std::snprintf(counts, sizeof counts, "%lld %s (%lld dropped), %.1f seconds", s.nFrames,
+                      frames, s.nDropped, s.dSeconds);
     else
-        std::snprintf(counts, sizeof counts, "%lld frames, %.1f seconds", s.nFrames, s.dSeconds);
+        std::snprintf(counts, sizeof counts, "%lld %s, %.1f seconds", s.nFrames, frames,
+                      s.dSeconds);
     return counts;
 }
 

@@ -12,6 +12,7 @@
 #include "app/ViewChoices.h"
 #include "display/ScreenWnd.h"
 #include "platform/MessagePresenter.h"
+#include "platform/SystemError.h"
 #include "platform/qt/QtHandOverPump.h"
 #include "platform/qt/QtMessagePresenter.h"
 #include "platform/qt/QtSignalWatcher.h"
@@ -31,8 +32,14 @@ CQuillonApp::~CQuillonApp() {
 }
 
 CSettings& CQuillonApp::Settings() {
-    if (!m_pSettings)
+    if (!m_pSettings) {
         m_pSettings = std::make_unique<CSettings>(m_strSettingsFile);
+        // Standard error has it already; a window shows it too.
+        m_pSettings->SetUnsavedHandler([this](const std::string& strText) {
+            if (!m_options.bNoWindow && !m_bEnded)
+                ShowNotice(strText);
+        });
+    }
     return *m_pSettings;
 }
 
@@ -68,12 +75,6 @@ bool CQuillonApp::PrepareRun() {
         m_pPresenter = std::make_unique<CQtMessagePresenter>();
         SetMessagePresenter(m_pPresenter.get());
     }
-
-    if (std::string error;
-        m_options.nScreen > 0 && !CViewChoices::ScreenByNumber(m_options.nScreen, error)) {
-        ShowMessageBox(error, AppTitle(), MessageIcon::Error);
-        return false;
-    }
     return true;
 }
 
@@ -104,6 +105,7 @@ void CQuillonApp::ApplyOptions() {
     if (!m_strProgramFolder.empty())
         pView->Catalog().SetProgramFolder(m_strProgramFolder);
     pView->OnInitialUpdate();
+    SetConnectionTitle(false);
     pView->ScreenWindow()->Relayout();
     m_serial.SetOwnerView(pView);
     pFrame->RebuildSkinMenu(lumetto::kPlatformS60);
@@ -113,7 +115,8 @@ void CQuillonApp::ApplyOptions() {
 
     m_bRecordPending = !m_options.strRecord.empty();
     if (m_options.dTimeLimit > 0)
-        m_pTimeLimit = std::make_unique<CTimeLimit>(m_options.dTimeLimit, [this] { Quit(0); });
+        m_pTimeLimit =
+            std::make_unique<CTimeLimit>(m_options.dTimeLimit, [this] { OnTimeLimit(); });
     m_pSignalWatcher = std::make_unique<CQtSignalWatcher>([this] { Quit(0); });
 }
 
@@ -122,7 +125,7 @@ void CQuillonApp::ConnectAtStart() {
         if (!OpenPort(CDemoPhone::kPortName) && m_options.bNoWindow)
             Quit(1);
     } else if (!m_options.strPort.empty()) {
-        if (OpenPort(m_options.strPort))
+        if (OpenOrWaitForPort(m_options.strPort))
             Settings().SetLastPort(m_options.strPort);
         else if (m_options.bNoWindow)
             Quit(1);
@@ -281,8 +284,25 @@ void CQuillonApp::OnOpenConnection() {
             SetConnectionTitle(false);
         return;
     }
-    if (OpenPort(*name))
+    if (OpenOrWaitForPort(*name))
         Settings().SetLastPort(*name);
+}
+
+bool CQuillonApp::OpenOrWaitForPort(const std::string& strPortName) {
+    if (m_options.bNoReconnect || strPortName == CDemoPhone::kPortName)
+        return OpenPort(strPortName);
+    if (OpenPort(strPortName, true))
+        return true;
+    // Any other failure (no permission, a busy port) is told at once, as
+    // before: waiting would not mend it.
+    if (m_serial.LastOpenErrorCode() != kSystemNotFound)
+        return OpenPort(strPortName);
+    // A phone not plugged in yet: the port is tried every second, as a lost
+    // one is, until it appears or the user closes the connection.
+    m_bWaitedForPort = true;
+    Reconnector().WaitForDevice(strPortName);
+    SetConnectionTitle(false, true);
+    return true;
 }
 
 bool CQuillonApp::OpenPort(const std::string& strPortName, bool bQuiet) {
@@ -325,6 +345,11 @@ CReconnector& CQuillonApp::Reconnector() {
 }
 
 void CQuillonApp::OnCloseConnection() {
+    // Ctrl+C is this command: a movie is not ended by a copy habit unasked.
+    if (CQuillonView* pView = View();
+        pView && pView->IsRecording() &&
+        !MessagePresenter().AskOkCancel("Close the connection and end the recording?", AppTitle()))
+        return;
     if (m_pReconnector)
         m_pReconnector->Stop();
     if (!m_serial.Close(true)) {
@@ -333,7 +358,7 @@ void CQuillonApp::OnCloseConnection() {
         return;
     }
     if (m_pMainFrame) {
-        m_pMainFrame->Document().SetTitle(LoadStringResource(IDS_NO_CONNECTION));
+        SetConnectionTitle(false);
         View()->ScreenWindow()->Relayout();
     }
 }
@@ -341,11 +366,38 @@ void CQuillonApp::OnCloseConnection() {
 void CQuillonApp::SetConnectionTitle(bool bConnected, bool bReconnecting) {
     if (!m_pMainFrame)
         return;
+    const std::string port = m_serial.CurrentPortName();
+    const bool bWaiting = bReconnecting && m_pReconnector && m_pReconnector->IsWaitingForDevice();
     std::string strTitle = LoadStringResource(IDS_NO_CONNECTION);
     if (bConnected || bReconnecting)
-        strTitle = FormatStringResource(IDS_PORT_TITLE, m_serial.CurrentPortName()) +
-                   (bReconnecting ? " - reconnecting" : "");
+        strTitle =
+            FormatStringResource(IDS_PORT_TITLE, port) + (bWaiting ? " - waiting for the phone"
+                                                          : bReconnecting ? " - reconnecting"
+                                                                          : "");
     m_pMainFrame->Document().SetTitle(strTitle);
+    // The waiting picture says what is going on and what to do.
+    if (bWaiting)
+        View()->SetWaitingText("Waiting for " + port +
+                               " to appear.\nPlug in the phone or turn on its Bluetooth link.");
+    else if (bReconnecting)
+        View()->SetWaitingText("Reconnecting to " + port +
+                               "...\nCheck the phone's cable or Bluetooth link.");
+    else if (bConnected)
+        View()->SetWaitingText("Connected to " + port + ".\nStart the sender on the phone.");
+    else
+        View()->SetWaitingText("No connection.\nOpen one from the File menu, then start the "
+                               "sender on the phone.");
+}
+
+void CQuillonApp::OnTimeLimit() {
+    // A phone that was waited for and never came: the run did not do what
+    // it was asked.
+    if (m_bWaitedForPort && !m_bEverLive) {
+        PrintLine("no picture came from " + m_serial.CurrentPortName() + " before the time limit");
+        Quit(1);
+        return;
+    }
+    Quit(0);
 }
 
 void CQuillonApp::OnAppAbout() {

@@ -51,7 +51,8 @@ public:
     void OnCopyScreen();
     void OnQuickCapture();
     void OnAppAbout();
-    // The caption: the port, "<port> - reconnecting", or "No connection".
+    // The caption: the port, "<port> - reconnecting", "<port> - waiting for
+    // the phone", or "No connection"; the waiting picture says the same.
     void SetConnectionTitle(bool bConnected, bool bReconnecting = false);
 
     // Opens a port by name and starts monitoring it; shows the driver's
@@ -59,6 +60,10 @@ public:
     // reconnection. The demo's phone (CDemoPhone::kPortName) is started
     // first when it does not run yet.
     bool OpenPort(const std::string& strPortName, bool bQuiet = false);
+    // Opens a port the user chose (the dialog, --port); when no device
+    // answers to the name yet, waits for it (unless --no-reconnect) and
+    // returns true.
+    bool OpenOrWaitForPort(const std::string& strPortName);
 
     // Ends the program as Exit does, without the exit question.
     void Quit(int nStatus = 0);
@@ -105,6 +110,7 @@ private:
     void OnCloseNotice();
     bool AskToClose();
     void OnLivePicture();
+    void OnTimeLimit();
     IFileDialogs& FileDialogs();
     std::optional<std::string> ChoosePort();
     bool SaveScreenshot(const std::string& strPath, bool bTakeSnapshot);
@@ -135,6 +141,7 @@ private:
     bool m_bEverLive = false;          // a picture of the phone was shown
     int m_nNotice = 0;                 // the caption notice shown last
     bool m_bPhoneClosed = false;       // the phone sent its closing notice
+    bool m_bWaitedForPort = false;     // a chosen port did not exist yet and was waited for
     int m_nExitStatus = 0;
     bool m_bEnded = false;
 };

@@ -6,9 +6,12 @@
 #include "display/SkinMenu.h"
 #include "display/SkinWnd.h"
 #include "platform/MessagePresenter.h"
+#include "res/BitmapResources.h"
 #include "res/ResourceIds.h"
 #include "res/Strings.h"
 
+#include <QFontMetrics>
+#include <QPainter>
 #include <QTimerEvent>
 
 CQuillonView::CQuillonView(CMainFrame* pFrame, QWidget* pParent)
@@ -49,7 +52,7 @@ void CQuillonView::OnInitialUpdate() {
 void CQuillonView::OnPortFrame(const std::uint8_t* pPayload, std::uint32_t nLength) {
     m_decoder.DecodeScreen(pPayload, nLength);
     if (!m_decoder.HasPicture())
-        return; // nothing to show: no header since the last reset
+        return; // nothing to show: no header yet, or a payload that did not fit the kept picture
     const bool wasLive = HasLivePicture();
     // A movie has one picture size: a new size ends it before the window
     // takes the new picture.
@@ -79,7 +82,10 @@ void CQuillonView::ResetScreen(bool bShowStored) {
     EndMovieAndTell(MovieEnd::Paused);
     m_pScreenWnd->SetBitmapMode(bShowStored);
     m_pScreenWnd->repaint();
-    m_decoder.FreeBuffers();
+    // The picture is kept: a phone that goes on without a header after its
+    // pause is shown again where it stopped (the screen window holds the
+    // same picture, so the rows a payload changes are all it needs).
+    m_decoder.KeepForResume();
 }
 
 bool CQuillonView::ShowsReceivedScreens() const {
@@ -120,8 +126,52 @@ int CQuillonView::CurrentPlatform() const {
 
 void CQuillonView::SwitchPlatform(int nPlatform) {
     m_pFrame->RebuildSkinMenu(nPlatform);
-    m_pScreenWnd->LoadResourceBitmap(nPlatform == lumetto::kPlatformUIQ ? IDB_UIQ_IDLE
-                                                                        : IDB_S60_IDLE);
+    LoadWaitingPicture(nPlatform);
+    m_pScreenWnd->SetBitmapMode(true);
+}
+
+void CQuillonView::SetWaitingText(const std::string& strText) {
+    if (strText == m_strWaiting)
+        return;
+    m_strWaiting = strText;
+    LoadWaitingPicture(m_pScreenWnd->BitmapId() == IDB_UIQ_IDLE ? lumetto::kPlatformUIQ
+                                                                : lumetto::kPlatformS60);
+    if (m_pScreenWnd->IsBitmapMode())
+        m_pScreenWnd->update();
+}
+
+// The platform's idle picture with the waiting text written into the band
+// its generator leaves free under the heading (res/gen/Pictures.cpp).
+void CQuillonView::LoadWaitingPicture(int nPlatform) {
+    const bool bShown = m_pScreenWnd->IsBitmapMode();
+    const int id = nPlatform == lumetto::kPlatformUIQ ? IDB_UIQ_IDLE : IDB_S60_IDLE;
+    m_pScreenWnd->LoadResourceBitmap(id);
+    m_pScreenWnd->SetBitmapMode(bShown);
+    if (m_strWaiting.empty())
+        return;
+    QImage img = LoadBitmapResource(id).convertToFormat(QImage::Format_RGB32);
+    const int w = img.width(), h = img.height();
+    const int top = (h > 250 ? h / 2 - 40 : 56) + 78, margin = 6, bottom = h - 16;
+    if (w <= 2 * margin || bottom <= top)
+        return;
+    QPainter dc(&img);
+    QFont font = dc.font();
+    font.setPixelSize(10);
+    dc.setFont(font);
+    dc.setPen(QColor(70, 84, 116));
+    const QFontMetrics metrics(font);
+    // Each line wraps at spaces; a long port path is shortened in its middle.
+    QString text;
+    for (const QString& line : QString::fromStdString(m_strWaiting).split(QLatin1Char('\n'))) {
+        QStringList words = line.split(QLatin1Char(' '));
+        for (QString& word : words)
+            word = metrics.elidedText(word, Qt::ElideMiddle, w - 2 * margin);
+        text += (text.isEmpty() ? QString() : QStringLiteral("\n")) + words.join(QLatin1Char(' '));
+    }
+    dc.drawText(QRect(margin, top, w - 2 * margin, bottom - top),
+                Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap, text);
+    dc.end();
+    m_pScreenWnd->SetBitmapImage(std::move(img));
 }
 
 void CQuillonView::OnZoom() {

@@ -62,6 +62,11 @@ public:
     int CurrentPlatform() const override;
     void SwitchPlatform(int nPlatform) override;
 
+    // The text the waiting picture shows under its heading: what is going
+    // on and what to do (lines split by '\n'). Kept across platform switches.
+    void SetWaitingText(const std::string& strText);
+    const std::string& WaitingText() const { return m_strWaiting; }
+
     // Zoom 200 %: toggles between 1 and 2.
     void OnZoom();
     int Zoom() const { return m_nZoom; }
@@ -106,6 +111,7 @@ protected:
 
 private:
     MovieSummary EndMovie(bool bRemoveEmpty);
+    void LoadWaitingPicture(int nPlatform);
     void EndMovieAndTell(MovieEnd eWhy);
 
     CMainFrame* m_pFrame;
@@ -122,4 +128,5 @@ private:
     int m_nFramePeriodMs = 200;
     int m_nRecordScale = 0;
     bool m_bMoviesWithSkin = false;
+    std::string m_strWaiting;
 };

@@ -23,8 +23,17 @@ CReconnector::CReconnector(TryOpen fnTryOpen, QObject* pParent)
 void CReconnector::Start(const std::string& strPort, const std::string& strReason) {
     m_strPort = strPort;
     m_nAttempts = 0;
+    m_bNeverOpen = false;
     LogWithTime("the connection on " + strPort + " was lost (" + strReason +
                 "); opening it again every second");
+    m_timer.start();
+}
+
+void CReconnector::WaitForDevice(const std::string& strPort) {
+    m_strPort = strPort;
+    m_nAttempts = 0;
+    m_bNeverOpen = true;
+    LogWithTime(strPort + " does not exist yet; waiting for the phone, trying it every second");
     m_timer.start();
 }
 
@@ -39,5 +48,6 @@ void CReconnector::OnTimer() {
     if (!m_fnTryOpen(m_strPort))
         return;
     m_timer.stop();
-    LogWithTime("the connection on " + m_strPort + " is open again");
+    LogWithTime(m_bNeverOpen ? m_strPort + " is there; the connection is open"
+                             : "the connection on " + m_strPort + " is open again");
 }

@@ -3,7 +3,9 @@
 // second, on the UI thread, it tries to open the port quietly, until an
 // attempt succeeds or it is stopped (Close connection, Open connection). Each
 // attempt returns at once, as the driver never waits for a device to open.
-// The loss and the reconnection are written to standard error with the time.
+// The same attempts wait for a port that does not exist yet (a phone not
+// plugged in when the connection is opened). The loss, the wait and the
+// connection are written to standard error with the time.
 #pragma once
 
 #include <QObject>
@@ -23,6 +25,10 @@ public:
     // The connection on strPort was lost for strReason (the system's text):
     // says so and begins the attempts.
     void Start(const std::string& strPort, const std::string& strReason);
+    // No device answers to strPort yet: says so and begins the attempts.
+    void WaitForDevice(const std::string& strPort);
+    // Whether the attempts under way wait for a port that was never open.
+    bool IsWaitingForDevice() const { return IsActive() && m_bNeverOpen; }
     // Ends the attempts; true when they were under way.
     bool Stop();
     bool IsActive() const { return m_timer.isActive(); }
@@ -39,6 +45,7 @@ private:
     QTimer m_timer;
     std::string m_strPort;
     int m_nAttempts = 0;
+    bool m_bNeverOpen = false; // WaitForDevice: the port was not open before
 };
 
 // "lumetto: 2026-12-07 14:05:52 text", a line on standard error with the

@@ -40,19 +40,31 @@ std::optional<int> Number(const QSettings& s, const char* pszKey) {
 
 // The file to keep the settings in. Something at the name that is not a
 // regular file (a FIFO, a device, a folder) is never opened, since reading it
-// could block the start: this run then keeps its settings in a private
-// folder of its own, and says so.
+// could block the start, and a file above kMaxFileSize is not read, since
+// reading it would stall the start and take its size in memory: this run
+// then keeps its settings in a private folder of its own, and says so.
 QString CSettings::ChooseFile(const std::string& strFile) {
     const QString file = strFile.empty() ? UserFile() : QString::fromStdString(strFile);
-    // symlink_status would not follow a link to a regular file; status does.
+    const QByteArray name = QFile::encodeName(file);
+    // status follows a link to the file it names, as the settings are
+    // written through such a link.
     std::error_code ec;
-    const auto status = std::filesystem::status(QFile::encodeName(file).constData(), ec);
-    if (!std::filesystem::exists(status) || std::filesystem::is_regular_file(status))
+    const auto status = std::filesystem::status(name.constData(), ec);
+    const bool bRegular = std::filesystem::is_regular_file(status);
+    if (!std::filesystem::exists(status) ||
+        (bRegular && std::filesystem::file_size(name.constData(), ec) <=
+                         static_cast<std::uintmax_t>(kMaxFileSize)))
         return file;
-    std::fprintf(stderr,
-                 "lumetto: the settings file %s is not a regular file, so this run's choices "
-                 "are not remembered: remove it or put a file there.\n",
-                 QFile::encodeName(file).constData());
+    if (bRegular)
+        std::fprintf(stderr,
+                     "lumetto: the settings file %s is larger than 1 MiB, so it was not read "
+                     "and this run's choices are not remembered: remove it or make it smaller.\n",
+                     name.constData());
+    else
+        std::fprintf(stderr,
+                     "lumetto: the settings file %s is not a regular file, so this run's choices "
+                     "are not remembered: remove it or put a file there.\n",
+                     name.constData());
     m_pPrivateFolder = std::make_unique<QTemporaryDir>();
     return m_pPrivateFolder->filePath(QStringLiteral("lumetto.conf"));
 }
@@ -64,7 +76,23 @@ CSettings::~CSettings() = default;
 
 bool CSettings::Sync() {
     m_pSettings->sync();
-    return m_pSettings->status() == QSettings::NoError;
+    if (m_pSettings->status() == QSettings::NoError)
+        return true;
+    TellUnsaved();
+    return false;
+}
+
+void CSettings::TellUnsaved() {
+    if (m_bToldUnsaved)
+        return;
+    m_bToldUnsaved = true;
+    const std::string text = "The settings cannot be saved to " +
+                             QFile::encodeName(m_pSettings->fileName()).toStdString() +
+                             ", so this run's choices will not be remembered: check that the "
+                             "folder exists and can be written.";
+    std::fprintf(stderr, "lumetto: %s\n", text.c_str());
+    if (m_fnUnsaved)
+        m_fnUnsaved(text);
 }
 
 bool CSettings::Flag(const char* pszKey, bool bDefault) const {
@@ -78,15 +106,25 @@ bool CSettings::Flag(const char* pszKey, bool bDefault) const {
 
 std::string CSettings::Text(const char* pszKey) const {
     const QVariant v = m_pSettings->value(QLatin1String(pszKey));
+    if (v.typeId() == QMetaType::QByteArray) // a text that is not UTF-8, as it was
+        return v.toByteArray().toStdString();
     return v.canConvert<QString>() ? v.toString().toStdString() : std::string();
 }
 
 void CSettings::Set(const char* pszKey, const std::string& strValue) {
-    m_pSettings->setValue(QLatin1String(pszKey), QString::fromStdString(strValue));
+    // A path need not be UTF-8: such a text is kept as its bytes, so that
+    // it comes back unchanged; any other stays readable in the file.
+    const QString text = QString::fromStdString(strValue);
+    if (text.toStdString() == strValue)
+        m_pSettings->setValue(QLatin1String(pszKey), text);
+    else
+        m_pSettings->setValue(QLatin1String(pszKey), QByteArray::fromStdString(strValue));
+    Sync();
 }
 
 void CSettings::Set(const char* pszKey, bool bValue) {
     m_pSettings->setValue(QLatin1String(pszKey), bValue);
+    Sync();
 }
 
 std::string CSettings::LastPort() const {

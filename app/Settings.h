@@ -6,10 +6,17 @@
 //
 // A missing, unreadable or garbled file reads as the defaults: every getter
 // checks the type and range of what it finds and falls back to the default,
-// so a bad file never stops the start. Command-line options win over these
+// so a bad file never stops the start. A file larger than 1 MiB is not read
+// (nor replaced, so the user can look at it): this run keeps its choices to
+// itself and says so on standard error. A file that is a symbolic link is
+// written through the link. When a change cannot be saved, standard error
+// and the unsaved handler are told once. Texts (paths)
+// come back byte for byte, UTF-8 or not. Command-line options win over these
 // values; the caller decides that. UI thread only.
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -48,9 +55,18 @@ public:
     std::string ScreenshotFolder() const;
     void SetScreenshotFolder(const std::string& strFolder);
 
-    // Writes pending changes to the file now (they are also written when
-    // the object ends). False when the file cannot be written.
+    // Writes pending changes to the file now (the texts and flags are
+    // written as they change, the rest when this is called or the object
+    // ends). False, and told once, when the file cannot be written.
     bool Sync();
+
+    // Largest settings file that is read.
+    static constexpr std::int64_t kMaxFileSize = 1 << 20;
+    // Called once, with the text standard error got, when a change cannot
+    // be saved (a window shows it as a notice).
+    void SetUnsavedHandler(std::function<void(const std::string&)> fn) {
+        m_fnUnsaved = std::move(fn);
+    }
 
 private:
     bool Flag(const char* pszKey, bool bDefault) const;
@@ -59,7 +75,10 @@ private:
     void Set(const char* pszKey, bool bValue);
 
     QString ChooseFile(const std::string& strFile);
+    void TellUnsaved();
 
     std::unique_ptr<QTemporaryDir> m_pPrivateFolder; // when the user's file cannot be used
     std::unique_ptr<QSettings> m_pSettings;
+    std::function<void(const std::string&)> m_fnUnsaved;
+    bool m_bToldUnsaved = false;
 };

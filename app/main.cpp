@@ -3,9 +3,11 @@
 #include "app/DisplayCheck.h"
 #include "app/QuillonApp.h"
 #include "app/QuillonView.h"
+#include "app/ViewChoices.h"
 #include "display/SkinBitmapInfo.h"
 #include "display/SkinMenu.h"
 #include "media/OutputFile.h"
+#include "platform/OptionParser.h"
 
 #include <QApplication>
 
@@ -146,6 +148,14 @@ int main(int argc, char** argv) {
     // The id of the installed lumetto.desktop: Wayland desktops find the
     // program's name and icon through it.
     QGuiApplication::setDesktopFileName(QStringLiteral("lumetto"));
+
+    // A screen that this desktop does not have is a mistake on the command
+    // line like the others; the screens are known once Qt has started.
+    if (std::string error;
+        cmd.options.nScreen > 0 && !CViewChoices::ScreenByNumber(cmd.options.nScreen, error)) {
+        std::cerr << "lumetto: " << WithHelpHint("lumetto", error) << "\n";
+        return 2;
+    }
 
     CQuillonApp app;
     if (!app.InitInstance(cmd.options))

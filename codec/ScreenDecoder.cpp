@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 using payload::Expand4;
 
@@ -92,6 +93,17 @@ CScreenDecoder::CScreenDecoder(IScreenPlatformHost* pHost) : m_pHost(pHost) {}
 
 const std::uint8_t* CScreenDecoder::DecodeScreen(const std::uint8_t* pPayload,
                                                  std::size_t nLength) {
+    const bool bResuming = std::exchange(m_bResuming, false);
+    const std::uint8_t* pEnd = Decode(pPayload, nLength, bResuming);
+    // After a reset the kept picture is trusted only when the payload fitted
+    // it exactly: a part-applied one would show a mixture.
+    if (bResuming && m_eLastResult != Result::Ok)
+        FreeBuffers();
+    return pEnd;
+}
+
+const std::uint8_t* CScreenDecoder::Decode(const std::uint8_t* pPayload, std::size_t nLength,
+                                           bool bFresh) {
     Cursor cur(pPayload, nLength);
     m_nChangedFirst = m_nChangedCount = 0;
     std::uint8_t kind = 0;
@@ -122,7 +134,7 @@ const std::uint8_t* CScreenDecoder::DecodeScreen(const std::uint8_t* pPayload,
         }
         // New white pictures when none exist or when they were made for
         // another size (a delta on a picture of another shape is meaningless).
-        if (!HasPicture() || width != m_nBufWidth || height != m_nBufHeight)
+        if (bFresh || !HasPicture() || width != m_nBufWidth || height != m_nBufHeight)
             AllocateBuffers(width, height);
     }
 
@@ -177,6 +189,7 @@ void CScreenDecoder::FreeBuffers() {
     std::vector<std::uint8_t>().swap(m_pDecodeBuf);
     std::vector<std::uint8_t>().swap(m_pScreenBits);
     m_bDecodeBufStale = true;
+    m_bResuming = false;
     m_nBufWidth = 0;
     m_nBufHeight = 0;
     m_nChangedFirst = m_nChangedCount = 0;

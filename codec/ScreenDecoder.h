@@ -73,9 +73,19 @@ public:
     int PictureWidth() const { return m_nBufWidth; }
     int PictureHeight() const { return m_nBufHeight; }
 
-    // The buffer half of the view's reset: frees both pictures. Size, format
-    // and palette keep their values; the next header makes new white pictures.
+    // Frees both pictures. Size, format and palette keep their values; the
+    // next header makes new white pictures.
     void FreeBuffers();
+    // The buffer half of the view's reset (a pause, a closing notice, the end
+    // of a connection): the picture, its size, format and palette are kept,
+    // so that a phone that goes on without a header goes on where it
+    // stopped. The next payload decides: a header starts afresh (new white
+    // pictures); a payload without one that decodes completely on the kept
+    // picture brings it back; anything else frees the picture, and a header
+    // is needed again. A picture that was not there stays away.
+    void KeepForResume() { m_bResuming = HasPicture(); }
+    // Whether the picture is kept by a reset and no payload has come since.
+    bool IsResuming() const { return m_bResuming; }
 
     Result LastResult() const { return m_eLastResult; }
     const std::array<std::uint8_t, 768>& Palette() const { return m_pPalette; }
@@ -85,6 +95,9 @@ public:
 private:
     class Cursor;
 
+    // DecodeScreen's work; bFresh: a header makes new pictures even of the
+    // same size.
+    const std::uint8_t* Decode(const std::uint8_t* pPayload, std::size_t nLength, bool bFresh);
     bool DecodeIndexed8(Cursor& cur);
     bool DecodeDirect12(Cursor& cur);
     void RowCopy();
@@ -114,6 +127,7 @@ private:
     // The same entries as the planes hold them.
     lumetto::PlanarPalette m_planarPalette{};
     Result m_eLastResult = Result::NoFormat;
+    bool m_bResuming = false; // KeepForResume: the next payload decides
 };
 
 const char* ToString(CScreenDecoder::Result r);

@@ -30,6 +30,10 @@ public:
     // Shows a bitmap file (bitmap mode). False if it could not be loaded; the
     // window then has no picture (0 x 0).
     bool LoadFileBitmap(const std::string& strPath);
+    // Replaces the bitmap with a picture the caller made (the idle picture
+    // with a text on it); the mode stays as it is. Neither repaints nor
+    // re-lays out.
+    void SetBitmapImage(QImage img) { SetBitmap(std::move(img)); }
     // Shows a received screen: copies the first height rows of pBits (laid out
     // as a CScreenDib of the host's current screen size) and leaves bitmap mode.
     // Without bits or with no valid size nothing changes. With a row range

@@ -86,6 +86,7 @@ bool CSerialPort::Configure(int nBaud, char cParity, int nDataBits, int nStopBit
 
     CErrorReport report(m_bQuietOpen);
     m_strOpenError.clear();
+    m_nOpenErrorCode = -1; // until the port is open
     // Fresh events for the new connection; the old ones are released here.
     m_pStopEvent = std::make_unique<CEvent>();
     m_pSendEvent = std::make_unique<CEvent>();
@@ -108,12 +109,14 @@ bool CSerialPort::Configure(int nBaud, char cParity, int nDataBits, int nStopBit
             : CPortNameTable::FromSystem().Resolve(m_strPortName);
     m_strDevicePath = device.value_or(std::string());
     if (!device) {
+        m_nOpenErrorCode = kSystemNotFound;
         report.ShowPortError(static_cast<std::uint32_t>(kSystemNotFound), m_strPortName, {});
         m_strOpenError = report.LastText();
         return false;
     }
     if (!m_hPort.Open(*device)) {
-        report.ShowPortError(static_cast<std::uint32_t>(LastSystemError()), m_strPortName, *device);
+        m_nOpenErrorCode = LastSystemError();
+        report.ShowPortError(static_cast<std::uint32_t>(m_nOpenErrorCode), m_strPortName, *device);
         m_strOpenError = report.LastText();
         return false;
     }
@@ -128,6 +131,8 @@ bool CSerialPort::Configure(int nBaud, char cParity, int nDataBits, int nStopBit
     // A port that could not be configured is closed again at once, so it
     // is not left locked against other programs.
     m_bOpen = !report.ErrorShown();
+    if (m_bOpen)
+        m_nOpenErrorCode = 0;
     if (!m_bOpen) {
         m_hPort.Close();
         m_strOpenError = report.LastText();

@@ -82,6 +82,9 @@ public:
     std::string CurrentPortName() const { return m_strPortName; }
     // What made the last Open fail (UI thread).
     const std::string& LastOpenError() const { return m_strOpenError; }
+    // The system's error number for it: kSystemNotFound when no device answers to the
+    // name (not plugged in yet); 0 after a successful Open.
+    int LastOpenErrorCode() const { return m_nOpenErrorCode; }
 
     // Whether a lost connection (unplugged, hung up, failing) is told in a
     // message box; true by default. When false, the owner view learns of it
@@ -133,6 +136,7 @@ private:
     std::string m_strDevicePath;
     bool m_bQuietOpen = false;
     std::string m_strOpenError;
+    int m_nOpenErrorCode = 0;
     std::atomic<bool> m_bShowLoss{true};
     mutable std::mutex m_lossMutex; // guards m_strLossReason, written by the monitor thread
     std::string m_strLossReason;

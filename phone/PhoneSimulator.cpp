@@ -211,8 +211,9 @@ std::string CPhoneSimulator::Summary(End eEnd) const {
     }
     char line[256];
     std::snprintf(line, sizeof line,
-                  "lumetto-phone: %lld frames (%lld with header), %llu bytes in %.1f s; %s",
-                  static_cast<long long>(m_nFrames), static_cast<long long>(m_nHeaderFrames),
+                  "lumetto-phone: %lld frame%s (%lld with header), %llu bytes in %.1f s; %s",
+                  static_cast<long long>(m_nFrames), m_nFrames == 1 ? "" : "s",
+                  static_cast<long long>(m_nHeaderFrames),
                   static_cast<unsigned long long>(BytesSent()), m_dSeconds, why);
     return line;
 }

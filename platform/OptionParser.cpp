@@ -28,7 +28,7 @@ std::string COptionParser::Parse(const std::vector<std::string>& args) const {
         const std::string& arg = args[i];
         if (arg.size() < 2 || arg[0] != '-') {
             if (!m_fnOperand)
-                return "Unknown option \"" + arg + "\".";
+                return "Unexpected argument \"" + arg + "\".";
             if (std::string mistake = m_fnOperand(arg); !mistake.empty())
                 return mistake;
             continue;

@@ -50,7 +50,7 @@ public:
 
     explicit COptionParser(std::vector<CommandOption> options) : m_options(std::move(options)) {}
 
-    // Operands go to fn. Without a handler an operand is an unknown option.
+    // Operands go to fn. Without a handler an operand is an unexpected argument.
     void SetOperandHandler(OperandHandler fn) { m_fnOperand = std::move(fn); }
     // The mistake for a value the option cannot use quotes it:
     // '--screen needs a screen number ..., not "0".'

@@ -52,17 +52,12 @@ CCanvas DrawIdleScreen(int w, int h) {
     for (int x = w / 2 - 14; x < w / 2 + 24; x += 6)
         c.FillRect(x, midY - 2, x + 3, midY + 1, accent);
 
-    // The message and the hint.
-    int y = midY + 36;
+    // The message. The band under it, from midY + 78 to the bottom bar, is
+    // left free: the program writes there what it is doing (no connection,
+    // connected, reconnecting, waiting for the port) and what to do.
+    const int y = midY + 36;
     c.TextCentred(w / 2, y, "Waiting for", ink, 2);
     c.TextCentred(w / 2, y + 18, "the phone...", ink, 2);
-    y += 42;
-    const char* hint[] = {"Open the connection", "from the File menu,", "then start sending",
-                          "on the phone."};
-    for (const char* line : hint) {
-        c.TextCentred(w / 2, y, line, soft);
-        y += 11;
-    }
     // A thin bar at the bottom, like a phone's soft-key area.
     c.GradientRoundRect(0, h - 14, w, h, 0, barBottom, barTop, 4);
     return c;

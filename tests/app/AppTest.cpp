@@ -133,6 +133,56 @@ TEST(App, PhoneClosingResetsTheScreenButKeepsThePort) {
     ASSERT_TRUE(p.Shows(next));
 }
 
+// A phone that sends its header only when it starts: after a pause long
+// enough for the reset, the waiting picture shows, and the next payload
+// without a header goes on from the kept picture. A header still starts
+// afresh (white where its body does not reach); a payload that does not fit
+// the kept picture is not shown.
+TEST(App, ThePictureComesBackAfterAPauseWithoutAHeader) {
+    CProgram p;
+    CSerialPort::Timing timing;
+    timing.silence = std::chrono::milliseconds(2000); // time enough to see each picture live
+    p.app.m_serial.SetTimingForTests(timing);
+    ASSERT_TRUE(p.Start());
+    auto pause = [&] { return WaitFor([&] { return p.View()->ScreenWindow()->IsBitmapMode(); }); };
+    const Picture first = Noise(kWidth, kHeight, 21), second = Changed(first, 22),
+                  third = Changed(second, 23);
+    ASSERT_TRUE(p.phone.Write(ScreenFrame(first, nullptr)));
+    ASSERT_TRUE(p.Shows(first));
+    ASSERT_TRUE(pause());
+    ASSERT_TRUE(p.phone.Write(ScreenFrame(second, &first)));
+    ASSERT_TRUE(p.Shows(second));
+    ASSERT_TRUE(p.phone.Write(ScreenFrame(third, &second)));
+    ASSERT_TRUE(p.Shows(third));
+
+    // A header with only the changes back to the second picture: decoded on
+    // a new white picture, as a decoder that never saw the kept one does.
+    ASSERT_TRUE(pause());
+    CScreenEncoder encoder;
+    CScreenEncoder::Params params;
+    params.nWidth = kWidth;
+    params.nHeight = kHeight;
+    params.bHeader = true;
+    Bytes payload, frame;
+    ASSERT_TRUE(encoder.Encode(second.data(), third.data(), params, payload));
+    CScreenDecoder fresh;
+    fresh.DecodeScreen(payload.data(), payload.size());
+    const Bytes afresh(fresh.ScreenBits(), fresh.ScreenBits() + kFrameBytes);
+    ASSERT_NE(afresh, Expected(second));
+    CFrameWriter::AppendScreenFrame(payload, frame);
+    ASSERT_TRUE(p.phone.Write(frame));
+    ASSERT_TRUE(WaitFor([&] { return ScreenBytes(p.View()) == afresh; }));
+
+    // Cut short: the waiting picture stays, and so does a later delta.
+    ASSERT_TRUE(pause());
+    Bytes cut;
+    CFrameWriter::AppendScreenFrame(Bytes{0x00, 0x00, 0x05}, cut);
+    ASSERT_TRUE(p.phone.Write(cut));
+    ASSERT_TRUE(p.phone.Write(ScreenFrame(first, &second)));
+    p.phone.WaitUntilRead();
+    EXPECT_FALSE(WaitFor([&] { return p.View()->HasLivePicture(); }, 1000));
+}
+
 TEST(App, ScreenSizeChangeEndsTheRecordingAndSwitchesPlatform) {
     LiveProgram p;
     p.dialogs.answer = p.dir.File("m.avi");
@@ -159,6 +209,27 @@ TEST(App, ExitAsksWhileAPictureShows) {
     p.presenter.SetAnswer(true);
     p.app.MainWindow()->close();
     EXPECT_FALSE(p.app.MainWindow()->isVisible());
+}
+
+// Close connection (Ctrl+C among its keys) asks first while a movie is
+// being recorded, and only then.
+TEST(App, ClosingTheConnectionAsksOnlyWhileRecording) {
+    LiveProgram p;
+    p.dialogs.answer = p.dir.File("m.avi");
+    ASSERT_TRUE(p.Run(ID_FILE_RECORD_MOVIE));
+    for (const bool bAnswer : {false, true}) {
+        p.presenter.SetAnswer(bAnswer);
+        ASSERT_TRUE(p.Run(ID_FILE_CLOSE_CONNECTION));
+        EXPECT_EQ(p.View()->IsRecording(), !bAnswer);
+        EXPECT_EQ(p.app.m_serial.IsOpen(), !bAnswer);
+    }
+    ASSERT_EQ(p.presenter.Count(), 2u) << p.Messages();
+    EXPECT_EQ(p.presenter.Messages()[0].strText, "Close the connection and end the recording?");
+
+    ASSERT_TRUE(p.Run(ID_FILE_OPEN_CONNECTION));
+    ASSERT_TRUE(p.Run(ID_FILE_CLOSE_CONNECTION));
+    EXPECT_FALSE(p.app.m_serial.IsOpen());
+    EXPECT_EQ(p.presenter.Count(), 2u) << p.Messages();
 }
 
 TEST(App, MovieThatCannotOpenSaysSo) {
@@ -232,6 +303,57 @@ TEST(App, ALostConnectionIsOpenedAgainWhenTheDeviceComesBack) {
     EXPECT_TRUE(
         std::regex_search(err, std::regex(stamp + "the connection on .*/phone is open again\n")))
         << err;
+}
+
+// A phone not plugged in yet: the chosen port is waited for, the caption and
+// the waiting picture say so, and the picture comes once the device appears.
+// Other failures are told at once, and --no-reconnect does not wait.
+TEST(App, APortThatDoesNotExistYetIsWaitedFor) {
+    CProgram p;
+    const std::string link = p.dir.File("phone");
+    p.app.SetPortChooser([&] { return std::optional<std::string>(link); });
+    testing::internal::CaptureStderr();
+    ASSERT_TRUE(p.app.InitInstance({}));
+    ASSERT_TRUE(
+        WaitFor([&] { return p.app.Reconnection() && p.app.Reconnection()->Attempts() >= 1; }));
+    EXPECT_EQ(p.Caption(), link + " - waiting for the phone - Morvane Lumetto");
+    EXPECT_EQ(p.View()->WaitingText().rfind("Waiting for " + link + " to appear.", 0), 0u);
+    EXPECT_TRUE(p.View()->ScreenWindow()->IsBitmapMode());
+    EXPECT_TRUE(p.Enabled(ID_FILE_CLOSE_CONNECTION));
+    EXPECT_EQ(p.presenter.Count(), 0u) << p.Messages();
+
+    // Plugged in: the link appears.
+    fs::create_symlink(p.phone.Path(), link);
+    ASSERT_TRUE(WaitFor([&] { return p.app.m_serial.IsOpen(); }));
+    EXPECT_EQ(p.Caption(), link + " - Morvane Lumetto");
+    EXPECT_EQ(p.View()->WaitingText(),
+              "Connected to " + link + ".\nStart the sender on the phone.");
+    const Picture first = BlockPicture(61);
+    ASSERT_TRUE(p.phone.Write(ScreenFrame(first, nullptr)));
+    ASSERT_TRUE(p.Shows(first));
+    EXPECT_EQ(p.app.Settings().LastPort(), link);
+
+    // Closing ends a wait as well.
+    fs::remove(link);
+    p.presenter.SetAnswer(true);
+    ASSERT_TRUE(p.Run(ID_FILE_CLOSE_CONNECTION));
+    ASSERT_TRUE(p.Run(ID_FILE_OPEN_CONNECTION));
+    EXPECT_TRUE(p.app.Reconnection()->IsWaitingForDevice());
+    ASSERT_TRUE(p.Run(ID_FILE_CLOSE_CONNECTION));
+    EXPECT_FALSE(p.app.Reconnection()->IsActive());
+    EXPECT_EQ(p.Caption(), "No connection - Morvane Lumetto");
+    EXPECT_EQ(p.View()->WaitingText().rfind("No connection.", 0), 0u);
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find(link + " does not exist yet; waiting for the phone"), std::string::npos)
+        << err;
+    EXPECT_NE(err.find(link + " is there; the connection is open"), std::string::npos) << err;
+
+    // Something at the name that is no serial port: told at once.
+    p.dir.Write("file", "not a port");
+    p.app.SetPortChooser([&] { return std::optional<std::string>(p.dir.File("file")); });
+    ASSERT_TRUE(p.Run(ID_FILE_OPEN_CONNECTION));
+    EXPECT_FALSE(p.app.Reconnection()->IsActive());
+    EXPECT_EQ(p.presenter.Count(), 1u) << p.Messages();
 }
 
 // Without --demo, choosing "Demo phone" (which the "COM ports" dialog always

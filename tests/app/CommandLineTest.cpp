@@ -51,7 +51,7 @@ TEST(CommandLine, RejectsWhatItCannotUse) {
         {{"-bogus"}, "Unknown option \"-bogus\""},
         {{"-platform"}, "-platform needs a value"},
         {{"--frobnicate"}, "Unknown option \"--frobnicate\""},
-        {{"COM3"}, "Unknown option"},
+        {{"COM3"}, "Unexpected argument \"COM3\""},
         {{"--demo", "--port", "COM1"}, "cannot be used together"},
     };
     for (const Case& c : cases) {

@@ -10,6 +10,7 @@
 #include <QImage>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fcntl.h>
 #include <filesystem>
@@ -88,13 +89,28 @@ TEST(EndToEnd, EndsWhenThePhoneCloses) {
     EXPECT_EQ(lumetto.Wait(), 0) << lumetto.Stderr();
 }
 
+// A port that does not exist: --no-reconnect gives up at once; otherwise the
+// phone is waited for until the time limit, which then ends the run with 1.
 TEST(EndToEnd, PortThatCannotOpenFailsWithoutAWindow) {
-    CChildProcess lumetto("lumetto", {"--port", "/dev/nonexistent-port", "--no-window"});
+    CChildProcess lumetto("lumetto",
+                          {"--port", "/dev/nonexistent-port", "--no-window", "--no-reconnect"});
     EXPECT_EQ(lumetto.Wait(), 1);
     // Every line starts with the program's name; the box's caption is not printed.
     EXPECT_EQ(lumetto.Stderr(), "lumetto: No such file or directory\n"
                                 "lumetto: /dev/nonexistent-port does not exist. Check that the "
                                 "phone is connected.\n");
+
+    CChildProcess waits("lumetto",
+                        {"--port", "/dev/nonexistent-port", "--no-window", "--time-limit", "1.5"});
+    EXPECT_EQ(waits.Wait(), 1);
+    const std::string err = waits.Stderr();
+    EXPECT_NE(err.find(" /dev/nonexistent-port does not exist yet; waiting for the phone"),
+              std::string::npos)
+        << err;
+    EXPECT_NE(err.find("lumetto: no picture came from /dev/nonexistent-port before the time "
+                       "limit\n"),
+              std::string::npos)
+        << err;
 }
 
 // Without a window a lost connection is waited for too: the phone comes back
@@ -172,6 +188,10 @@ TEST(EndToEnd, MistakesAndAMissingDisplayAreAnsweredOnAnyMachine) {
         {{"--screen", "first"}, 2, "--screen needs a screen number"},
         {{"-x"}, 2, "Unknown option \"-x\""},
         {{"--demo", "--zoom=2"}, 2, "--zoom takes no value"},
+        {{"somefile"}, 2, "Unexpected argument \"somefile\"."},
+        {{"-platform", "offscreen", "--screen", "2", "--demo"},
+         2,
+         "--screen 2: there is no such screen. This desktop has 1 screen"},
         {{"--demo"}, 1, "no display was found"},
         {{"-platform", "xcb", "--demo"}, 1, "--no-window"},
     };
@@ -182,8 +202,9 @@ TEST(EndToEnd, MistakesAndAMissingDisplayAreAnsweredOnAnyMachine) {
         const std::string err = lumetto.Stderr();
         EXPECT_EQ(err.rfind("lumetto: ", 0), 0u) << err;
         EXPECT_NE(err.find(c.said), std::string::npos) << err;
-        if (c.status == 2) {
-            EXPECT_NE(err.find("See 'lumetto --help'.\n"), std::string::npos) << err;
+        if (c.status == 2) { // one line, then the hint as it is
+            EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 2) << err;
+            EXPECT_EQ(err.substr(err.find('\n') + 1), "See 'lumetto --help'.\n") << err;
         }
     }
 }

@@ -222,13 +222,3 @@ TEST(Presentation, RightClickMenuHoldsTheFileAndViewItemsUnderTheMenuBarsRules) 
     EXPECT_TRUE(frame->Action(ID_VIEW_STAY_ON_TOP)->isChecked());
     EXPECT_FALSE(frame->Action(ID_VIEW_FILL_SCREEN)->isChecked());
 }
-
-TEST(Presentation, ScreenBeyondTheDesktopIsRefusedAtStart) {
-    CProgram p;
-    CommandLineOptions options;
-    options.bFullscreen = true;
-    options.nScreen = 2;
-    EXPECT_FALSE(p.app.InitInstance(options));
-    EXPECT_EQ(p.Messages(),
-              "--screen 2: there is no such screen. This desktop has 1 screen, counted from 1.\n");
-}

@@ -12,9 +12,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sys/stat.h>
 
 namespace fs = std::filesystem;
@@ -166,4 +168,78 @@ TEST(Settings, WindowPositionStaysOnTheScreensThereAreNow) {
         EXPECT_EQ(KeepInsideScreens(c.x, c.y, 300, 300, two), c.want) << c.x << "," << c.y;
     // Larger than the screen: its top-left corner stays on it.
     EXPECT_EQ(KeepInsideScreens(50, 50, 3000, 2000, {{0, 0, 1920, 1050}}), std::make_pair(0, 0));
+}
+
+// Settings files the user did not expect: what the next run reads, what the
+// file is afterwards, and what standard error said (each once).
+TEST(Settings, FilesOutOfTheOrdinaryAreReadAndWrittenSafely) {
+    const std::string odd =
+        std::string("/dev/serial/by-id/caf\xe9-phone", 27); // Latin-1, not UTF-8
+    struct Case {
+        const char* name;
+        // Makes the file (or what stands at its name); returns the name to use.
+        std::function<std::string(CTempFolder&)> make;
+        std::string port;     // written, then read by the next run
+        std::string readBack; // what the next run reads
+        const char* said;     // a part of the one line on standard error; "" for none
+    };
+    const Case cases[] = {
+        {"a port path that is not UTF-8", [](CTempFolder& d) { return d.File("lumetto.conf"); },
+         odd, odd, ""},
+        {"a link into a dotfiles folder, written through",
+         [](CTempFolder& d) {
+             d.Write("dotfiles/lumetto.conf", "[view]\nzoom=2\n");
+             fs::create_symlink(d.File("dotfiles/lumetto.conf"), d.File("lumetto.conf"));
+             return d.File("lumetto.conf");
+         },
+         "/dev/ttyACM0", "/dev/ttyACM0", ""},
+        {"a sparse file of 1 GiB: not read, not replaced",
+         [](CTempFolder& d) {
+             d.Write("lumetto.conf", "[connection]\nlastPort=/dev/ttyUSB9\n");
+             fs::resize_file(d.File("lumetto.conf"), std::uintmax_t(1) << 30);
+             return d.File("lumetto.conf");
+         },
+         "/dev/ttyACM0", "", "is larger than 1 MiB, so it was not read"},
+        {"a folder that cannot be made (a file stands at its name)",
+         [](CTempFolder& d) {
+             d.Write("config", "not a folder");
+             return d.File("config/lumetto.conf");
+         },
+         "/dev/ttyACM0", "", "The settings cannot be saved to "},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CTempFolder dir;
+        const std::string file = c.make(dir);
+        const bool bLink = fs::is_symlink(file);
+        const auto before = fs::exists(file) ? fs::file_size(file) : 0;
+        std::vector<std::string> notices;
+        testing::internal::CaptureStderr();
+        {
+            CSettings first(file);
+            first.SetUnsavedHandler([&](const std::string& text) { notices.push_back(text); });
+            first.SetLastPort(c.port);
+            first.SetMovieFolder("/tmp");
+            first.Sync();
+        }
+        const std::string err = testing::internal::GetCapturedStderr();
+        if (*c.said) {
+            EXPECT_NE(err.find(c.said), std::string::npos) << err;
+            EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+        } else {
+            EXPECT_EQ(err, "");
+        }
+        // Only a file that cannot be written raises the notice.
+        EXPECT_EQ(notices.size(), std::string(c.said).rfind("The settings", 0) == 0 ? 1u : 0u);
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(CSettings(file).LastPort(), c.readBack);
+        testing::internal::GetCapturedStderr();
+        EXPECT_EQ(fs::is_symlink(file), bLink);
+        if (bLink) { // the dotfiles' file holds the new choice beside its old ones
+            EXPECT_EQ(CSettings(dir.File("dotfiles/lumetto.conf")).Zoom(), 2);
+        }
+        if (before > static_cast<std::uintmax_t>(CSettings::kMaxFileSize)) {
+            EXPECT_EQ(fs::file_size(file), before);
+        }
+    }
 }

@@ -70,11 +70,11 @@ TEST(OptionParser, ReadsBothFormsAndSaysEachMistake) {
         EXPECT_EQ(r.operands, c.operands);
     }
 
-    // Without an operand handler a word is an unknown option; argv[0] is no
+    // Without an operand handler a word is an unexpected argument; argv[0] is no
     // argument; an unusable value is said without quotes by default.
     Read r;
     const char* argv[] = {"program", "COM3"};
-    EXPECT_EQ(COptionParser(Table(r)).Parse(2, argv), "Unknown option \"COM3\".");
+    EXPECT_EQ(COptionParser(Table(r)).Parse(2, argv), "Unexpected argument \"COM3\".");
     EXPECT_EQ(COptionParser(Table(r)).Parse(1, argv), "");
     EXPECT_EQ(COptionParser(Table(r)).Parse({"--count", "-1"}), "--count needs a count.");
     EXPECT_EQ(WithHelpHint("prog", "Unknown option \"x\"."),

@@ -25,9 +25,13 @@ Bytes ReadAll(const fs::path& p) {
 
 } // namespace
 
+// Each event on a line of its own: a header of the other platform's size
+// switches the platform after its frame's line.
 TEST(StreamInspector, DescribesEveryKindOfFrame) {
+    // 208 x 320, format 12, both run lists empty.
+    const Bytes uiq = {0x01, 0x00, 0xD0, 0x01, 0x40, 0x00, 0x0C, 0x00, 0x00, 0x00, 0x00, 0x00};
     const Bytes stream =
-        Cat({Text("noise"), Frame(kFirst), Frame({0x00, 0x00, 0x00, 0x00, 0x00}),
+        Cat({Text("noise"), Frame(kFirst), Frame({0x00, 0x00, 0x00, 0x00, 0x00}), Frame(uiq),
              Frame({}, "close_tx"), Frame({1, 2}, "garbage!"), Prefix(Frame(kFirst), 10)});
     std::ostringstream out;
     CStreamInspector inspector(out, "");
@@ -36,17 +40,20 @@ TEST(StreamInspector, DescribesEveryKindOfFrame) {
     EXPECT_EQ(out.str(), "dropped 5 bytes: noise (no start marker)\n"
                          "frame 1: screen, payload 19 bytes, header 176x208 format 12\n"
                          "frame 2: screen, payload 5 bytes\n"
+                         "frame 3: screen, payload 12 bytes, header 208x320 format 12\n"
+                         "platform switch to UIQ\n"
                          "closing notice: screen reset\n"
                          "dropped 22 bytes: bad frame (neither end marker)\n"
                          "end of input: 10 bytes of an unfinished frame\n"
-                         "summary: 121 bytes, 2 screen frames, 1 closing notices, 1 bad frames, "
+                         "summary: 153 bytes, 3 screen frames, 1 closing notices, 1 bad frames, "
                          "0 bad lengths, 5 bytes of noise\n");
 }
 
 TEST(StreamInspector, WritesEachScreenAsABitmap) {
     CTempFolder dir;
     const Bytes stream =
-        Cat({Frame(kFirst), Frame({}, "close_tx"), Frame({0, 0, 0, 0, 0}), Frame(kFirst)});
+        Cat({Frame(kFirst), Frame({}, "close_tx"), Frame({0, 0, 0, 0, 0}), Frame({}, "close_tx"),
+             Frame({0, 0}), Frame({0, 0, 0, 0, 0}), Frame(kFirst)});
     const fs::path file = dir.Dir() / "capture.bin";
     std::ofstream(file, std::ios::binary)
         .write(reinterpret_cast<const char*>(stream.data()),
@@ -57,11 +64,15 @@ TEST(StreamInspector, WritesEachScreenAsABitmap) {
     ASSERT_TRUE(inspector.FeedFile(file.string(), error)) << error;
     EXPECT_TRUE(inspector.Finish());
 
-    // Frame 2 came after the reset without a header: no picture, no file.
-    EXPECT_TRUE(fs::exists(dir.Dir() / "frame-00001.bmp"));
-    EXPECT_FALSE(fs::exists(dir.Dir() / "frame-00002.bmp"));
-    EXPECT_TRUE(fs::exists(dir.Dir() / "frame-00003.bmp"));
-    EXPECT_EQ(inspector.BitmapsWritten(), 2u);
+    // Frame 2 came after a reset without a header and fits the kept picture:
+    // it goes on from it, as the program's window does. Frame 3 does not fit
+    // (cut short): the picture goes, and frame 4 has none to go on from.
+    for (const char* name :
+         {"frame-00001.bmp", "frame-00002.bmp", "frame-00003.bmp", "frame-00004.bmp"})
+        EXPECT_EQ(fs::exists(dir.Dir() / name), name[10] <= '2') << name;
+    EXPECT_EQ(ReadAll(dir.Dir() / "frame-00002.bmp"), ReadAll(dir.Dir() / "frame-00001.bmp"));
+    EXPECT_TRUE(fs::exists(dir.Dir() / "frame-00005.bmp"));
+    EXPECT_EQ(inspector.BitmapsWritten(), 3u);
 
     const Bytes bmp = ReadAll(dir.Dir() / "frame-00001.bmp");
     ASSERT_EQ(bmp.size(), 110406u);

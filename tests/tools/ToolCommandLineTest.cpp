@@ -114,4 +114,27 @@ TEST(ToolCommandLine, DumpReadsALivePortFrameForFrame) {
               bytes);
 }
 
+// lumetto-dump fails when there is nothing to inspect: a file that cannot
+// be opened (no summary then), and an input without a single frame.
+TEST(ToolCommandLine, DumpFailsWithoutFrames) {
+    const struct {
+        const char* file;
+        const char* out;  // the start of standard output
+        const char* said; // standard error
+    } cases[] = {
+        {"/nonexistent/capture.bin", "",
+         "lumetto-dump: Cannot open \"/nonexistent/capture.bin\": No such file or directory.\n"},
+        {"/dev/null", "summary: 0 bytes, 0 screen frames",
+         "lumetto-dump: no frame was found in \"/dev/null\": is it a capture of the phone's "
+         "byte stream?\n"},
+    };
+    for (const auto& c : cases) {
+        CChildProcess dump("lumetto-dump", {c.file});
+        const std::string out = dump.ReadLine();
+        EXPECT_EQ(dump.Wait(), 1) << c.file;
+        EXPECT_EQ(out.rfind(c.out, 0), 0u) << out;
+        EXPECT_EQ(dump.Stderr(), c.said);
+    }
+}
+
 } // namespace

@@ -42,6 +42,7 @@ bool CStreamInspector::FeedFile(const std::string& path, std::string& error) {
         error = "Cannot open \"" + path + "\": " + std::strerror(errno) + ".";
         return false;
     }
+    m_bOpened = true;
     bool ok = true;
     for (;;) {
         // Read straight into the receive buffer, as the port reader does.
@@ -70,10 +71,13 @@ void CStreamInspector::OnPortFrame(const std::uint8_t* pPayload, std::uint32_t n
               << ((pPayload[3] << 8) | pPayload[4]) << " format "
               << ((pPayload[5] << 8) | pPayload[6]);
     }
+    // A header of a new size switches the platform while it is decoded: that
+    // line follows the frame's own.
+    m_strSwitch.clear();
     m_decoder.DecodeScreen(pPayload, nLength);
     if (m_decoder.LastResult() != CScreenDecoder::Result::Ok)
         m_out << " (" << ToString(m_decoder.LastResult()) << ")";
-    m_out << "\n";
+    m_out << "\n" << m_strSwitch;
 
     if (m_bmpDir.empty() || !m_decoder.HasPicture())
         return;
@@ -90,7 +94,7 @@ void CStreamInspector::OnPortFrame(const std::uint8_t* pPayload, std::uint32_t n
 
 void CStreamInspector::OnCloseNotice() {
     m_out << "closing notice: screen reset\n";
-    m_decoder.FreeBuffers();
+    m_decoder.KeepForResume();
 }
 
 void CStreamInspector::OnDropped(Drop eWhy, std::uint32_t nBytes) {
@@ -99,7 +103,8 @@ void CStreamInspector::OnDropped(Drop eWhy, std::uint32_t nBytes) {
 
 void CStreamInspector::SwitchPlatform(int nPlatform) {
     m_nPlatform = nPlatform;
-    m_out << "platform switch to " << (nPlatform == lumetto::kPlatformUIQ ? "UIQ" : "S60") << "\n";
+    m_strSwitch = std::string("platform switch to ") +
+                  (nPlatform == lumetto::kPlatformUIQ ? "UIQ" : "S60") + "\n";
 }
 
 void CStreamInspector::FlushLines() {

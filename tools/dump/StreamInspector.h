@@ -18,8 +18,15 @@ public:
     // Feeds bytes as reads from the port would deliver them.
     void Feed(const std::uint8_t* pData, std::size_t nLength);
     // Reads a whole file ("-" for standard input). False, with `error` set,
-    // when it cannot be read.
+    // when it cannot be opened or read; InputOpened tells which.
     bool FeedFile(const std::string& path, std::string& error);
+    bool InputOpened() const { return m_bOpened; }
+    // Whether the input held a frame (a screen or a closing notice).
+    bool HadFrames() const { return Stats().screenFrames + Stats().closeNotices > 0; }
+    // Whether any byte was seen: a frame, a damaged frame or noise.
+    bool ReadAnything() const {
+        return HadFrames() || Stats().badEndMarkers + Stats().badLengths + Stats().noiseBytes > 0;
+    }
 
     // Hands the lines printed so far on (a live capture shows each frame as
     // it arrives).
@@ -47,4 +54,6 @@ private:
     std::uint64_t m_nBitmaps = 0;
     std::uint64_t m_nBytes = 0;
     std::string m_writeError;
+    bool m_bOpened = false;
+    std::string m_strSwitch; // the platform switch the frame being decoded asked for
 };

@@ -30,14 +30,27 @@ int main(int argc, char** argv) {
     UseBinaryStandardStreams();
     std::ios::sync_with_stdio(false);
     CStreamInspector inspector(std::cout, outDir);
-    const bool bRead =
-        options.strPort.empty()
-            ? inspector.FeedFile(options.strFile, error)
-            : CapturePort({options.strPort, options.strSave, options.nTimeLimit}, inspector, error);
+    const bool bLive = !options.strPort.empty();
+    const bool bRead = bLive ? CapturePort({options.strPort, options.strSave, options.nTimeLimit},
+                                           inspector, error)
+                             : inspector.FeedFile(options.strFile, error);
     if (!bRead) {
-        inspector.Finish();
+        // The summary tells what was read before the error; nothing is
+        // printed when the input never opened.
+        if (bLive ? inspector.ReadAnything() : inspector.InputOpened())
+            inspector.Finish();
         std::cerr << "lumetto-dump: " << error << "\n";
         return 1;
     }
-    return inspector.Finish() ? 0 : 1;
+    const bool bWritten = inspector.Finish();
+    if (!inspector.HadFrames()) {
+        if (bLive)
+            std::cerr << "lumetto-dump: no frame came from \"" << options.strPort
+                      << "\": is the phone's screen sender running?\n";
+        else
+            std::cerr << "lumetto-dump: no frame was found in \"" << options.strFile
+                      << "\": is it a capture of the phone's byte stream?\n";
+        return 1;
+    }
+    return bWritten ? 0 : 1;
 }
