@@ -11,14 +11,10 @@ const char kUsageStart[] =
     "Usage: lumetto-dump [--out DIR] FILE\n"
     "       lumetto-dump [--out DIR] [--save FILE] [--time-limit N] --port NAME\n"
     "Reads a raw capture of the phone's byte stream (FILE, or - for standard input),\n"
-    "or the live stream on a serial port, cuts it into frames and decodes each screen
-    "
-    "exactly as Lumetto does, and prints one line per frame and a summary.
-    "
-    "The exit status is 1 when FILE or the port cannot be read, no frame came at all,
-    "
-    "or a bitmap cannot be written; 2 for a mistake on the command line.
-    "
+    "or the live stream on a serial port, cuts it into frames and decodes each screen\n"
+    "exactly as Lumetto does, and prints one line per frame and a summary.\n"
+    "The exit status is 1 when FILE or the port cannot be read, no frame came at all,\n"
+    "or a bitmap cannot be written; 2 for a mistake on the command line.\n"
     "\n";
 
 const char kUsageEnd[] =
