@@ -84,6 +84,21 @@ void CMainFrame::SetStayOnTop(bool bOn) {
     }
 }
 
+QPoint CMainFrame::ClientOffset() const {
+    // A window without frame (not yet framed, or presenting) keeps the offset
+    // of the frame it had.
+    const QPoint offset = geometry().topLeft() - frameGeometry().topLeft();
+    if (!offset.isNull() && !windowFlags().testFlag(Qt::FramelessWindowHint))
+        m_clientOffset = offset;
+    return m_clientOffset;
+}
+
+void CMainFrame::PlaceFrameAt(QPoint ptFrame, QPoint clientOffset) {
+    // setGeometry places the client (move() would place the frame, and
+    // guess its size while the window manager has not told it yet).
+    setGeometry(QRect(ptFrame + clientOffset, size()));
+}
+
 void CMainFrame::UpdateCaption(const std::string& strTitle) {
     setWindowTitle(
         QString::fromLocal8Bit((strTitle + " - " + LoadStringResource(IDS_APP_TITLE)).c_str()));

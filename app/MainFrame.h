@@ -53,6 +53,16 @@ public:
     void SetStayOnTop(bool bOn);
     bool StayOnTop() const { return m_bStayOnTop; }
 
+    // How far the client lies from the frame's top-left corner (the frame's
+    // left width; its top with the title bar), as the window manager framed
+    // the window last; (0, 0) before it ever was.
+    QPoint ClientOffset() const;
+    // Puts the frame's top-left corner at ptFrame, the client lying
+    // clientOffset from it. The client's own position is what is asked of
+    // the window manager: that one it keeps to the pixel, whether or not it
+    // has framed the window yet.
+    void PlaceFrameAt(QPoint ptFrame, QPoint clientOffset);
+
     // The right-click menu, filled from the menu bar and with the rules
     // applied as when it opens.
     QMenu* ContextMenu();
@@ -88,4 +98,5 @@ private:
     QMenu* m_pContextMenu = nullptr;
     bool m_bForceClose = false;
     bool m_bStayOnTop = false;
+    mutable QPoint m_clientOffset; // the last frame seen, see ClientOffset
 };

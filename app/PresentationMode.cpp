@@ -41,7 +41,8 @@ void CPresentationMode::Enter(QScreen* pScreen) {
         return;
     CQuillonView* pView = m_pFrame->GetActiveView();
     const CFrameClient* pClient = m_pFrame->Client();
-    m_saved.pos = m_pFrame->pos();
+    m_saved.pos = m_pFrame->frameGeometry().topLeft();
+    m_saved.clientOffset = m_pFrame->ClientOffset();
     m_saved.content = pView->SkinWindow()->size();
     m_saved.nZoom = pView->Zoom();
     m_saved.nScrollX = pClient->Layout().ScrollPosX();
@@ -84,17 +85,20 @@ void CPresentationMode::Leave() {
     CFrameClient* pClient = m_pFrame->Client();
     pClient->SetPresentationArea(std::nullopt);
     pView->ScreenWindow()->Present(0, 0, false);
+    // The window manager's full-screen state goes with the frameless window,
+    // before the new one is made, so that it cannot pass to it.
+    m_pFrame->setWindowState(m_pFrame->windowState() & ~Qt::WindowFullScreen);
     Qt::WindowFlags flags = m_saved.flags;
     flags.setFlag(Qt::WindowStaysOnTopHint, m_pFrame->StayOnTop());
     m_pFrame->setWindowFlags(flags);
     m_pFrame->setWindowState(Qt::WindowNoState);
     m_pFrame->menuBar()->show();
     // Shown first, so that the layout measures the window's frame again.
-    m_pFrame->move(m_saved.pos);
-    m_pFrame->show();
+    m_pFrame->PlaceFrameAt(m_saved.pos, m_saved.clientOffset);
+    m_pFrame->showNormal();
     // The window's own layout: its fixed size, scroll bars and place.
     pView->ScreenWindow()->Relayout();
-    m_pFrame->move(m_saved.pos);
+    m_pFrame->PlaceFrameAt(m_saved.pos, m_saved.clientOffset);
     if (pView->SkinWindow()->size() == m_saved.content) {
         pClient->OnHScroll(ScrollCode::ThumbPosition, m_saved.nScrollX);
         pClient->OnVScroll(ScrollCode::ThumbPosition, m_saved.nScrollY);

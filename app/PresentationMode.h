@@ -43,7 +43,9 @@ public:
     const SPresentationPlacement& Placement() const { return m_place; }
     QScreen* Screen() const { return m_pScreen; }
     // Where the window stood before presentation (valid while on).
+    // (its frame's corner, and the client's offset from it).
     QPoint WindowPosition() const { return m_saved.pos; }
+    QPoint ClientOffset() const { return m_saved.clientOffset; }
 
     // How long the mouse may rest before its cursor hides (tests shorten it).
     void SetCursorDelayMs(int nMs) { m_cursorTimer.setInterval(nMs); }
@@ -69,8 +71,9 @@ private:
 
     // The window as it was before presentation.
     struct SSaved {
-        QPoint pos;
-        QSize content; // zoom x skin
+        QPoint pos;          // the frame's top-left corner
+        QPoint clientOffset; // the client's corner from there
+        QSize content;       // zoom x skin
         int nZoom = 1;
         int nScrollX = 0;
         int nScrollY = 0;

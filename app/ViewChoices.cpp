@@ -9,8 +9,14 @@
 
 #include <QGuiApplication>
 #include <QScreen>
+#include <QTimer>
 
 namespace {
+
+// How long a window without frame is watched for the frame to come: 50 ms
+// at a time, 3 s in all.
+constexpr int kFrameWaitMs = 50;
+constexpr int kFrameWaitTries = 60;
 
 // What the settings hold for the built-in skin (no bitmap file of its own).
 const char kBuiltinSkin[] = "builtin";
@@ -68,10 +74,16 @@ void CViewChoices::ApplyAtStart(const CommandLineOptions& options) {
             const QRect rc = pScreen->availableGeometry();
             screens.push_back({rc.x(), rc.y(), rc.width(), rc.height()});
         }
-        const QSize size = m_frame.frameGeometry().size();
+        // The frame as it was when the position was saved, or as it is now.
+        const auto frame = m_settings.WindowFrame();
+        const QPoint offset = frame ? QPoint(frame->first, frame->second) : m_frame.ClientOffset();
+        // Its outer size: the frame's sides as wide as its left, its foot too.
+        const QSize size = m_frame.size() + QSize(2 * offset.x(), offset.y() + offset.x());
         const auto [x, y] =
             KeepInsideScreens(pos->first, pos->second, size.width(), size.height(), screens);
-        m_frame.move(x, y);
+        m_frame.PlaceFrameAt(QPoint(x, y), offset);
+        if (offset.isNull())
+            PlaceWhenFramed(QPoint(x, y), kFrameWaitTries);
     }
     if (options.bFullscreen)
         TogglePresentation();
@@ -118,10 +130,29 @@ void CViewChoices::OnSkinsRebuilt(int nPlatform) {
         catalog.OnSelectSkin(CSkinCatalog::kFirstCommand + index);
 }
 
+// A position saved without the frame's widths: once the window manager has
+// framed the window, its frame goes to the corner. Without a window manager
+// the window never gets a frame and stays where it is.
+void CViewChoices::PlaceWhenFramed(QPoint ptFrame, int nTriesLeft) {
+    if (const QPoint offset = m_frame.ClientOffset(); !offset.isNull()) {
+        m_frame.PlaceFrameAt(ptFrame, offset);
+        return;
+    }
+    if (nTriesLeft > 0)
+        QTimer::singleShot(kFrameWaitMs, &m_frame, [this, ptFrame, nTriesLeft] {
+            PlaceWhenFramed(ptFrame, nTriesLeft - 1);
+        });
+}
+
 void CViewChoices::SaveWindowPosition() {
+    // The frame's corner, title bar included: where the user sees the window.
+    const CPresentationMode& presentation = m_frame.Presentation();
     const QPoint pos =
-        m_frame.Presentation().IsOn() ? m_frame.Presentation().WindowPosition() : m_frame.pos();
+        presentation.IsOn() ? presentation.WindowPosition() : m_frame.frameGeometry().topLeft();
+    const QPoint offset =
+        presentation.IsOn() ? presentation.ClientOffset() : m_frame.ClientOffset();
     m_settings.SetWindowPosition(pos.x(), pos.y());
+    m_settings.SetWindowFrame(offset.x(), offset.y());
 }
 
 void CViewChoices::TogglePresentation() {

@@ -11,6 +11,8 @@
 
 #include "app/CommandLine.h"
 
+#include <QPoint>
+
 #include <string>
 
 class CMainFrame;
@@ -39,6 +41,7 @@ public:
 
 private:
     void TogglePresentation();
+    void PlaceWhenFramed(QPoint ptFrame, int nTriesLeft);
 
     CSettings& m_settings;
     CMainFrame& m_frame;
