@@ -2,6 +2,7 @@
 
 #include "app/CommandRules.h"
 #include "app/MainMenu.h"
+#include "app/NoticeWnd.h"
 #include "app/PresentationMode.h"
 #include "app/QuillonView.h"
 #include "display/FrameClient.h"
@@ -19,12 +20,17 @@
 CMainFrame::CMainFrame()
     : QMainWindow(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                                Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
-      m_pClient(new CFrameClient(this)), m_pView(nullptr) {
+      m_pClient(new CFrameClient(this)), m_pView(nullptr),
+      m_pNotice(new CNoticeWnd(m_pClient, [this] { return m_pClient->VisibleArea(); })) {
     setWindowIcon(ApplicationIcon());
     setCentralWidget(m_pClient);
     m_actions = BuildMainMenu(menuBar(), [this](int id) { RunCommand(id); });
-    for (QAction* pMenuAction : menuBar()->actions())
+    for (QAction* pMenuAction : menuBar()->actions()) {
         WatchMenu(pMenuAction->menu());
+        for (QAction* pItem : pMenuAction->menu()->actions())
+            if (pItem->menu())
+                WatchMenu(pItem->menu()); // View > Zoom
+    }
     // The window holds every command too, so its keys work while the menu bar
     // is hidden.
     for (auto& [id, pAction] : m_actions)
@@ -99,9 +105,15 @@ void CMainFrame::PlaceFrameAt(QPoint ptFrame, QPoint clientOffset) {
     setGeometry(QRect(ptFrame + clientOffset, size()));
 }
 
+void CMainFrame::SetProgramTitle(std::string strTitle) {
+    m_strProgramTitle = std::move(strTitle);
+    UpdateCaption(m_doc.GetTitle());
+}
+
 void CMainFrame::UpdateCaption(const std::string& strTitle) {
-    setWindowTitle(
-        QString::fromLocal8Bit((strTitle + " - " + LoadStringResource(IDS_APP_TITLE)).c_str()));
+    const std::string program =
+        m_strProgramTitle.empty() ? LoadStringResource(IDS_APP_TITLE) : m_strProgramTitle;
+    setWindowTitle(QString::fromLocal8Bit((strTitle + " - " + program).c_str()));
 }
 
 UiState CMainFrame::State() const {
@@ -159,6 +171,12 @@ void CMainFrame::ResizeToContent(int cx, int cy) {
 void CMainFrame::CloseWithoutAsking() {
     m_bForceClose = true;
     close();
+}
+
+void CMainFrame::changeEvent(QEvent* pEvent) {
+    QMainWindow::changeEvent(pEvent);
+    if (pEvent->type() == QEvent::WindowStateChange && m_pPresentation)
+        m_pPresentation->OnWindowStateChanged();
 }
 
 void CMainFrame::closeEvent(QCloseEvent* pEvent) {

@@ -75,6 +75,7 @@ void CPresentationMode::Leave() {
     if (!m_bOn)
         return;
     m_bOn = false;
+    m_bLeft = true;
     disconnect(m_screenGeometry);
     qApp->removeEventFilter(this);
     m_cursorTimer.stop();
@@ -103,6 +104,13 @@ void CPresentationMode::Leave() {
         pClient->OnHScroll(ScrollCode::ThumbPosition, m_saved.nScrollX);
         pClient->OnVScroll(ScrollCode::ThumbPosition, m_saved.nScrollY);
     }
+}
+
+void CPresentationMode::OnWindowStateChanged() {
+    if (m_bOn || !m_bLeft || !m_pFrame->windowState().testFlag(Qt::WindowFullScreen))
+        return;
+    m_pFrame->setWindowState(m_pFrame->windowState() & ~Qt::WindowFullScreen);
+    m_pFrame->PlaceFrameAt(m_saved.pos, m_saved.clientOffset);
 }
 
 void CPresentationMode::SetFill(bool bFill) {

@@ -37,6 +37,11 @@ public:
     bool Fill() const { return m_bFill; }
     void SetFill(bool bFill);
 
+    // The window's state changed (the window manager may say so late): out
+    // of presentation the window is never full screen; one the window
+    // manager still holds full screen goes back to its place.
+    void OnWindowStateChanged();
+
     // Places the phone on the screen again (a new skin, platform or screen size).
     void Relayout();
     // Where the skin lies on the screen and at what factor, since the last layout.
@@ -62,6 +67,7 @@ private:
     CMainFrame* m_pFrame;
     bool m_bOn = false;
     bool m_bFill = false;
+    bool m_bLeft = false; // presentation was on and has been left
     QPointer<QScreen> m_pScreen;
     SPresentationPlacement m_place;
     QTimer m_cursorTimer;

@@ -5,24 +5,17 @@
 #include "app/QuillonView.h"
 #include "app/Settings.h"
 #include "app/WindowPlacement.h"
+#include "display/FrameClient.h"
+#include "display/SkinMenu.h"
 #include "res/ResourceIds.h"
 
 #include <QGuiApplication>
 #include <QScreen>
-#include <QTimer>
 
 namespace {
 
-// How long a window without frame is watched for the frame to come: 50 ms
-// at a time, 3 s in all.
-constexpr int kFrameWaitMs = 50;
-constexpr int kFrameWaitTries = 60;
-
-// What the settings hold for the built-in skin (no bitmap file of its own).
-const char kBuiltinSkin[] = "builtin";
-
 std::string SkinKey(const CSkinEntry& skin) {
-    return skin.IsBuiltin() ? std::string(kBuiltinSkin) : skin.m_strBitmapPath;
+    return skin.IsBuiltin() ? std::string(kBuiltinSkinKey) : skin.m_strBitmapPath;
 }
 
 std::string FileName(const std::string& strPath) {
@@ -62,12 +55,21 @@ QScreen* CViewChoices::ScreenByNumber(int nScreen, std::string& strError) {
 void CViewChoices::ApplyAtStart(const CommandLineOptions& options) {
     m_nScreen = options.nScreen;
     CQuillonView* pView = m_frame.GetActiveView();
-    if ((options.bZoom || m_settings.Zoom() == 2) && pView->Zoom() == 1)
-        pView->OnZoom();
+    if (!options.strSkin.empty()) {
+        // Checked before the window opened; the catalog is then rebuilt.
+        std::string error;
+        CSkinCatalog finder(SkinBitmapLoads);
+        finder.SetProgramFolder(pView->Catalog().ProgramFolder());
+        finder.SetUserSkinRoot(pView->Catalog().UserSkinRoot());
+        m_skinOption = FindSkinOption(finder, options.strSkin, error);
+        OnSkinsRebuilt(pView->Catalog().CurrentPlatform());
+    }
+    pView->SetZoom(options.bZoom ? 2 : m_settings.Zoom());
     m_frame.Presentation().SetFill(m_settings.FillScreen());
+    pView->SetRecordingIndicator(m_settings.RecordingIndicator());
     if (options.bNoWindow)
         return;
-    m_frame.SetStayOnTop(m_settings.StayOnTop());
+    m_frame.SetStayOnTop(options.bAlwaysOnTop || m_settings.StayOnTop());
     if (const auto pos = m_settings.WindowPosition()) {
         std::vector<SWorkArea> screens;
         for (const QScreen* pScreen : QGuiApplication::screens()) {
@@ -82,8 +84,11 @@ void CViewChoices::ApplyAtStart(const CommandLineOptions& options) {
         const auto [x, y] =
             KeepInsideScreens(pos->first, pos->second, size.width(), size.height(), screens);
         m_frame.PlaceFrameAt(QPoint(x, y), offset);
+        // Saved without the frame's widths: the frame goes to the corner
+        // once the window manager has framed the window.
         if (offset.isNull())
-            PlaceWhenFramed(QPoint(x, y), kFrameWaitTries);
+            m_frame.Client()->WhenFramed(
+                [this, at = QPoint(x, y)] { m_frame.PlaceFrameAt(at, m_frame.ClientOffset()); });
     }
     if (options.bFullscreen)
         TogglePresentation();
@@ -94,8 +99,18 @@ bool CViewChoices::OnCommand(int nCommandId) {
     if (!pView)
         return false;
     switch (nCommandId) {
+    case ID_VIEW_ZOOM_100:
     case ID_VIEW_ZOOM:
-        pView->OnZoom();
+    case ID_VIEW_ZOOM_300:
+    case ID_VIEW_ZOOM_400:
+    case ID_VIEW_ZOOM_IN:
+    case ID_VIEW_ZOOM_OUT:
+        pView->SetZoom(nCommandId == ID_VIEW_ZOOM_100   ? 1
+                       : nCommandId == ID_VIEW_ZOOM     ? 2
+                       : nCommandId == ID_VIEW_ZOOM_300 ? 3
+                       : nCommandId == ID_VIEW_ZOOM_400 ? 4
+                       : nCommandId == ID_VIEW_ZOOM_IN  ? pView->Zoom() + 1
+                                                        : pView->Zoom() - 1);
         m_settings.SetZoom(pView->Zoom());
         return true;
     case ID_VIEW_PRESENTATION:
@@ -104,6 +119,10 @@ bool CViewChoices::OnCommand(int nCommandId) {
     case ID_VIEW_FILL_SCREEN:
         m_frame.Presentation().SetFill(!m_frame.Presentation().Fill());
         m_settings.SetFillScreen(m_frame.Presentation().Fill());
+        return true;
+    case ID_VIEW_RECORDING_INDICATOR:
+        m_settings.SetRecordingIndicator(!m_settings.RecordingIndicator());
+        pView->SetRecordingIndicator(m_settings.RecordingIndicator());
         return true;
     case ID_VIEW_STAY_ON_TOP:
         m_frame.SetStayOnTop(!m_frame.StayOnTop());
@@ -121,27 +140,20 @@ bool CViewChoices::OnCommand(int nCommandId) {
 }
 
 void CViewChoices::OnSkinsRebuilt(int nPlatform) {
-    const std::string key = m_settings.Skin(nPlatform);
+    std::string key = m_settings.Skin(nPlatform);
+    CSkinCatalog& catalog = m_frame.GetActiveView()->Catalog();
+    // --skin wins for its platform; a skin file of its own joins the menu.
+    if (m_skinOption && m_skinOption->nPlatform == nPlatform) {
+        key = m_skinOption->strKey;
+        if (!m_skinOption->strFile.empty())
+            catalog.ParseSkinFile(m_skinOption->strFile,
+                                  CSkinMenu::For(FindSkinSubmenu(m_frame.menuBar()), &catalog));
+    }
     if (key.empty())
         return;
-    CSkinCatalog& catalog = m_frame.GetActiveView()->Catalog();
     const int index = FindSkin(catalog, key);
     if (index > 0)
         catalog.OnSelectSkin(CSkinCatalog::kFirstCommand + index);
-}
-
-// A position saved without the frame's widths: once the window manager has
-// framed the window, its frame goes to the corner. Without a window manager
-// the window never gets a frame and stays where it is.
-void CViewChoices::PlaceWhenFramed(QPoint ptFrame, int nTriesLeft) {
-    if (const QPoint offset = m_frame.ClientOffset(); !offset.isNull()) {
-        m_frame.PlaceFrameAt(ptFrame, offset);
-        return;
-    }
-    if (nTriesLeft > 0)
-        QTimer::singleShot(kFrameWaitMs, &m_frame, [this, ptFrame, nTriesLeft] {
-            PlaceWhenFramed(ptFrame, nTriesLeft - 1);
-        });
 }
 
 void CViewChoices::SaveWindowPosition() {

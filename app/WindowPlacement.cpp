@@ -8,13 +8,15 @@ long long Overlap(long long a0, long long a1, long long b0, long long b1) {
     return std::max(0LL, std::min(a1, b1) - std::max(a0, b0));
 }
 
-// How far a point lies outside a rectangle (0 inside), squared.
-long long DistanceSquared(long long px, long long py, const SWorkArea& s) {
+// How far a point lies outside a rectangle (0 inside), squared; in floating
+// point, as the square of a distance across the whole int range.
+double DistanceSquared(long long px, long long py, const SWorkArea& s) {
     const long long dx = std::max({static_cast<long long>(s.left) - px, 0LL,
                                    px - (static_cast<long long>(s.left) + s.width)});
     const long long dy = std::max(
         {static_cast<long long>(s.top) - py, 0LL, py - (static_cast<long long>(s.top) + s.height)});
-    return dx * dx + dy * dy;
+    return static_cast<double>(dx) * static_cast<double>(dx) +
+           static_cast<double>(dy) * static_cast<double>(dy);
 }
 
 } // namespace

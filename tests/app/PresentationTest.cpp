@@ -161,16 +161,11 @@ TEST(Presentation, RightClickMenuHoldsTheFileAndViewItemsUnderTheMenuBarsRules) 
     CProgram p;
     p.dialogs.answer = p.dir.File("m.avi");
     CMainFrame* frame = nullptr;
-    const int commands[] = {ID_FILE_OPEN_CONNECTION,
-                            ID_FILE_CLOSE_CONNECTION,
-                            ID_FILE_RECORD_MOVIE,
-                            ID_FILE_STOP_RECORDING,
-                            ID_FILE_CAPTURE_SCREEN,
-                            ID_APP_EXIT,
-                            ID_VIEW_ZOOM,
-                            ID_VIEW_PRESENTATION,
-                            ID_VIEW_FILL_SCREEN,
-                            ID_VIEW_STAY_ON_TOP};
+    const int commands[] = {ID_FILE_OPEN_CONNECTION,     ID_FILE_CLOSE_CONNECTION,
+                            ID_FILE_RECORD_MOVIE,        ID_FILE_STOP_RECORDING,
+                            ID_FILE_CAPTURE_SCREEN,      ID_APP_EXIT,
+                            ID_VIEW_RECORDING_INDICATOR, ID_VIEW_PRESENTATION,
+                            ID_VIEW_FILL_SCREEN,         ID_VIEW_STAY_ON_TOP};
     auto texts = [](const QList<QAction*>& actions) {
         QStringList t;
         for (const QAction* a : actions)

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -54,7 +55,7 @@ struct SFrame {
 // A display of its own with openbox on it.
 class CDesktop {
 public:
-    bool Start() {
+    bool Start(const std::string& strScreen = "1920x1080x24") {
         const std::string xvfb = FindTool("Xvfb"), openbox = FindTool("openbox");
         m_xdotool = FindTool("xdotool");
         m_xwininfo = FindTool("xwininfo");
@@ -64,7 +65,7 @@ public:
             return false;
         // Xvfb names the display it took on the descriptor given.
         m_pServer = std::make_unique<CChildProcess>(
-            xvfb, std::vector<std::string>{"-displayfd", "1", "-screen", "0", "1920x1080x24",
+            xvfb, std::vector<std::string>{"-displayfd", "1", "-screen", "0", strScreen,
                                            "-nolisten", "tcp"});
         const std::string number = m_pServer->ReadLine();
         if (number.empty())
@@ -120,6 +121,26 @@ public:
         f.y -= top;
         return f;
     }
+    // The frame's outer rectangle: left, top, right, bottom (exclusive).
+    std::optional<std::array<int, 4>> Outer() const {
+        const std::string id = Window();
+        if (id.empty())
+            return std::nullopt;
+        const std::string info = Tool(m_xwininfo, {"-id", id, "-frame"});
+        const std::string props = Tool(m_xprop, {"-id", id, "_NET_FRAME_EXTENTS"});
+        int e[4] = {};
+        if (std::sscanf(props.c_str(), "_NET_FRAME_EXTENTS(CARDINAL) = %d, %d, %d, %d", &e[0],
+                        &e[1], &e[2], &e[3]) != 4)
+            return std::nullopt;
+        const auto inner = Tool(m_xwininfo, {"-id", id});
+        auto number = [&](const std::string& key) {
+            const std::size_t at = inner.find(key);
+            return at == std::string::npos ? 0 : std::atoi(inner.c_str() + at + key.size());
+        };
+        const int x = number("Absolute upper-left X:"), y = number("Absolute upper-left Y:");
+        return std::array<int, 4>{x - e[0], y - e[2], x + number("Width:") + e[1],
+                                  y + number("Height:") + e[3]};
+    }
     void Key(const std::string& strKey) const {
         Tool(m_xdotool, {"windowactivate", "--sync", Window(), "key", "--clearmodifiers", strKey});
     }
@@ -153,15 +174,22 @@ TEST(WindowManager, TheWindowStaysWhereItWasAcrossRestartsAndPresentation) {
     for (const auto& [x, y] : {std::pair{600, 300}, std::pair{37, 0}}) {
         std::ofstream(conf) << "[window]\nx=" << x << "\ny=" << y << "\n";
         const SFrame want{x, y, 0, false};
+        std::optional<SFrame> seen;
         auto at = [&] {
-            std::optional<SFrame> f = desktop.Frame();
-            if (f)
-                f->width = 0;
-            return f == want;
+            seen = desktop.Frame();
+            if (seen)
+                seen->width = 0;
+            return seen == want;
+        };
+        auto last = [&] {
+            return seen ? std::to_string(seen->x) + "," + std::to_string(seen->y) +
+                              (seen->bFull ? " full screen" : "")
+                        : std::string("no window");
         };
         for (int run = 1; run <= 5; ++run) {
             CChildProcess lumetto("lumetto", {"--demo"}, env);
-            ASSERT_TRUE(WaitUntil(at)) << "run " << run << " of " << x << "," << y;
+            ASSERT_TRUE(WaitUntil(at))
+                << "run " << run << " of " << x << "," << y << ": " << last();
             if (run == 5) {
                 // Presentation mode and back, five times.
                 for (int cycle = 1; cycle <= 5; ++cycle) {
@@ -172,7 +200,8 @@ TEST(WindowManager, TheWindowStaysWhereItWasAcrossRestartsAndPresentation) {
                     })) << "cycle "
                         << cycle;
                     desktop.Key("Escape");
-                    ASSERT_TRUE(WaitUntil(at)) << "cycle " << cycle << " of " << x << "," << y;
+                    ASSERT_TRUE(WaitUntil(at))
+                        << "cycle " << cycle << " of " << x << "," << y << ": " << last();
                 }
             }
             ASSERT_EQ(lumetto.Stop(), 0) << lumetto.Stderr();
@@ -180,5 +209,30 @@ TEST(WindowManager, TheWindowStaysWhereItWasAcrossRestartsAndPresentation) {
             EXPECT_NE(saved.find("x=" + std::to_string(x) + "\n"), std::string::npos) << saved;
             EXPECT_NE(saved.find("y=" + std::to_string(y) + "\n"), std::string::npos) << saved;
         }
+    }
+}
+
+// Zoom on a small screen: the window, frame and title bar included, lies
+// inside the screen, with scroll bars for what does not fit.
+TEST(WindowManager, AZoomedWindowFitsASmallScreenWhole) {
+    CDesktop desktop;
+    if (!desktop.Start("1024x768x24"))
+        GTEST_SKIP() << "needs Xvfb, openbox, xdotool, xwininfo and xprop";
+    for (const int zoom : {2, 3, 4}) {
+        CTempFolder dir;
+        std::filesystem::create_directories(dir.File("lumetto"));
+        std::ofstream(dir.File("lumetto/lumetto.conf")) << "[view]\nzoom=" << zoom << "\n";
+        const std::string dirPath = dir.Path();
+        CChildProcess lumetto("lumetto", {"--demo"},
+                              desktop.Env({{"XDG_CONFIG_HOME", dirPath.c_str()}}));
+        std::optional<std::array<int, 4>> outer;
+        // Inside once laid out with its frame; a window still too tall never is.
+        EXPECT_TRUE(WaitUntil([&] {
+            outer = desktop.Outer();
+            return outer && (*outer)[0] >= 0 && (*outer)[1] >= 0 && (*outer)[2] <= 1024 &&
+                   (*outer)[3] <= 768 && (*outer)[3] - (*outer)[1] > 700;
+        })) << "zoom "
+            << zoom << ": " << (outer ? (*outer)[1] : -1) << " to " << (outer ? (*outer)[3] : -1);
+        EXPECT_EQ(lumetto.Stop(), 0) << lumetto.Stderr();
     }
 }
