@@ -61,7 +61,9 @@ std::vector<CommandOption> OwnOptions(CommandLineOptions& o) {
          TakesWholeNumber(o.nRecordScale, 1, 8), "needs a whole number from 1 to 8"},
         {"--capture", "FILE",
          "when the program ends, save the last picture as the\n"
-         "screenshot FILE: PNG when FILE ends in .png, else BMP",
+         "screenshot FILE, in the format its extension names: .bmp,\n"
+         ".png, .jpg, .webp ... (the formats Qt's image writers\n"
+         "offer); BMP without extension",
          StoresText(o.strCapture)},
         {"--time-limit", "SECONDS",
          "end the program after SECONDS (above 0, at most\n"

@@ -52,8 +52,8 @@ void CQuillonApp::OnCaptureScreen() {
     // The snapshot first: the file shows the screen as it was when the
     // command was chosen, whatever arrives while the dialog is open.
     pView->ScreenWindow()->MakeScreenCopy();
-    const auto path = AskSaveFile(FileDialogs(), Settings(), SaveKind::Screenshot,
-                                  LoadStringResource(IDS_SCREENSHOT_FILTER));
+    const auto path =
+        AskSaveFile(FileDialogs(), Settings(), SaveKind::Screenshot, ScreenshotFilter());
     if (path && SaveScreenshot(*path, false))
         ShowNotice("Saved " + FileNameOf(*path));
 }

@@ -3,6 +3,7 @@
 #include "app/DisplayCheck.h"
 #include "app/QuillonApp.h"
 #include "app/QuillonView.h"
+#include "app/ScreenshotSaver.h"
 #include "app/SkinOption.h"
 #include "display/SkinBitmapInfo.h"
 #include "display/SkinMenu.h"
@@ -59,10 +60,13 @@ std::optional<int> AnswerWithoutQt(const CommandLineOptions& options) {
     return std::nullopt;
 }
 
-// What the command line asks for that cannot be: a skin no one has. Said
+// What the command line asks for that cannot be: a screenshot in a format
+// no image writer has, a skin no one has. Said
 // before any window opens.
 std::optional<std::string> MistakeBeforeWindow(const CommandLineOptions& options) {
     std::string error;
+    if (!options.strCapture.empty() && !IsScreenshotName(options.strCapture, error))
+        return "--capture " + error;
     if (!options.strSkin.empty()) {
         CSkinCatalog catalog(SkinBitmapLoads);
         if (!FindSkinOption(catalog, options.strSkin, error))

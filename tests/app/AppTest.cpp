@@ -329,7 +329,11 @@ TEST(App, SharesThePictureExactly) {
                   .convertToFormat(QImage::Format_RGB32),
               want);
     const SaveFileRequest& asked = p.dialogs.asked.back();
-    EXPECT_EQ(asked.strFilter, "PNG images (*.png)|*.png|BMP files (*.bmp)|*.bmp||");
+    EXPECT_EQ(asked.strFilter.rfind("PNG images (*.png)|*.png|BMP files (*.bmp)|*.bmp|"
+                                    "CUR images (*.cur)|*.cur|",
+                                    0),
+              0u)
+        << asked.strFilter;
     EXPECT_TRUE(
         std::regex_match(asked.strName, std::regex(R"(Lumetto \d{4}-\d\d-\d\d \d\d\.\d\d\.\d\d)")))
         << asked.strName;
@@ -337,6 +341,24 @@ TEST(App, SharesThePictureExactly) {
     p.dialogs.answer = std::nullopt;
     ASSERT_TRUE(p.Run(ID_FILE_CAPTURE_SCREEN));
     EXPECT_EQ(fs::path(p.dialogs.asked.back().strFolder), fs::path(p.dir.Path()).parent_path());
+    // The name's extension picks the format, whatever the case; read back by
+    // its first bytes.
+    const struct {
+        const char* name;
+        std::string magic;
+    } formats[] = {{"shot.bmp", "BM"},
+                   {"shot.JPG", "\xFF\xD8\xFF"},
+                   {"shot.jpeg", "\xFF\xD8\xFF"},
+                   {"shot.ppm", "P6"},
+                   {"shot", "BM"}};
+    for (const auto& f : formats) {
+        p.dialogs.answer = p.dir.File(f.name);
+        ASSERT_TRUE(p.Run(ID_FILE_CAPTURE_SCREEN));
+        std::ifstream in(p.dir.File(f.name), std::ios::binary);
+        std::string head(f.magic.size(), '\0');
+        in.read(head.data(), static_cast<std::streamsize>(head.size()));
+        EXPECT_EQ(head, f.magic) << f.name;
+    }
 
     ASSERT_TRUE(p.Run(ID_FILE_COPY_SCREEN));
     EXPECT_EQ(QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32), want);

@@ -172,6 +172,8 @@ TEST(EndToEnd, MistakesAndAMissingDisplayAreAnsweredOnAnyMachine) {
         {{"--screen", "first"}, 2, "--screen needs a screen number"},
         {{"-x"}, 2, "Unknown option \"-x\""},
         {{"--demo", "--zoom=2"}, 2, "--zoom takes no value"},
+        {{"--demo", "--capture", "shot.xyz"}, 2, "no picture format has the extension .xyz"},
+        {{"--demo", "--skin", "No such phone"}, 2, "--skin \"No such phone\": no skin has"},
         {{"--demo"}, 1, "no display was found"},
         {{"-platform", "xcb", "--demo"}, 1, "--no-window"},
     };
