@@ -44,7 +44,37 @@ const MainMenuItem kItems[] = {
     {2, ID_APP_ABOUT, "&About Morvane Lumetto", nullptr, false},
 };
 
+// Keys without a menu item of their own.
+const std::pair<const char*, const char*> kOtherKeys[] = {
+    {"Esc", "Leave presentation mode"},
+};
+
+// "&Open connection...\tCtrl+O" as the menu shows it: "Open connection...".
+std::string ItemName(const char* pszText) {
+    std::string name;
+    for (const char* p = pszText; *p && *p != '\t'; ++p)
+        if (*p != '&' || p[1] == '&')
+            name += *p;
+    return name;
+}
+
 } // namespace
+
+std::vector<std::pair<std::string, std::string>> KeyboardShortcuts() {
+    std::vector<std::pair<std::string, std::string>> rows;
+    for (const MainMenuItem& item : kItems) {
+        if (!item.pszShortcut)
+            continue;
+        // "Alt+X; Ctrl+Q" reads "Alt+X, Ctrl+Q".
+        std::string keys = item.pszShortcut;
+        for (std::size_t at; (at = keys.find("; ")) != std::string::npos;)
+            keys.replace(at, 2, ", ");
+        rows.emplace_back(keys, ItemName(item.pszText));
+    }
+    for (const auto& [keys, what] : kOtherKeys)
+        rows.emplace_back(keys, what);
+    return rows;
+}
 
 const MainMenuItem* MainMenuItems(int& nCount) {
     nCount = static_cast<int>(std::size(kItems));

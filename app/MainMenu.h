@@ -4,6 +4,9 @@
 
 #include <functional>
 #include <map>
+#include <string>
+#include <utility>
+#include <vector>
 
 class QAction;
 class QMenuBar;
@@ -18,6 +21,11 @@ struct MainMenuItem {
 
 // The menu resource, item by item in menu order.
 const MainMenuItem* MainMenuItems(int& nCount);
+
+// Help > Keyboard shortcuts: every key with its command, one pair a row,
+// from the table above (a command's further keys on its row too) and the
+// keys that no item shows (Esc).
+std::vector<std::pair<std::string, std::string>> KeyboardShortcuts();
 
 // Fills the menu bar. Every command item reports its command id to
 // onCommand; the skin submenu keeps one placeholder item until it is filled.

@@ -261,6 +261,11 @@ void CQuillonApp::OnCommand(int nCommandId) {
             Settings().SetMoviesWithSkin(v->MoviesWithSkin());
         }
         break;
+    case ID_HELP_SHORTCUTS: {
+        CShortcutsDlg dlg(m_pMainFrame.get());
+        dlg.exec();
+        break;
+    }
     case ID_APP_ABOUT:
         OnAppAbout();
         break;
