@@ -48,7 +48,8 @@ void CNoticeWnd::Place() {
     const int maxW = std::max(area.width() - 4 * pad, 1);
     const QRect text = QFontMetrics(f).boundingRect(QRect(0, 0, maxW, 10000),
                                                     Qt::AlignCenter | Qt::TextWordWrap, m_strText);
-    const int w = std::min(text.width() + 2 * pad, area.width());
+    // A few pixels of slack, so that the text wraps where it was measured.
+    const int w = std::min(text.width() + 2 * pad + 4, area.width());
     const int h = std::min(text.height() + 2 * pad, area.height());
     // In the lower part, a line's height above the bottom edge.
     setGeometry(area.left() + (area.width() - w) / 2, area.bottom() + 1 - h - f.pixelSize(), w, h);

@@ -16,7 +16,9 @@
 
 namespace {
 constexpr int kCursorDelayMs = 2000;
-}
+constexpr int kLeaveCheckMs = 100;
+constexpr int kLeaveCheckTries = 30;
+} // namespace
 
 CPresentationMode::CPresentationMode(CMainFrame* pFrame)
     : m_pFrame(pFrame), m_pEscape(new QShortcut(QKeySequence(Qt::Key_Escape), pFrame)) {
@@ -100,10 +102,27 @@ void CPresentationMode::Leave() {
     // The window's own layout: its fixed size, scroll bars and place.
     pView->ScreenWindow()->Relayout();
     m_pFrame->PlaceFrameAt(m_saved.pos, m_saved.clientOffset);
+    CheckLeft(kLeaveCheckTries);
     if (pView->SkinWindow()->size() == m_saved.content) {
         pClient->OnHScroll(ScrollCode::ThumbPosition, m_saved.nScrollX);
         pClient->OnVScroll(ScrollCode::ThumbPosition, m_saved.nScrollY);
     }
+}
+
+// Leaving: the window manager may still apply the full-screen state it was
+// asked for before (a busy machine): a window left covering the screen is
+// taken out of it again. Looks every 100 ms for 3 s.
+void CPresentationMode::CheckLeft(int nTriesLeft) {
+    if (m_bOn || nTriesLeft <= 0 || !m_pScreen)
+        return;
+    if (m_pFrame->geometry() == m_pScreen->geometry()) {
+        // Qt may hold the state as normal already: through full screen, so
+        // that the window manager is told again.
+        m_pFrame->setWindowState(Qt::WindowFullScreen);
+        m_pFrame->setWindowState(Qt::WindowNoState);
+        m_pFrame->PlaceFrameAt(m_saved.pos, m_saved.clientOffset);
+    }
+    QTimer::singleShot(kLeaveCheckMs, this, [this, nTriesLeft] { CheckLeft(nTriesLeft - 1); });
 }
 
 void CPresentationMode::OnWindowStateChanged() {

@@ -61,6 +61,7 @@ protected:
     bool eventFilter(QObject* pObject, QEvent* pEvent) override;
 
 private:
+    void CheckLeft(int nTriesLeft);
     void HideCursor();
     void ShowCursor();
 
