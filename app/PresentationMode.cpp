@@ -61,10 +61,14 @@ void CPresentationMode::Enter(QScreen* pScreen) {
     m_pFrame->setWindowFlags(flags); // hides the window until it shows again
     if (m_pFrame->windowHandle())
         m_pFrame->windowHandle()->setScreen(pScreen);
-    // The whole screen also where no window manager makes a window full screen.
+    // The whole screen, as a frameless window of the screen's size. The
+    // window manager is not asked for its full-screen state: a request that
+    // crosses the window's unmapping and mapping (the new flags) could leave
+    // that state behind after presentation ends, a frameless-looking window
+    // covering the screen.
     m_pFrame->setGeometry(pScreen->geometry());
     Relayout();
-    m_pFrame->showFullScreen();
+    m_pFrame->show();
     m_screenGeometry = connect(pScreen, &QScreen::geometryChanged, this, [this] { Relayout(); });
 
     qApp->installEventFilter(this);

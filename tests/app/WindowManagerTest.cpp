@@ -195,6 +195,9 @@ TEST(WindowManager, TheWindowStaysWhereItWasAcrossRestartsAndPresentation) {
                               (seen->bFull ? " full screen" : "")
                         : std::string("no window");
         };
+        auto hints = [&] {
+            return desktop.Tool(FindTool("xprop"), {"-id", desktop.Window(), "_MOTIF_WM_HINTS"});
+        };
         for (int run = 1; run <= 5; ++run) {
             CChildProcess lumetto("lumetto", {"--demo"}, env);
             ASSERT_TRUE(WaitUntil(at))
@@ -210,7 +213,8 @@ TEST(WindowManager, TheWindowStaysWhereItWasAcrossRestartsAndPresentation) {
                         << cycle;
                     desktop.Key("Escape");
                     ASSERT_TRUE(WaitUntil(at, [&] { desktop.Key("Escape"); }))
-                        << "cycle " << cycle << " of " << x << "," << y << ": " << last();
+                        << "cycle " << cycle << " of " << x << "," << y << ": " << last() << " "
+                        << hints();
                 }
             }
             ASSERT_EQ(lumetto.Stop(), 0) << lumetto.Stderr();
