@@ -8,3 +8,11 @@ public:
     static constexpr int IDD = 100;
     explicit CAboutDlg(QWidget* pParent = nullptr);
 };
+
+// Help > Keyboard shortcuts: the keys and their commands, and OK.
+class CShortcutsDlg : public QDialog {
+public:
+    explicit CShortcutsDlg(QWidget* pParent = nullptr);
+    // The table's text as shown, a row a line: "Ctrl+O  Open connection...".
+    QString Text() const;
+};

@@ -13,7 +13,10 @@ const char kHelpStart[] =
     "\n"
     "Options:\n";
 
-const char kHelpEnd[] = "Qt's own options (-platform NAME, -style NAME ...) are passed to Qt.\n"
+const char kHelpEnd[] = "--zoom, --fullscreen, --skin, --always-on-top and --record-skin or\n"
+                        "--no-record-skin win over the remembered choices for the run, and\n"
+                        "leave them as they are.\n"
+                        "Qt's own options (-platform NAME, -style NAME ...) are passed to Qt.\n"
                         "\n"
                         "Environment:\n"
                         "  LUMETTO_PORTS         extra COM names for devices, e.g. "
@@ -60,7 +63,9 @@ std::vector<CommandOption> OwnOptions(CommandLineOptions& o) {
          TakesWholeNumber(o.nRecordScale, 1, 8), "needs a whole number from 1 to 8"},
         {"--capture", "FILE",
          "when the program ends, save the last picture as the\n"
-         "screenshot FILE: PNG when FILE ends in .png, else BMP",
+         "screenshot FILE, in the format its extension names: .bmp,\n"
+         ".png, .jpg, .webp ... (the formats Qt's image writers\n"
+         "offer); BMP without extension",
          StoresText(o.strCapture)},
         {"--time-limit", "SECONDS",
          "end the program after SECONDS (above 0, at most\n"
@@ -89,6 +94,26 @@ std::vector<CommandOption> OwnOptions(CommandLineOptions& o) {
          "(1 to 64); one the desktop does not have is a mistake",
          TakesWholeNumber(o.nScreen, 1, 64),
          "needs a screen number from 1 to 64 (1 is the first screen)"},
+        {"--skin", "NAME",
+         "show the skin NAME, as the skin menu names it, or the skin\n"
+         "file NAME (.lumetto), instead of the remembered one",
+         StoresText(o.strSkin)},
+        {"--always-on-top", "", "keep the window above other windows (View > Stay on top)",
+         SetsFlag(o.bAlwaysOnTop)},
+        {"--window-title", "TEXT",
+         "the caption ends in TEXT instead of the program's name,\n"
+         "for window-capture tools that find windows by title",
+         StoresText(o.strWindowTitle)},
+        {"--record-skin", "", "movies include the phone's skin, for this run",
+         [&o](const std::string&) {
+             o.nRecordSkin = 1;
+             return true;
+         }},
+        {"--no-record-skin", "", "movies show the screen alone, for this run",
+         [&o](const std::string&) {
+             o.nRecordSkin = 0;
+             return true;
+         }},
         {"--demo", "",
          "connect to a built-in phone simulator, to see the program\n"
          "work without a phone",

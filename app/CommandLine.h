@@ -20,6 +20,11 @@ struct CommandLineOptions {
     std::string strFrameTrace; // --frame-trace: note when each received screen was shown
     std::string strCheckSkin;  // --check-skin: report on this skin file and exit
     bool bListSkins = false;   // --list-skins: list the skins found and exit
+    // For this run only, over the remembered choices:
+    std::string strSkin;        // --skin: a skin by its menu name, or a skin file
+    bool bAlwaysOnTop = false;  // --always-on-top: the window stays above others
+    std::string strWindowTitle; // --window-title: the caption's program part
+    int nRecordSkin = -1;       // --record-skin 1, --no-record-skin 0, -1 remembered
     bool bHelp = false;
     bool bVersion = false;
 };

@@ -18,14 +18,30 @@ CommandUi CommandState(int nCommandId, const UiState& s) {
         return {s.bLivePicture, false};
     case ID_FILE_MOVIES_WITH_SKIN:
         return {true, s.bMoviesWithSkin};
+    // 100 % and 200 % are always there (200 % with scroll bars where it
+    // does not fit); a larger step only when the window fits the screen.
+    case ID_VIEW_ZOOM_100:
+        return {true, s.nZoom == 1};
     case ID_VIEW_ZOOM:
-        return {true, s.nZoom != 1};
+        return {true, s.nZoom == 2};
+    case ID_VIEW_ZOOM_300:
+    case ID_VIEW_ZOOM_400: {
+        const int zoom = nCommandId == ID_VIEW_ZOOM_300 ? 3 : 4;
+        return {s.nZoom == zoom || zoom <= s.nFitZoom, s.nZoom == zoom};
+    }
+    case ID_VIEW_ZOOM_IN:
+        return {s.nZoom < 2 || (s.nZoom < 4 && s.nZoom + 1 <= s.nFitZoom), false};
+    case ID_VIEW_ZOOM_OUT:
+        return {s.nZoom > 1, false};
+    case ID_VIEW_RECORDING_INDICATOR:
+        return {true, s.bRecordingIndicator};
     case ID_VIEW_PRESENTATION:
         return {true, s.bPresentation};
     case ID_VIEW_FILL_SCREEN:
         return {true, s.bFillScreen};
     case ID_VIEW_STAY_ON_TOP:
         return {true, s.bStayOnTop};
+    case ID_HELP_SHORTCUTS:
     case ID_APP_ABOUT:
     case ID_APP_EXIT:
         return {true, false};

@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
+#include <algorithm>
 #include <ctime>
 
 std::vector<std::pair<std::string, std::string>> FilterEntries(const std::string& strFilter) {
@@ -87,8 +88,14 @@ std::optional<std::string> CQtFileDialogs::GetSaveFileName(const SaveFileRequest
     });
     if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
         return std::nullopt;
-    return WithDefaultExtension(dlg.selectedFiles().front().toStdString(),
-                                extensionOf(dlg.selectedNameFilter()).toStdString());
+    // A name with an extension that none of the types has gets the chosen
+    // type's: the type decides the format.
+    const std::string path = dlg.selectedFiles().front().toStdString();
+    const std::string ext = extensionOf(dlg.selectedNameFilter()).toStdString();
+    const bool known = std::any_of(entries.begin(), entries.end(), [&](const auto& e) {
+        return !e.second.empty() && HasExtension(path, e.second);
+    });
+    return known || ext.empty() ? WithDefaultExtension(path, ext) : path + "." + ext;
 }
 
 std::optional<std::string> AskSaveFile(IFileDialogs& dialogs, CSettings& settings, SaveKind eKind,

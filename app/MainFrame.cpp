@@ -2,6 +2,7 @@
 
 #include "app/CommandRules.h"
 #include "app/MainMenu.h"
+#include "app/NoticeWnd.h"
 #include "app/PresentationMode.h"
 #include "app/QuillonView.h"
 #include "display/FrameClient.h"
@@ -19,12 +20,17 @@
 CMainFrame::CMainFrame()
     : QMainWindow(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                                Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
-      m_pClient(new CFrameClient(this)), m_pView(nullptr) {
+      m_pClient(new CFrameClient(this)), m_pView(nullptr),
+      m_pNotice(new CNoticeWnd(m_pClient, [this] { return m_pClient->VisibleArea(); })) {
     setWindowIcon(ApplicationIcon());
     setCentralWidget(m_pClient);
     m_actions = BuildMainMenu(menuBar(), [this](int id) { RunCommand(id); });
-    for (QAction* pMenuAction : menuBar()->actions())
+    for (QAction* pMenuAction : menuBar()->actions()) {
         WatchMenu(pMenuAction->menu());
+        for (QAction* pItem : pMenuAction->menu()->actions())
+            if (pItem->menu())
+                WatchMenu(pItem->menu()); // View > Zoom
+    }
     // The window holds every command too, so its keys work while the menu bar
     // is hidden.
     for (auto& [id, pAction] : m_actions)
@@ -84,9 +90,30 @@ void CMainFrame::SetStayOnTop(bool bOn) {
     }
 }
 
+QPoint CMainFrame::ClientOffset() const {
+    // A window without frame (not yet framed, or presenting) keeps the offset
+    // of the frame it had.
+    const QPoint offset = geometry().topLeft() - frameGeometry().topLeft();
+    if (!offset.isNull() && !windowFlags().testFlag(Qt::FramelessWindowHint))
+        m_clientOffset = offset;
+    return m_clientOffset;
+}
+
+void CMainFrame::PlaceFrameAt(QPoint ptFrame, QPoint clientOffset) {
+    // setGeometry places the client (move() would place the frame, and
+    // guess its size while the window manager has not told it yet).
+    setGeometry(QRect(ptFrame + clientOffset, size()));
+}
+
+void CMainFrame::SetProgramTitle(std::string strTitle) {
+    m_strProgramTitle = std::move(strTitle);
+    UpdateCaption(m_doc.GetTitle());
+}
+
 void CMainFrame::UpdateCaption(const std::string& strTitle) {
-    setWindowTitle(
-        QString::fromLocal8Bit((strTitle + " - " + LoadStringResource(IDS_APP_TITLE)).c_str()));
+    const std::string program =
+        m_strProgramTitle.empty() ? LoadStringResource(IDS_APP_TITLE) : m_strProgramTitle;
+    setWindowTitle(QString::fromLocal8Bit((strTitle + " - " + program).c_str()));
 }
 
 UiState CMainFrame::State() const {
@@ -144,6 +171,12 @@ void CMainFrame::ResizeToContent(int cx, int cy) {
 void CMainFrame::CloseWithoutAsking() {
     m_bForceClose = true;
     close();
+}
+
+void CMainFrame::changeEvent(QEvent* pEvent) {
+    QMainWindow::changeEvent(pEvent);
+    if (pEvent->type() == QEvent::WindowStateChange && m_pPresentation)
+        m_pPresentation->OnWindowStateChanged();
 }
 
 void CMainFrame::closeEvent(QCloseEvent* pEvent) {

@@ -15,6 +15,7 @@
 #include <memory>
 
 class CFrameClient;
+class CNoticeWnd;
 class CPresentationMode;
 class CQuillonView;
 class QAction;
@@ -30,6 +31,8 @@ public:
     CQuillonDoc& Document() { return m_doc; }
     CQuillonView* GetActiveView() const { return m_pView; }
     CFrameClient* Client() const { return m_pClient; }
+    // The notice over the picture (INoticeSink shows it).
+    CNoticeWnd* Notice() const { return m_pNotice; }
 
     void SetCommandHandler(std::function<void(int)> fn) { m_fnCommand = std::move(fn); }
     // Asked before the window closes; false keeps it open.
@@ -49,9 +52,22 @@ public:
 
     CPresentationMode& Presentation() { return *m_pPresentation; }
     const CPresentationMode& Presentation() const { return *m_pPresentation; }
+    // What the caption shows after the connection (--window-title); empty:
+    // the program's name.
+    void SetProgramTitle(std::string strTitle);
     // Keeps the window above other windows.
     void SetStayOnTop(bool bOn);
     bool StayOnTop() const { return m_bStayOnTop; }
+
+    // How far the client lies from the frame's top-left corner (the frame's
+    // left width; its top with the title bar), as the window manager framed
+    // the window last; (0, 0) before it ever was.
+    QPoint ClientOffset() const;
+    // Puts the frame's top-left corner at ptFrame, the client lying
+    // clientOffset from it. The client's own position is what is asked of
+    // the window manager: that one it keeps to the pixel, whether or not it
+    // has framed the window yet.
+    void PlaceFrameAt(QPoint ptFrame, QPoint clientOffset);
 
     // The right-click menu, filled from the menu bar and with the rules
     // applied as when it opens.
@@ -68,6 +84,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* pEvent) override;
+    void changeEvent(QEvent* pEvent) override;
     void contextMenuEvent(QContextMenuEvent* pEvent) override;
 
 private:
@@ -79,6 +96,7 @@ private:
     CQuillonDoc m_doc;
     CFrameClient* m_pClient;
     CQuillonView* m_pView;
+    CNoticeWnd* m_pNotice;
     std::map<int, QAction*> m_actions;
     std::function<void(int)> m_fnCommand;
     std::function<bool()> m_fnClose;
@@ -88,4 +106,6 @@ private:
     QMenu* m_pContextMenu = nullptr;
     bool m_bForceClose = false;
     bool m_bStayOnTop = false;
+    std::string m_strProgramTitle;
+    mutable QPoint m_clientOffset; // the last frame seen, see ClientOffset
 };

@@ -26,16 +26,55 @@ const MainMenuItem kItems[] = {
     {0, 0, nullptr, nullptr, false},
     // Ctrl+Q is the key people try first; Alt+X stays.
     {0, ID_APP_EXIT, "E&xit\tAlt+X", "Alt+X; Ctrl+Q", false},
-    {1, ID_VIEW_ZOOM, "&Zoom 200%", nullptr, true},
+    {1, -2, "&Zoom", nullptr, false},
+    {3, ID_VIEW_ZOOM_100, "&100 %", nullptr, true},
+    {3, ID_VIEW_ZOOM, "&200 %", nullptr, true},
+    {3, ID_VIEW_ZOOM_300, "&300 %", nullptr, true},
+    {3, ID_VIEW_ZOOM_400, "&400 %", nullptr, true},
+    {3, 0, nullptr, nullptr, false},
+    {3, ID_VIEW_ZOOM_IN, "Zoom &in\tCtrl++", "Ctrl++; Ctrl+=", false},
+    {3, ID_VIEW_ZOOM_OUT, "Zoom &out\tCtrl+-", "Ctrl+-", false},
     {1, -1, "&Select background image", nullptr, false},
     {1, 0, nullptr, nullptr, false},
     {1, ID_VIEW_PRESENTATION, "&Presentation mode\tF11", "F11", true},
     {1, ID_VIEW_FILL_SCREEN, "&Fill the screen", nullptr, true},
     {1, ID_VIEW_STAY_ON_TOP, "Stay on &top", nullptr, true},
+    {1, ID_VIEW_RECORDING_INDICATOR, "Show &recording indicator", nullptr, true},
+    {2, ID_HELP_SHORTCUTS, "&Keyboard shortcuts", nullptr, false},
     {2, ID_APP_ABOUT, "&About Morvane Lumetto", nullptr, false},
 };
 
+// Keys without a menu item of their own.
+const std::pair<const char*, const char*> kOtherKeys[] = {
+    {"Esc", "Leave presentation mode"},
+};
+
+// "&Open connection...\tCtrl+O" as the menu shows it: "Open connection...".
+std::string ItemName(const char* pszText) {
+    std::string name;
+    for (const char* p = pszText; *p && *p != '\t'; ++p)
+        if (*p != '&' || p[1] == '&')
+            name += *p;
+    return name;
+}
+
 } // namespace
+
+std::vector<std::pair<std::string, std::string>> KeyboardShortcuts() {
+    std::vector<std::pair<std::string, std::string>> rows;
+    for (const MainMenuItem& item : kItems) {
+        if (!item.pszShortcut)
+            continue;
+        // "Alt+X; Ctrl+Q" reads "Alt+X, Ctrl+Q".
+        std::string keys = item.pszShortcut;
+        for (std::size_t at; (at = keys.find("; ")) != std::string::npos;)
+            keys.replace(at, 2, ", ");
+        rows.emplace_back(keys, ItemName(item.pszText));
+    }
+    for (const auto& [keys, what] : kOtherKeys)
+        rows.emplace_back(keys, what);
+    return rows;
+}
 
 const MainMenuItem* MainMenuItems(int& nCount) {
     nCount = static_cast<int>(std::size(kItems));
@@ -45,11 +84,15 @@ const MainMenuItem* MainMenuItems(int& nCount) {
 std::map<int, QAction*> BuildMainMenu(QMenuBar* pMenuBar,
                                       const std::function<void(int)>& onCommand) {
     std::map<int, QAction*> actions;
-    QMenu* menus[3];
+    QMenu* menus[4] = {};
     for (int i = 0; i < 3; ++i)
         menus[i] = pMenuBar->addMenu(QString::fromLatin1(kMenuTitles[i]));
     for (const MainMenuItem& item : kItems) {
         QMenu* pMenu = menus[item.nMenu];
+        if (item.nCommandId == -2) {
+            menus[3] = pMenu->addMenu(QString::fromLatin1(item.pszText));
+            continue;
+        }
         if (item.nCommandId == 0) {
             pMenu->addSeparator();
             continue;

@@ -16,7 +16,9 @@
 
 namespace {
 constexpr int kCursorDelayMs = 2000;
-}
+constexpr int kLeaveCheckMs = 100;
+constexpr int kLeaveCheckTries = 30;
+} // namespace
 
 CPresentationMode::CPresentationMode(CMainFrame* pFrame)
     : m_pFrame(pFrame), m_pEscape(new QShortcut(QKeySequence(Qt::Key_Escape), pFrame)) {
@@ -41,7 +43,8 @@ void CPresentationMode::Enter(QScreen* pScreen) {
         return;
     CQuillonView* pView = m_pFrame->GetActiveView();
     const CFrameClient* pClient = m_pFrame->Client();
-    m_saved.pos = m_pFrame->pos();
+    m_saved.pos = m_pFrame->frameGeometry().topLeft();
+    m_saved.clientOffset = m_pFrame->ClientOffset();
     m_saved.content = pView->SkinWindow()->size();
     m_saved.nZoom = pView->Zoom();
     m_saved.nScrollX = pClient->Layout().ScrollPosX();
@@ -58,10 +61,14 @@ void CPresentationMode::Enter(QScreen* pScreen) {
     m_pFrame->setWindowFlags(flags); // hides the window until it shows again
     if (m_pFrame->windowHandle())
         m_pFrame->windowHandle()->setScreen(pScreen);
-    // The whole screen also where no window manager makes a window full screen.
+    // The whole screen, as a frameless window of the screen's size. The
+    // window manager is not asked for its full-screen state: a request that
+    // crosses the window's unmapping and mapping (the new flags) could leave
+    // that state behind after presentation ends, a frameless-looking window
+    // covering the screen.
     m_pFrame->setGeometry(pScreen->geometry());
     Relayout();
-    m_pFrame->showFullScreen();
+    m_pFrame->show();
     m_screenGeometry = connect(pScreen, &QScreen::geometryChanged, this, [this] { Relayout(); });
 
     qApp->installEventFilter(this);
@@ -74,6 +81,7 @@ void CPresentationMode::Leave() {
     if (!m_bOn)
         return;
     m_bOn = false;
+    m_bLeft = true;
     disconnect(m_screenGeometry);
     qApp->removeEventFilter(this);
     m_cursorTimer.stop();
@@ -84,21 +92,48 @@ void CPresentationMode::Leave() {
     CFrameClient* pClient = m_pFrame->Client();
     pClient->SetPresentationArea(std::nullopt);
     pView->ScreenWindow()->Present(0, 0, false);
+    // The window manager's full-screen state goes with the frameless window,
+    // before the new one is made, so that it cannot pass to it.
+    m_pFrame->setWindowState(m_pFrame->windowState() & ~Qt::WindowFullScreen);
     Qt::WindowFlags flags = m_saved.flags;
     flags.setFlag(Qt::WindowStaysOnTopHint, m_pFrame->StayOnTop());
     m_pFrame->setWindowFlags(flags);
     m_pFrame->setWindowState(Qt::WindowNoState);
     m_pFrame->menuBar()->show();
     // Shown first, so that the layout measures the window's frame again.
-    m_pFrame->move(m_saved.pos);
-    m_pFrame->show();
+    m_pFrame->PlaceFrameAt(m_saved.pos, m_saved.clientOffset);
+    m_pFrame->showNormal();
     // The window's own layout: its fixed size, scroll bars and place.
     pView->ScreenWindow()->Relayout();
-    m_pFrame->move(m_saved.pos);
+    m_pFrame->PlaceFrameAt(m_saved.pos, m_saved.clientOffset);
+    CheckLeft(kLeaveCheckTries);
     if (pView->SkinWindow()->size() == m_saved.content) {
         pClient->OnHScroll(ScrollCode::ThumbPosition, m_saved.nScrollX);
         pClient->OnVScroll(ScrollCode::ThumbPosition, m_saved.nScrollY);
     }
+}
+
+// Leaving: the window manager may still apply the full-screen state it was
+// asked for before (a busy machine): a window left covering the screen is
+// taken out of it again. Looks every 100 ms for 3 s.
+void CPresentationMode::CheckLeft(int nTriesLeft) {
+    if (m_bOn || nTriesLeft <= 0 || !m_pScreen)
+        return;
+    if (m_pFrame->geometry() == m_pScreen->geometry()) {
+        // Qt may hold the state as normal already: through full screen, so
+        // that the window manager is told again.
+        m_pFrame->setWindowState(Qt::WindowFullScreen);
+        m_pFrame->setWindowState(Qt::WindowNoState);
+        m_pFrame->PlaceFrameAt(m_saved.pos, m_saved.clientOffset);
+    }
+    QTimer::singleShot(kLeaveCheckMs, this, [this, nTriesLeft] { CheckLeft(nTriesLeft - 1); });
+}
+
+void CPresentationMode::OnWindowStateChanged() {
+    if (m_bOn || !m_bLeft || !m_pFrame->windowState().testFlag(Qt::WindowFullScreen))
+        return;
+    m_pFrame->setWindowState(m_pFrame->windowState() & ~Qt::WindowFullScreen);
+    m_pFrame->PlaceFrameAt(m_saved.pos, m_saved.clientOffset);
 }
 
 void CPresentationMode::SetFill(bool bFill) {

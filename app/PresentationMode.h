@@ -37,13 +37,20 @@ public:
     bool Fill() const { return m_bFill; }
     void SetFill(bool bFill);
 
+    // The window's state changed (the window manager may say so late): out
+    // of presentation the window is never full screen; one the window
+    // manager still holds full screen goes back to its place.
+    void OnWindowStateChanged();
+
     // Places the phone on the screen again (a new skin, platform or screen size).
     void Relayout();
     // Where the skin lies on the screen and at what factor, since the last layout.
     const SPresentationPlacement& Placement() const { return m_place; }
     QScreen* Screen() const { return m_pScreen; }
     // Where the window stood before presentation (valid while on).
+    // (its frame's corner, and the client's offset from it).
     QPoint WindowPosition() const { return m_saved.pos; }
+    QPoint ClientOffset() const { return m_saved.clientOffset; }
 
     // How long the mouse may rest before its cursor hides (tests shorten it).
     void SetCursorDelayMs(int nMs) { m_cursorTimer.setInterval(nMs); }
@@ -54,12 +61,14 @@ protected:
     bool eventFilter(QObject* pObject, QEvent* pEvent) override;
 
 private:
+    void CheckLeft(int nTriesLeft);
     void HideCursor();
     void ShowCursor();
 
     CMainFrame* m_pFrame;
     bool m_bOn = false;
     bool m_bFill = false;
+    bool m_bLeft = false; // presentation was on and has been left
     QPointer<QScreen> m_pScreen;
     SPresentationPlacement m_place;
     QTimer m_cursorTimer;
@@ -69,8 +78,9 @@ private:
 
     // The window as it was before presentation.
     struct SSaved {
-        QPoint pos;
-        QSize content; // zoom x skin
+        QPoint pos;          // the frame's top-left corner
+        QPoint clientOffset; // the client's corner from there
+        QSize content;       // zoom x skin
         int nZoom = 1;
         int nScrollX = 0;
         int nScrollY = 0;

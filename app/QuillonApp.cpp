@@ -10,6 +10,7 @@
 #include "app/Settings.h"
 #include "app/TimeLimit.h"
 #include "app/ViewChoices.h"
+#include "display/FrameClient.h"
 #include "display/ScreenWnd.h"
 #include "platform/MessagePresenter.h"
 #include "platform/SystemError.h"
@@ -101,9 +102,14 @@ void CQuillonApp::ApplyOptions() {
     CMainFrame* pFrame = m_pMainFrame.get();
     CQuillonView* pView = pFrame->GetActiveView();
     pView->SetRecordScale(m_options.nRecordScale);
-    pView->SetMoviesWithSkin(Settings().MoviesWithSkin());
+    pView->SetMoviesWithSkin(m_options.nRecordSkin >= 0 ? m_options.nRecordSkin == 1
+                                                        : Settings().MoviesWithSkin());
+    pFrame->SetProgramTitle(m_options.strWindowTitle);
     if (!m_strProgramFolder.empty())
         pView->Catalog().SetProgramFolder(m_strProgramFolder);
+    // The first layout counts the frame the window had last time.
+    if (const auto frame = Settings().WindowFrame(); frame && !m_options.bNoWindow)
+        pFrame->Client()->SetFrameGuess(QPoint(frame->first, frame->second));
     pView->OnInitialUpdate();
     SetConnectionTitle(false);
     pView->ScreenWindow()->Relayout();
@@ -142,9 +148,11 @@ UiState CQuillonApp::CurrentUiState() {
         s.bLivePicture = v->HasLivePicture();
         s.bRecording = v->IsRecording();
         s.nZoom = v->Zoom();
+        s.nFitZoom = v->LargestFittingZoom();
         s.nCurrentSkin = v->Catalog().CurrentIndex();
     }
-    s.bMoviesWithSkin = Settings().MoviesWithSkin();
+    s.bMoviesWithSkin = View() ? View()->MoviesWithSkin() : Settings().MoviesWithSkin();
+    s.bRecordingIndicator = Settings().RecordingIndicator();
     return s;
 }
 
@@ -162,6 +170,7 @@ void CQuillonApp::OnConnectionLost() {
     // The port stays chosen and is opened again once it is back.
     Reconnector().Start(m_serial.CurrentPortName(), m_serial.LossReason());
     SetConnectionTitle(false, true);
+    ShowNotice("Reconnecting to " + m_serial.CurrentPortName());
 }
 
 void CQuillonApp::OnCloseNotice() {
@@ -243,10 +252,16 @@ void CQuillonApp::OnCommand(int nCommandId) {
         OnQuickCapture();
         break;
     case ID_FILE_MOVIES_WITH_SKIN:
-        Settings().SetMoviesWithSkin(!Settings().MoviesWithSkin());
-        if (CQuillonView* v = View())
-            v->SetMoviesWithSkin(Settings().MoviesWithSkin());
+        if (CQuillonView* v = View()) {
+            v->SetMoviesWithSkin(!v->MoviesWithSkin());
+            Settings().SetMoviesWithSkin(v->MoviesWithSkin());
+        }
         break;
+    case ID_HELP_SHORTCUTS: {
+        CShortcutsDlg dlg(m_pMainFrame.get());
+        dlg.exec();
+        break;
+    }
     case ID_APP_ABOUT:
         OnAppAbout();
         break;

@@ -5,6 +5,7 @@
 
 #include "app/CommandLine.h"
 #include "app/MovieReport.h"
+#include "app/NoticeSink.h"
 #include "link/SerialPort.h"
 
 #include <QObject>
@@ -28,7 +29,7 @@ class IFileDialogs;
 class CQtSignalWatcher;
 struct UiState;
 
-class CQuillonApp : public QObject {
+class CQuillonApp : public QObject, public INoticeSink {
 public:
     CQuillonApp();
     ~CQuillonApp() override;
@@ -64,6 +65,9 @@ public:
     // answers to the name yet, waits for it (unless --no-reconnect) and
     // returns true.
     bool OpenOrWaitForPort(const std::string& strPortName);
+
+    // INoticeSink: over the picture, or on standard error without a window.
+    void ShowNotice(const std::string& strText, NoticeKind eKind = NoticeKind::Info) override;
 
     // Ends the program as Exit does, without the exit question.
     void Quit(int nStatus = 0);
@@ -117,7 +121,6 @@ private:
     CReconnector& Reconnector();
     void StartRecordOption();
     void OnMovieEnded(const MovieSummary& s, MovieEnd eWhy);
-    void ShowNotice(const std::string& strText);
 
     CommandLineOptions m_options;
     std::string m_strProgramFolder;
@@ -139,7 +142,6 @@ private:
     int m_nRecordNumber = 1;           // --record: the number of its next movie's name
     bool m_bRecordOptionMovie = false; // the movie being recorded is one of --record
     bool m_bEverLive = false;          // a picture of the phone was shown
-    int m_nNotice = 0;                 // the caption notice shown last
     bool m_bPhoneClosed = false;       // the phone sent its closing notice
     bool m_bWaitedForPort = false;     // a chosen port did not exist yet and was waited for
     int m_nExitStatus = 0;

@@ -7,6 +7,7 @@
 #include "app/CaptureNames.h"
 #include "app/FileDialogs.h"
 #include "app/MainFrame.h"
+#include "app/NoticeWnd.h"
 #include "app/QuillonView.h"
 #include "app/ScreenshotSaver.h"
 #include "app/Settings.h"
@@ -19,6 +20,11 @@
 
 #include <utility>
 
+namespace {
+constexpr int kNoticeMs = 3000;
+constexpr int kErrorNoticeMs = 8000;
+} // namespace
+
 IFileDialogs& CQuillonApp::FileDialogs() {
     if (m_pFileDialogs)
         return *m_pFileDialogs;
@@ -30,8 +36,8 @@ IFileDialogs& CQuillonApp::FileDialogs() {
 void CQuillonApp::OnRecordMovie() {
     const auto path = AskSaveFile(FileDialogs(), Settings(), SaveKind::Movie,
                                   LoadStringResource(IDS_MOVIE_FILTER));
-    if (path && View())
-        View()->StartRecording(*path);
+    if (path && View() && View()->StartRecording(*path))
+        ShowNotice("Recording " + FileNameOf(*path));
 }
 
 void CQuillonApp::OnStopRecording() {
@@ -46,10 +52,10 @@ void CQuillonApp::OnCaptureScreen() {
     // The snapshot first: the file shows the screen as it was when the
     // command was chosen, whatever arrives while the dialog is open.
     pView->ScreenWindow()->MakeScreenCopy();
-    const auto path = AskSaveFile(FileDialogs(), Settings(), SaveKind::Screenshot,
-                                  LoadStringResource(IDS_SCREENSHOT_FILTER));
-    if (path)
-        SaveScreenshot(*path, false);
+    const auto path =
+        AskSaveFile(FileDialogs(), Settings(), SaveKind::Screenshot, ScreenshotFilter());
+    if (path && SaveScreenshot(*path, false))
+        ShowNotice("Saved " + FileNameOf(*path));
 }
 
 // Writes the screen window's snapshot as the file strPath (PNG or BMP, as its
@@ -70,8 +76,10 @@ bool CQuillonApp::SaveScreenshot(const std::string& strPath, bool bTakeSnapshot)
 }
 
 void CQuillonApp::OnCopyScreen() {
-    if (const CScreenDib* pDib = View() ? View()->ScreenWindow()->GetScreenBitmap() : nullptr)
+    if (const CScreenDib* pDib = View() ? View()->ScreenWindow()->GetScreenBitmap() : nullptr) {
         CopyScreenToClipboard(*pDib);
+        ShowNotice("Copied the screen to the clipboard");
+    }
 }
 
 void CQuillonApp::OnQuickCapture() {
@@ -87,15 +95,14 @@ void CQuillonApp::OnQuickCapture() {
     ShowNotice("Saved " + FileNameOf(path));
 }
 
-// Shows strText in the caption for 3 seconds, in the place of the title.
-void CQuillonApp::ShowNotice(const std::string& strText) {
-    if (!m_pMainFrame)
+void CQuillonApp::ShowNotice(const std::string& strText, NoticeKind eKind) {
+    if (m_options.bNoWindow || !m_pMainFrame) {
+        PrintLine(strText);
         return;
-    m_pMainFrame->Document().SetNotice(strText);
-    QTimer::singleShot(3000, this, [this, n = ++m_nNotice] {
-        if (n == m_nNotice && m_pMainFrame)
-            m_pMainFrame->Document().SetNotice({});
-    });
+    }
+    m_pMainFrame->Notice()->Show(QString::fromStdString(strText),
+                                 eKind == NoticeKind::Error ? kErrorNoticeMs : kNoticeMs,
+                                 eKind == NoticeKind::Error);
 }
 
 void CQuillonApp::OnLivePicture() {
@@ -110,6 +117,8 @@ void CQuillonApp::StartRecordOption() {
     m_bRecordPending = false;
     const std::string path = NumberedPath(m_options.strRecord, m_nRecordNumber);
     m_bRecordOptionMovie = View()->StartRecording(path);
+    if (m_bRecordOptionMovie && !m_options.bNoWindow)
+        ShowNotice("Recording " + FileNameOf(path));
     if (m_bRecordOptionMovie)
         PrintLine(MovieStartText(path, HasExtension(path, "mp4")));
     else if (m_options.bNoWindow)
@@ -127,8 +136,9 @@ void CQuillonApp::OnMovieEnded(const MovieSummary& s, MovieEnd eWhy) {
         // that come go on into the next movie.
         m_bRecordPending = !failed && (eWhy == MovieEnd::Paused || eWhy == MovieEnd::SizeChanged);
     }
-    if (s.bMp4 && !s.bRemoved && !m_options.bNoWindow)
-        ShowNotice("Saved " + FileNameOf(s.strPath) + ": " + MovieCountsText(s));
+    if (!s.bRemoved && !m_options.bNoWindow)
+        ShowNotice("Saved " + FileNameOf(s.strPath) + ": " + MovieCountsText(s),
+                   failed ? NoticeKind::Error : NoticeKind::Info);
     if (s.bRemoved && eWhy == MovieEnd::Paused && !fromOption)
         PrintLine(MovieEndText(s));
 

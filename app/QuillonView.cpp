@@ -2,6 +2,8 @@
 
 #include "app/MainFrame.h"
 #include "app/MovieRecording.h"
+#include "app/PresentationMode.h"
+#include "display/FrameClient.h"
 #include "display/ScreenWnd.h"
 #include "display/SkinMenu.h"
 #include "display/SkinWnd.h"
@@ -12,7 +14,10 @@
 
 #include <QFontMetrics>
 #include <QPainter>
+#include <QScreen>
 #include <QTimerEvent>
+
+#include <algorithm>
 
 CQuillonView::CQuillonView(CMainFrame* pFrame, QWidget* pParent)
     : QWidget(pParent), m_pFrame(pFrame), m_pSkinWnd(new CSkinWnd(this, this)),
@@ -175,8 +180,24 @@ void CQuillonView::LoadWaitingPicture(int nPlatform) {
 }
 
 void CQuillonView::OnZoom() {
-    m_nZoom = m_nZoom == 1 ? 2 : 1;
+    SetZoom(m_nZoom == 1 ? 2 : 1);
+}
+
+void CQuillonView::SetZoom(int nZoom) {
+    nZoom = std::clamp(nZoom, 1, CPictureWnd::kMaxZoom);
+    if (nZoom == m_nZoom)
+        return;
+    m_nZoom = nZoom;
     m_pScreenWnd->SetZoom(m_nZoom);
+}
+
+int CQuillonView::LargestFittingZoom() const {
+    const QSize skin = m_pSkinWnd->GetBitmapSize();
+    int zoom = 1;
+    while (zoom < CPictureWnd::kMaxZoom &&
+           m_pFrame->Client()->FitsWhole((zoom + 1) * skin.width(), (zoom + 1) * skin.height()))
+        ++zoom;
+    return zoom;
 }
 
 void CQuillonView::OnSelectSkin(int nCommandId) {
@@ -205,6 +226,8 @@ bool CQuillonView::StartRecording(const std::string& strPath) {
     if (!m_pMovie->IsMp4())
         m_timer.start(m_nFramePeriodMs, Qt::PreciseTimer, this);
     m_bRecording = true;
+    m_recordingTime.start();
+    m_markTimer.start(1000, this);
     m_pScreenWnd->update();
     return true;
 }
@@ -219,6 +242,7 @@ void CQuillonView::StopRecording() {
 
 MovieSummary CQuillonView::EndMovie(bool bRemoveEmpty) {
     m_timer.stop();
+    m_markTimer.stop();
     MovieSummary s;
     if (m_pMovie) {
         s = m_pMovie->Close(bRemoveEmpty);
@@ -242,6 +266,19 @@ void CQuillonView::EndMovieAndTell(MovieEnd eWhy) {
         onMovieEnded(s, eWhy);
 }
 
+std::string CQuillonView::RecordingMark() const {
+    if (!m_bRecording || (!m_bIndicatorInPresentation && m_pFrame->Presentation().IsOn()))
+        return {};
+    const long long s = m_recordingTime.elapsed() / 1000;
+    const std::string ss = std::to_string(s % 60);
+    return "REC! " + std::to_string(s / 60) + ":" + (ss.size() < 2 ? "0" : "") + ss;
+}
+
+void CQuillonView::SetRecordingIndicator(bool bOn) {
+    m_bIndicatorInPresentation = bOn;
+    m_pScreenWnd->update();
+}
+
 const lumetto::CAviRecorder* CQuillonView::Recorder() const {
     return m_pMovie ? m_pMovie->Avi() : nullptr;
 }
@@ -261,6 +298,8 @@ void CQuillonView::OnTimer() {
 void CQuillonView::timerEvent(QTimerEvent* pEvent) {
     if (pEvent->timerId() == m_timer.timerId())
         OnTimer();
+    else if (pEvent->timerId() == m_markTimer.timerId())
+        m_pScreenWnd->RepaintMark();
     else
         QWidget::timerEvent(pEvent);
 }

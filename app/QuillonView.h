@@ -15,6 +15,7 @@
 #include "link/LinkOwner.h"
 
 #include <QBasicTimer>
+#include <QElapsedTimer>
 #include <QWidget>
 
 #include <functional>
@@ -56,6 +57,11 @@ public:
     // IPictureHost
     void GetScreenFormat(int& nWidth, int& nHeight, int& nFormat) const override;
     bool IsRecording() const override { return m_bRecording; }
+    // "REC!" and the time recorded (m:ss); none in presentation when the
+    // indicator is turned off there.
+    std::string RecordingMark() const override;
+    // View > Show recording indicator: whether presentation shows the mark.
+    void SetRecordingIndicator(bool bOn);
     void ResizeToContent(int cx, int cy) override;
 
     // IScreenPlatformHost
@@ -69,7 +75,12 @@ public:
 
     // Zoom 200 %: toggles between 1 and 2.
     void OnZoom();
+    // Any whole zoom factor from 1 to 4 (100 % to 400 %).
+    void SetZoom(int nZoom);
     int Zoom() const { return m_nZoom; }
+    // The largest zoom at which the main window shows the whole skin on its
+    // screen (1 when even 100 % does not fit).
+    int LargestFittingZoom() const;
     void OnSelectSkin(int nCommandId);
 
     // Recording: MP4 when the name ends in ".mp4", AVI otherwise.
@@ -85,6 +96,7 @@ public:
     // whether they show the phone in its skin. For the next movie.
     void SetRecordScale(int nScale) { m_nRecordScale = nScale; }
     void SetMoviesWithSkin(bool bOn) { m_bMoviesWithSkin = bOn; }
+    bool MoviesWithSkin() const { return m_bMoviesWithSkin; }
     // The AVI movie being recorded, else null.
     const lumetto::CAviRecorder* Recorder() const;
     // Frames in the movie being recorded.
@@ -125,6 +137,9 @@ private:
     std::unique_ptr<CMovieRecording> m_pMovie;
     bool m_bRecording = false;
     QBasicTimer m_timer;
+    QBasicTimer m_markTimer; // the recording mark's time, once a second
+    QElapsedTimer m_recordingTime;
+    bool m_bIndicatorInPresentation = true;
     int m_nFramePeriodMs = 200;
     int m_nRecordScale = 0;
     bool m_bMoviesWithSkin = false;

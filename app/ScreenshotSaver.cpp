@@ -11,23 +11,81 @@
 #include <QClipboard>
 #include <QDir>
 #include <QGuiApplication>
+#include <QImageWriter>
 #include <QStandardPaths>
 
+#include <algorithm>
+#include <cctype>
 #include <ctime>
 #include <filesystem>
 
+namespace {
+
+// The extension of the file name, lower case; empty when it has none.
+std::string ExtensionOf(const std::string& strPath) {
+    const std::string name = FileNameOf(strPath);
+    const std::size_t dot = name.rfind('.');
+    if (dot == std::string::npos || dot == 0)
+        return {};
+    std::string ext = name.substr(dot + 1);
+    for (char& c : ext)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return ext;
+}
+
+} // namespace
+
+std::vector<std::string> ScreenshotExtensions() {
+    std::vector<std::string> out{"png", "bmp"};
+    for (const QByteArray& f : QImageWriter::supportedImageFormats())
+        if (const std::string ext = f.toLower().toStdString();
+            std::find(out.begin(), out.end(), ext) == out.end())
+            out.push_back(ext);
+    return out;
+}
+
+bool IsScreenshotName(const std::string& strPath, std::string& strError) {
+    const std::string ext = ExtensionOf(strPath);
+    const std::vector<std::string> known = ScreenshotExtensions();
+    if (ext.empty() || std::find(known.begin(), known.end(), ext) != known.end())
+        return true;
+    std::string list;
+    for (const std::string& k : known)
+        list += (list.empty() ? "." : ", .") + k;
+    strError = "\"" + FileNameOf(strPath) + "\": no picture format has the extension ." + ext +
+               "; a screenshot's name ends in one of " + list + ".";
+    return false;
+}
+
+std::string ScreenshotFilter() {
+    std::string filter;
+    for (const std::string& ext : ScreenshotExtensions()) {
+        const std::string upper = QString::fromStdString(ext).toUpper().toStdString();
+        const std::string kind = ext == "bmp" ? "BMP files" : upper + " images";
+        filter += kind + " (*." + ext + ")|*." + ext + "|";
+    }
+    return filter + "|";
+}
+
 bool SaveScreenPicture(const CScreenDib& dib, const std::string& strPath, std::string& strError) {
-    if (!HasExtension(strPath, "png"))
+    const std::string ext = ExtensionOf(strPath);
+    if (ext.empty() || ext == "bmp")
         return lumetto::WriteBmpFile(strPath, dib.Width(), dib.Rows(), dib.Bits(), strError);
-    QByteArray png;
-    QBuffer buffer(&png);
+    if (!IsScreenshotName(strPath, strError))
+        return false;
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
-    if (!ScreenImage(dib).convertToFormat(QImage::Format_RGB888).save(&buffer, "PNG")) {
-        strError = "The picture could not be encoded as PNG.";
+    QImageWriter writer(&buffer, QByteArray::fromStdString(ext));
+    writer.setQuality(100); // lossy formats at their best; PNG stays lossless
+    if (!writer.write(ScreenImage(dib).convertToFormat(QImage::Format_RGB888))) {
+        strError = "The picture could not be encoded as " +
+                   QString::fromStdString(ext).toUpper().toStdString() + ": " +
+                   writer.errorString().toStdString();
         return false;
     }
-    return lumetto::WriteFileReplacing(strPath, png.constData(),
-                                       static_cast<std::size_t>(png.size()), strError);
+    return lumetto::WriteFileReplacing(strPath, bytes.constData(),
+                                       static_cast<std::size_t>(bytes.size()), strError);
 }
 
 std::string QuickCaptureFolder() {

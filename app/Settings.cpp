@@ -20,6 +20,9 @@ const char kStayOnTop[] = "view/stayOnTop";
 const char kMoviesWithSkin[] = "recording/moviesWithSkin";
 const char kWindowX[] = "window/x";
 const char kWindowY[] = "window/y";
+const char kFrameLeft[] = "window/frameLeft";
+const char kFrameTop[] = "window/frameTop";
+const char kRecordingIndicator[] = "view/recordingIndicator";
 const char kMovieFolder[] = "folders/movie";
 const char kScreenshotFolder[] = "folders/screenshot";
 
@@ -143,10 +146,17 @@ void CSettings::SetSkin(int nPlatform, const std::string& strFileName) {
 }
 
 int CSettings::Zoom() const {
-    return Number(*m_pSettings, kZoom).value_or(1) == 2 ? 2 : 1;
+    const int n = Number(*m_pSettings, kZoom).value_or(1);
+    return n >= 1 && n <= kMaxZoom ? n : 1;
 }
 void CSettings::SetZoom(int nZoom) {
-    m_pSettings->setValue(QLatin1String(kZoom), nZoom == 2 ? 2 : 1);
+    m_pSettings->setValue(QLatin1String(kZoom), nZoom >= 1 && nZoom <= kMaxZoom ? nZoom : 1);
+}
+bool CSettings::RecordingIndicator() const {
+    return Flag(kRecordingIndicator, true);
+}
+void CSettings::SetRecordingIndicator(bool bOn) {
+    Set(kRecordingIndicator, bOn);
 }
 
 bool CSettings::FillScreen() const {
@@ -178,6 +188,19 @@ std::optional<std::pair<int, int>> CSettings::WindowPosition() const {
 void CSettings::SetWindowPosition(int x, int y) {
     m_pSettings->setValue(QLatin1String(kWindowX), x);
     m_pSettings->setValue(QLatin1String(kWindowY), y);
+}
+std::optional<std::pair<int, int>> CSettings::WindowFrame() const {
+    const auto left = Number(*m_pSettings, kFrameLeft);
+    const auto top = Number(*m_pSettings, kFrameTop);
+    // A frame is a few pixels and a title bar: anything else is no frame.
+    constexpr int kMaxFrame = 500;
+    if (!left || !top || *left < 0 || *top < 0 || *left > kMaxFrame || *top > kMaxFrame)
+        return std::nullopt;
+    return std::make_pair(*left, *top);
+}
+void CSettings::SetWindowFrame(int nLeft, int nTop) {
+    m_pSettings->setValue(QLatin1String(kFrameLeft), nLeft);
+    m_pSettings->setValue(QLatin1String(kFrameTop), nTop);
 }
 
 std::string CSettings::MovieFolder() const {

@@ -39,17 +39,25 @@ public:
     // program keeps the skin bitmap's path); empty when none was chosen.
     std::string Skin(int nPlatform) const;
     void SetSkin(int nPlatform, const std::string& strFileName);
-    int Zoom() const; // 1 or 2
+    static constexpr int kMaxZoom = 4;
+    int Zoom() const; // 1 to kMaxZoom
     void SetZoom(int nZoom);
+    // View > Show recording indicator (on unless turned off).
+    bool RecordingIndicator() const;
+    void SetRecordingIndicator(bool bOn);
     bool FillScreen() const;
     void SetFillScreen(bool bOn);
     bool StayOnTop() const;
     void SetStayOnTop(bool bOn);
     bool MoviesWithSkin() const;
     void SetMoviesWithSkin(bool bOn);
-    // The main window's top-left corner, when one was saved.
+    // The main window's top-left corner, its frame included, when one was saved.
     std::optional<std::pair<int, int>> WindowPosition() const;
     void SetWindowPosition(int x, int y);
+    // How far the window's client lay from that corner (the frame's left
+    // width and the title bar's height with the frame's top), when saved.
+    std::optional<std::pair<int, int>> WindowFrame() const;
+    void SetWindowFrame(int nLeft, int nTop);
     std::string MovieFolder() const;
     void SetMovieFolder(const std::string& strFolder);
     std::string ScreenshotFolder() const;

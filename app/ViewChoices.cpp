@@ -5,6 +5,8 @@
 #include "app/QuillonView.h"
 #include "app/Settings.h"
 #include "app/WindowPlacement.h"
+#include "display/FrameClient.h"
+#include "display/SkinMenu.h"
 #include "res/ResourceIds.h"
 
 #include <QGuiApplication>
@@ -12,11 +14,8 @@
 
 namespace {
 
-// What the settings hold for the built-in skin (no bitmap file of its own).
-const char kBuiltinSkin[] = "builtin";
-
 std::string SkinKey(const CSkinEntry& skin) {
-    return skin.IsBuiltin() ? std::string(kBuiltinSkin) : skin.m_strBitmapPath;
+    return skin.IsBuiltin() ? std::string(kBuiltinSkinKey) : skin.m_strBitmapPath;
 }
 
 std::string FileName(const std::string& strPath) {
@@ -56,22 +55,40 @@ QScreen* CViewChoices::ScreenByNumber(int nScreen, std::string& strError) {
 void CViewChoices::ApplyAtStart(const CommandLineOptions& options) {
     m_nScreen = options.nScreen;
     CQuillonView* pView = m_frame.GetActiveView();
-    if ((options.bZoom || m_settings.Zoom() == 2) && pView->Zoom() == 1)
-        pView->OnZoom();
+    if (!options.strSkin.empty()) {
+        // Checked before the window opened; the catalog is then rebuilt.
+        std::string error;
+        CSkinCatalog finder(SkinBitmapLoads);
+        finder.SetProgramFolder(pView->Catalog().ProgramFolder());
+        finder.SetUserSkinRoot(pView->Catalog().UserSkinRoot());
+        m_skinOption = FindSkinOption(finder, options.strSkin, error);
+        OnSkinsRebuilt(pView->Catalog().CurrentPlatform());
+    }
+    pView->SetZoom(options.bZoom ? 2 : m_settings.Zoom());
     m_frame.Presentation().SetFill(m_settings.FillScreen());
+    pView->SetRecordingIndicator(m_settings.RecordingIndicator());
     if (options.bNoWindow)
         return;
-    m_frame.SetStayOnTop(m_settings.StayOnTop());
+    m_frame.SetStayOnTop(options.bAlwaysOnTop || m_settings.StayOnTop());
     if (const auto pos = m_settings.WindowPosition()) {
         std::vector<SWorkArea> screens;
         for (const QScreen* pScreen : QGuiApplication::screens()) {
             const QRect rc = pScreen->availableGeometry();
             screens.push_back({rc.x(), rc.y(), rc.width(), rc.height()});
         }
-        const QSize size = m_frame.frameGeometry().size();
+        // The frame as it was when the position was saved, or as it is now.
+        const auto frame = m_settings.WindowFrame();
+        const QPoint offset = frame ? QPoint(frame->first, frame->second) : m_frame.ClientOffset();
+        // Its outer size: the frame's sides as wide as its left, its foot too.
+        const QSize size = m_frame.size() + QSize(2 * offset.x(), offset.y() + offset.x());
         const auto [x, y] =
             KeepInsideScreens(pos->first, pos->second, size.width(), size.height(), screens);
-        m_frame.move(x, y);
+        m_frame.PlaceFrameAt(QPoint(x, y), offset);
+        // Saved without the frame's widths: the frame goes to the corner
+        // once the window manager has framed the window.
+        if (offset.isNull())
+            m_frame.Client()->WhenFramed(
+                [this, at = QPoint(x, y)] { m_frame.PlaceFrameAt(at, m_frame.ClientOffset()); });
     }
     if (options.bFullscreen)
         TogglePresentation();
@@ -82,8 +99,18 @@ bool CViewChoices::OnCommand(int nCommandId) {
     if (!pView)
         return false;
     switch (nCommandId) {
+    case ID_VIEW_ZOOM_100:
     case ID_VIEW_ZOOM:
-        pView->OnZoom();
+    case ID_VIEW_ZOOM_300:
+    case ID_VIEW_ZOOM_400:
+    case ID_VIEW_ZOOM_IN:
+    case ID_VIEW_ZOOM_OUT:
+        pView->SetZoom(nCommandId == ID_VIEW_ZOOM_100   ? 1
+                       : nCommandId == ID_VIEW_ZOOM     ? 2
+                       : nCommandId == ID_VIEW_ZOOM_300 ? 3
+                       : nCommandId == ID_VIEW_ZOOM_400 ? 4
+                       : nCommandId == ID_VIEW_ZOOM_IN  ? pView->Zoom() + 1
+                                                        : pView->Zoom() - 1);
         m_settings.SetZoom(pView->Zoom());
         return true;
     case ID_VIEW_PRESENTATION:
@@ -92,6 +119,10 @@ bool CViewChoices::OnCommand(int nCommandId) {
     case ID_VIEW_FILL_SCREEN:
         m_frame.Presentation().SetFill(!m_frame.Presentation().Fill());
         m_settings.SetFillScreen(m_frame.Presentation().Fill());
+        return true;
+    case ID_VIEW_RECORDING_INDICATOR:
+        m_settings.SetRecordingIndicator(!m_settings.RecordingIndicator());
+        pView->SetRecordingIndicator(m_settings.RecordingIndicator());
         return true;
     case ID_VIEW_STAY_ON_TOP:
         m_frame.SetStayOnTop(!m_frame.StayOnTop());
@@ -109,19 +140,31 @@ bool CViewChoices::OnCommand(int nCommandId) {
 }
 
 void CViewChoices::OnSkinsRebuilt(int nPlatform) {
-    const std::string key = m_settings.Skin(nPlatform);
+    std::string key = m_settings.Skin(nPlatform);
+    CSkinCatalog& catalog = m_frame.GetActiveView()->Catalog();
+    // --skin wins for its platform; a skin file of its own joins the menu.
+    if (m_skinOption && m_skinOption->nPlatform == nPlatform) {
+        key = m_skinOption->strKey;
+        if (!m_skinOption->strFile.empty())
+            catalog.ParseSkinFile(m_skinOption->strFile,
+                                  CSkinMenu::For(FindSkinSubmenu(m_frame.menuBar()), &catalog));
+    }
     if (key.empty())
         return;
-    CSkinCatalog& catalog = m_frame.GetActiveView()->Catalog();
     const int index = FindSkin(catalog, key);
     if (index > 0)
         catalog.OnSelectSkin(CSkinCatalog::kFirstCommand + index);
 }
 
 void CViewChoices::SaveWindowPosition() {
+    // The frame's corner, title bar included: where the user sees the window.
+    const CPresentationMode& presentation = m_frame.Presentation();
     const QPoint pos =
-        m_frame.Presentation().IsOn() ? m_frame.Presentation().WindowPosition() : m_frame.pos();
+        presentation.IsOn() ? presentation.WindowPosition() : m_frame.frameGeometry().topLeft();
+    const QPoint offset =
+        presentation.IsOn() ? presentation.ClientOffset() : m_frame.ClientOffset();
     m_settings.SetWindowPosition(pos.x(), pos.y());
+    m_settings.SetWindowFrame(offset.x(), offset.y());
 }
 
 void CViewChoices::TogglePresentation() {

@@ -3,13 +3,17 @@
 // its scaling, staying on top, and the window's position.
 //
 // At start the remembered values apply, except where the command line says
-// otherwise (--zoom, --fullscreen, --screen); each change is written at once.
+// otherwise (--zoom, --fullscreen, --screen, --skin, --always-on-top), for
+// the run, without writing them; each change in the menus is written at once.
 // A skin is remembered by its bitmap's path and found again by that path or,
 // when the skins moved, by its file name; a skin that is gone leaves the
 // platform's first skin, as without any remembered choice. UI thread only.
 #pragma once
 
 #include "app/CommandLine.h"
+#include "app/SkinOption.h"
+
+#include <optional>
 
 #include <string>
 
@@ -42,5 +46,6 @@ private:
 
     CSettings& m_settings;
     CMainFrame& m_frame;
-    int m_nScreen = 0; // --screen, 0 when not given
+    int m_nScreen = 0;                       // --screen, 0 when not given
+    std::optional<SSkinOption> m_skinOption; // --skin
 };

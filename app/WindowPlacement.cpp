@@ -4,17 +4,19 @@
 
 namespace {
 
-long long Overlap(int a0, int a1, int b0, int b1) {
-    return std::max(0, std::min(a1, b1) - std::max(a0, b0));
+long long Overlap(long long a0, long long a1, long long b0, long long b1) {
+    return std::max(0LL, std::min(a1, b1) - std::max(a0, b0));
 }
 
-// How far a point lies outside a rectangle (0 inside), squared.
-long long DistanceSquared(long long px, long long py, const SWorkArea& s) {
+// How far a point lies outside a rectangle (0 inside), squared; in floating
+// point, as the square of a distance across the whole int range.
+double DistanceSquared(long long px, long long py, const SWorkArea& s) {
     const long long dx = std::max({static_cast<long long>(s.left) - px, 0LL,
                                    px - (static_cast<long long>(s.left) + s.width)});
     const long long dy = std::max(
         {static_cast<long long>(s.top) - py, 0LL, py - (static_cast<long long>(s.top) + s.height)});
-    return dx * dx + dy * dy;
+    return static_cast<double>(dx) * static_cast<double>(dx) +
+           static_cast<double>(dy) * static_cast<double>(dy);
 }
 
 } // namespace
@@ -23,11 +25,18 @@ std::pair<int, int> KeepInsideScreens(int x, int y, int w, int h,
                                       const std::vector<SWorkArea>& screens) {
     if (screens.empty())
         return {x, y};
+    // A remembered corner may be anything a settings file holds: every sum
+    // below is taken in 64 bits, and the result is one of the screens' own
+    // coordinates whenever the window is moved.
+    w = std::max(w, 0);
+    h = std::max(h, 0);
     const SWorkArea* pBest = nullptr;
     long long bestArea = 0, shown = 0;
     for (const SWorkArea& s : screens) {
-        const long long area = Overlap(x, x + w, s.left, s.left + s.width) *
-                               Overlap(y, y + h, s.top, s.top + s.height);
+        const long long area = Overlap(x, static_cast<long long>(x) + w, s.left,
+                                       static_cast<long long>(s.left) + s.width) *
+                               Overlap(y, static_cast<long long>(y) + h, s.top,
+                                       static_cast<long long>(s.top) + s.height);
         shown += area;
         if (area > bestArea) {
             bestArea = area;
@@ -48,7 +57,11 @@ std::pair<int, int> KeepInsideScreens(int x, int y, int w, int h,
     const SWorkArea& s = *pBest;
     // Right and bottom edges first, so a window larger than the screen keeps
     // its top-left corner (caption and menu) on it.
-    const int nx = std::max(std::min(x, s.left + s.width - w), s.left);
-    const int ny = std::max(std::min(y, s.top + s.height - h), s.top);
-    return {nx, ny};
+    const long long nx =
+        std::max(std::min<long long>(x, static_cast<long long>(s.left) + s.width - w),
+                 static_cast<long long>(s.left));
+    const long long ny =
+        std::max(std::min<long long>(y, static_cast<long long>(s.top) + s.height - h),
+                 static_cast<long long>(s.top));
+    return {static_cast<int>(nx), static_cast<int>(ny)};
 }

@@ -3,6 +3,8 @@
 #include "app/DisplayCheck.h"
 #include "app/QuillonApp.h"
 #include "app/QuillonView.h"
+#include "app/ScreenshotSaver.h"
+#include "app/SkinOption.h"
 #include "app/ViewChoices.h"
 #include "display/SkinBitmapInfo.h"
 #include "display/SkinMenu.h"
@@ -54,6 +56,21 @@ std::optional<int> AnswerWithoutQt(const CommandLineOptions& options) {
         CSkinCatalog catalog(SkinBitmapLoads);
         std::cout << FormatSkinList(catalog);
         return 0;
+    }
+    return std::nullopt;
+}
+
+// What the command line asks for that cannot be: a screenshot in a format
+// no image writer has, a skin no one has. Said
+// before any window opens.
+std::optional<std::string> MistakeBeforeWindow(const CommandLineOptions& options) {
+    std::string error;
+    if (!options.strCapture.empty() && !IsScreenshotName(options.strCapture, error))
+        return "--capture " + error;
+    if (!options.strSkin.empty()) {
+        CSkinCatalog catalog(SkinBitmapLoads);
+        if (!FindSkinOption(catalog, options.strSkin, error))
+            return error;
     }
     return std::nullopt;
 }
@@ -133,6 +150,10 @@ int main(int argc, char** argv) {
     }
     if (const std::optional<int> status = AnswerWithoutQt(cmd.options))
         return *status;
+    if (const std::optional<std::string> mistake = MistakeBeforeWindow(cmd.options)) {
+        std::cerr << "lumetto: " << WithHelpHint("lumetto", *mistake) << "\n";
+        return 2;
+    }
     std::optional<std::vector<std::string>> qtArgs =
         QtArguments(cmd, argc > 0 ? argv[0] : "lumetto");
     if (!qtArgs)

@@ -11,6 +11,14 @@
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QStyle>
+#include <QTimer>
+
+#include <utility>
+
+namespace {
+constexpr int kFrameWaitMs = 50;
+constexpr int kFrameWaitTries = 60;
+} // namespace
 
 CFrameClient::CFrameClient(QWidget* pParent)
     : QWidget(pParent), m_pHBar(new QScrollBar(Qt::Horizontal, this)),
@@ -102,10 +110,18 @@ SSystemMeasures CFrameClient::Measures() const {
     // The window manager's frame: known once the window has been shown.
     const QRect outer = pWindow->frameGeometry();
     const QRect inner = pWindow->geometry();
-    const int left = std::max(inner.left() - outer.left(), 0);
-    const int top = std::max(inner.top() - outer.top(), 0);
-    const int right = std::max(outer.right() - inner.right(), 0);
-    const int bottom = std::max(outer.bottom() - inner.bottom(), 0);
+    int left = std::max(inner.left() - outer.left(), 0);
+    int top = std::max(inner.top() - outer.top(), 0);
+    int right = std::max(outer.right() - inner.right(), 0);
+    int bottom = std::max(outer.bottom() - inner.bottom(), 0);
+    if (IsFramed())
+        m_frameGuess = inner.topLeft() - outer.topLeft();
+    else if (!m_frameGuess.isNull()) {
+        // Not framed (yet): the frame it had, its sides and foot as wide as
+        // its left edge.
+        left = right = bottom = std::max(m_frameGuess.x(), 0);
+        top = std::max(m_frameGuess.y(), 0);
+    }
     // Window managers frame both sides alike; the top holds the title bar.
     sm.cxDlgFrame = std::max(left, right);
     sm.cyDlgFrame = bottom;
@@ -168,10 +184,21 @@ void CFrameClient::ResizeToContent(int cx, int cy) {
     setFixedSize(clientW, clientH);
     if (pWindow != this)
         pWindow->setFixedSize(std::max(p.width - decoW, 1), std::max(p.height - decoH, 1));
-    pWindow->move(p.x, p.y);
+    // The client's place is what the window manager keeps to the pixel; the
+    // frame then lies at p, inside the work area.
+    pWindow->setGeometry(QRect(
+        QPoint(p.x + sm.cxEdge + sm.cxDlgFrame, p.y + sm.cyEdge + sm.cyDlgFrame + sm.cyCaption),
+        pWindow->size()));
     PlaceChildren();
     pWindow->show();
     pWindow->raise();
+    m_content = QSize(cx, cy);
+    // Laid out before the window manager ever framed the window: again once
+    // it has. (A window it framed before gets the same frame again.)
+    if (!IsFramed() && m_frameGuess.isNull() && !m_bWatching && pWindow != this) {
+        m_bWatching = true;
+        WatchForFrame(kFrameWaitTries);
+    }
 
     if (m_pScreenWnd) {
         int x = 0, y = 0;
@@ -182,6 +209,39 @@ void CFrameClient::ResizeToContent(int cx, int cy) {
             OnVScroll(ScrollCode::ThumbPosition, y);
         }
     }
+}
+
+bool CFrameClient::FitsWhole(int cx, int cy) const {
+    CFrameLayout layout;
+    layout.ComputeFrameSize(cx, cy, WorkArea(), Measures());
+    return !layout.HasHScroll() && !layout.HasVScroll();
+}
+
+bool CFrameClient::IsFramed() const {
+    const QWidget* pWindow = window();
+    return pWindow->frameGeometry() != pWindow->geometry();
+}
+
+void CFrameClient::WhenFramed(std::function<void()> fn) {
+    if (m_bWatching)
+        m_whenFramed.push_back(std::move(fn));
+    else
+        fn();
+}
+
+// Looks every 50 ms, at most 3 s: the window manager frames a new window
+// within a few of them, and no event tells when.
+void CFrameClient::WatchForFrame(int nTriesLeft) {
+    if (IsFramed() || nTriesLeft <= 0 || m_presentation) {
+        m_bWatching = false;
+        // The guess of the frame was wrong (or there was none): lay out again.
+        if (IsFramed() && !m_presentation && !(Measures() == m_lastMeasures))
+            ResizeToContent(m_content.width(), m_content.height());
+        for (auto& fn : std::exchange(m_whenFramed, {}))
+            fn();
+        return;
+    }
+    QTimer::singleShot(kFrameWaitMs, this, [this, nTriesLeft] { WatchForFrame(nTriesLeft - 1); });
 }
 
 void CFrameClient::OnHScroll(int nCode, int nPos) {
@@ -218,6 +278,14 @@ void CFrameClient::OnVScroll(int nCode, int nPos) {
 
 void CFrameClient::resizeEvent(QResizeEvent*) {
     PlaceChildren();
+}
+
+QRect CFrameClient::VisibleArea() const {
+    if (m_presentation)
+        return rect();
+    const int barW = m_pVBar->isVisibleTo(this) ? m_lastMeasures.cxVScroll : 0;
+    const int barH = m_pHBar->isVisibleTo(this) ? m_lastMeasures.cyHScroll : 0;
+    return QRect(0, 0, std::max(width() - barW, 0), std::max(height() - barH, 0));
 }
 
 void CFrameClient::PlaceChildren() {

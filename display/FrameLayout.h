@@ -34,6 +34,7 @@ struct SSystemMeasures {
     int cyMenu = 0;     // menu bar
     int cyHScroll = 0;  // horizontal scroll bar height
     int cxVScroll = 0;  // vertical scroll bar width
+    bool operator==(const SSystemMeasures&) const = default;
 };
 
 // Scroll codes of the main window's scroll bars (the standard window scroll

@@ -4,8 +4,8 @@
 #include <climits>
 
 int EvenScrollOffset(int nOffset, int nZoom) {
-    if (nZoom > 0 && nOffset % nZoom == 1)
-        return nOffset - 1;
+    if (nZoom > 1 && nOffset > 0)
+        return nOffset - nOffset % nZoom;
     return nOffset;
 }
 

@@ -33,8 +33,9 @@ private:
     }
 };
 
-// The screen window's scroll offset: at zoom 2 an odd offset is lowered by one,
-// so the screen moves by whole skin pixels like the skin's shifted drawing.
+// The screen window's scroll offset: at zoom k an offset is lowered to a
+// multiple of k, so the screen moves by whole skin pixels like the skin's
+// shifted drawing.
 int EvenScrollOffset(int nOffset, int nZoom);
 
 // Where the screen window lies in the view: the skin's screen rectangle at the

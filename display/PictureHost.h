@@ -6,6 +6,8 @@
 // main window can fit itself around it.
 #pragma once
 
+#include <string>
+
 class IPictureHost {
 public:
     virtual ~IPictureHost() = default;
@@ -16,6 +18,9 @@ public:
 
     // True while a movie is being recorded.
     virtual bool IsRecording() const = 0;
+    // The mark drawn over the screen on the window while recording ("REC!"
+    // and what the host adds); empty: none.
+    virtual std::string RecordingMark() const { return IsRecording() ? "REC!" : std::string(); }
 
     // The skin window has taken a new size (zoom x skin bitmap): the main
     // window fits a content area of cx x cy, centres itself and scrolls the

@@ -218,6 +218,14 @@ void CPictureWnd::RepaintChanged() {
     repaint(0, top, width(), bottom - top);
 }
 
+void CPictureWnd::RepaintMark() {
+    // A longer time may reach further: the rest of the mark's line too.
+    if (m_markRect.isEmpty())
+        update();
+    else
+        update(QRect(0, 0, width(), m_markRect.bottom() + 1));
+}
+
 void CPictureWnd::SetFreeSize(QSize size, bool bSmooth) {
     m_freeSize = size.isEmpty() ? QSize() : size;
     m_bSmooth = !m_freeSize.isEmpty() && bSmooth;
@@ -261,7 +269,7 @@ void CPictureWnd::SetScrollX(int x) {
     m_nScrollX = x;
 }
 void CPictureWnd::SetZoom(int z) {
-    m_nZoom = std::clamp(z, 1, 2);
+    m_nZoom = std::clamp(z, 1, kMaxZoom);
 }
 
 void CPictureWnd::paintEvent(QPaintEvent*) {
@@ -325,7 +333,8 @@ void CPictureWnd::DrawBitmap(QPainter& dc, const QRect& rc) {
 void CPictureWnd::DrawScreen(QPainter& dc, const QRect& rc) {
     RefreshDrawBitmap();
     DrawScaled(dc, rc, m_hDrawBitmap, false);
-    if (m_pHost && m_pHost->IsRecording()) {
+    if (const std::string mark = m_pHost ? m_pHost->RecordingMark() : std::string();
+        !mark.empty()) {
         // On the window only: the held picture, movies and captures never see it.
         dc.save();
         dc.setPen(QColor(224, 0, 0));
@@ -344,7 +353,8 @@ void CPictureWnd::DrawScreen(QPainter& dc, const QRect& rc) {
         dc.setBackgroundMode(Qt::TransparentMode);
         dc.drawText(
             QRect(5 * k, 5 * k, std::max(rc.width() - 5 * k, 1), std::max(rc.height() - 5 * k, 1)),
-            Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip, QStringLiteral("REC!"));
+            Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip, QString::fromStdString(mark),
+            &m_markRect);
         dc.restore();
     }
 }

@@ -64,6 +64,8 @@ public:
 
     virtual void SetScrollY(int y);
     virtual void SetScrollX(int x);
+    // The zoom factor, 1 (100 %) to kMaxZoom (400 %), whole pixels.
+    static constexpr int kMaxZoom = 4;
     virtual void SetZoom(int z);
     virtual void Relayout() {}
 
@@ -75,6 +77,9 @@ public:
     // both windows.
     void SetFreeSize(QSize size, bool bSmooth);
     QSize FreeSize() const { return m_freeSize; }
+    // Repaints where the recording mark stands (its time changed), or the
+    // whole window when it has not been drawn yet.
+    void RepaintMark();
     bool IsSmooth() const { return m_bSmooth; }
 
     int Zoom() const { return m_nZoom; }
@@ -117,4 +122,5 @@ protected:
     QImage m_presentBitmap;    // m_pBitmap with its surround black, made when needed
     bool m_bSmooth = false;
     std::unique_ptr<CScreenDib> m_hDibCopy; // snapshot for a capture
+    QRect m_markRect;                       // where the recording mark was drawn last
 };

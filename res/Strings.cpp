@@ -29,7 +29,6 @@ constexpr SStringEntry kStrings[] = {
     {IDS_BMP_EXT, "bmp"},
     {IDS_AVI_EXT, "avi"},
     {IDS_MOVIE_FILTER, "MP4 video (*.mp4)|*.mp4|AVI Files (*.avi)|*.avi||"},
-    {IDS_SCREENSHOT_FILTER, "PNG images (*.png)|*.png|BMP files (*.bmp)|*.bmp||"},
 };
 
 const SStringEntry* Find(int id) {

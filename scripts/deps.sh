@@ -10,7 +10,7 @@ case "${1:-build}" in
 build) ;;
 test | all | bench)
     want+=(libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev clang-format clang-tidy python3
-        ffmpeg xvfb xauth imagemagick x11-apps desktop-file-utils)
+        ffmpeg xvfb xauth imagemagick x11-apps x11-utils xdotool openbox desktop-file-utils)
     ;;
 esac
 # The instructions a frame costs are counted under valgrind (./bench).

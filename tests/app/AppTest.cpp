@@ -1,9 +1,11 @@
 // The whole program in one process: the application object with its window
 // on the offscreen platform, a phone played on a pseudo-terminal.
 #include "app/DemoPhone.h"
+#include "app/NoticeWnd.h"
 #include "app/Reconnector.h"
 #include "app/Settings.h"
 #include "app/TimeLimit.h"
+#include "display/FrameClient.h"
 #include "media/AviRecorder.h"
 #include "res/ResourceIds.h"
 #include "tests/app/PhoneLine.h"
@@ -99,8 +101,9 @@ TEST(App, ShowsThePhoneRecordsCapturesAndCloses) {
     ASSERT_EQ(bmp.size(), 110406u);
     EXPECT_EQ(Bytes(bmp.begin() + 54, bmp.end() - 528), Expected(second));
     EXPECT_EQ(Bytes(bmp.end() - 528, bmp.end()), Bytes(528, 0xFF));
-    EXPECT_EQ(p.dialogs.asked.back().strFilter,
-              "PNG images (*.png)|*.png|BMP files (*.bmp)|*.bmp||");
+    EXPECT_EQ(p.dialogs.asked.back().strFilter.rfind(
+                  "PNG images (*.png)|*.png|BMP files (*.bmp)|*.bmp|", 0),
+              0u);
 
     ASSERT_TRUE(p.Run(ID_FILE_STOP_RECORDING));
     EXPECT_FALSE(p.View()->IsRecording());
@@ -413,8 +416,9 @@ struct ScopedEnv {
 
 // The picture leaves the program exactly: a PNG screenshot (the screen alone,
 // no extra row), the clipboard, quick captures into the pictures folder with
-// the caption saying so for a while; the save dialogs suggest a name and open
-// where the last file went.
+// a notice over the picture saying so for a while (never in what is saved or
+// copied; the caption keeps the connection); the save dialogs suggest a name
+// and open where the last file went.
 TEST(App, SharesThePictureExactly) {
     CTempFolder home;
     // The user's folders for this test: its settings and its pictures folder.
@@ -426,13 +430,25 @@ TEST(App, SharesThePictureExactly) {
     ASSERT_TRUE(p.Shows(pic));
     const QImage want = AsImage(pic);
 
+    // A notice over the lower part of the picture while the picture is saved.
+    const CNoticeWnd* notice = p.app.MainWindow()->Notice();
+    p.app.ShowNotice("A notice over the picture");
+    const QRect area = p.app.MainWindow()->Client()->VisibleArea();
+    EXPECT_TRUE(notice->isVisible() && area.contains(notice->geometry()) &&
+                notice->geometry().top() > area.center().y())
+        << notice->geometry().y();
     p.dialogs.answer = p.dir.File("shot.png");
     ASSERT_TRUE(p.Run(ID_FILE_CAPTURE_SCREEN));
+    EXPECT_EQ(notice->Text(), "Saved shot.png");
     EXPECT_EQ(QImage(QString::fromStdString(p.dir.File("shot.png")))
                   .convertToFormat(QImage::Format_RGB32),
               want);
     const SaveFileRequest& asked = p.dialogs.asked.back();
-    EXPECT_EQ(asked.strFilter, "PNG images (*.png)|*.png|BMP files (*.bmp)|*.bmp||");
+    EXPECT_EQ(asked.strFilter.rfind("PNG images (*.png)|*.png|BMP files (*.bmp)|*.bmp|"
+                                    "CUR images (*.cur)|*.cur|",
+                                    0),
+              0u)
+        << asked.strFilter;
     EXPECT_TRUE(
         std::regex_match(asked.strName, std::regex(R"(Lumetto \d{4}-\d\d-\d\d \d\d\.\d\d\.\d\d)")))
         << asked.strName;
@@ -440,9 +456,28 @@ TEST(App, SharesThePictureExactly) {
     p.dialogs.answer = std::nullopt;
     ASSERT_TRUE(p.Run(ID_FILE_CAPTURE_SCREEN));
     EXPECT_EQ(fs::path(p.dialogs.asked.back().strFolder), fs::path(p.dir.Path()).parent_path());
+    // The name's extension picks the format, whatever the case; read back by
+    // its first bytes.
+    const struct {
+        const char* name;
+        std::string magic;
+    } formats[] = {{"shot.bmp", "BM"},
+                   {"shot.JPG", "\xFF\xD8\xFF"},
+                   {"shot.jpeg", "\xFF\xD8\xFF"},
+                   {"shot.ppm", "P6"},
+                   {"shot", "BM"}};
+    for (const auto& f : formats) {
+        p.dialogs.answer = p.dir.File(f.name);
+        ASSERT_TRUE(p.Run(ID_FILE_CAPTURE_SCREEN));
+        std::ifstream in(p.dir.File(f.name), std::ios::binary);
+        std::string head(f.magic.size(), '\0');
+        in.read(head.data(), static_cast<std::streamsize>(head.size()));
+        EXPECT_EQ(head, f.magic) << f.name;
+    }
 
     ASSERT_TRUE(p.Run(ID_FILE_COPY_SCREEN));
     EXPECT_EQ(QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32), want);
+    EXPECT_EQ(notice->Text(), "Copied the screen to the clipboard");
 
     // Two quick captures, without a dialog: two files, however fast.
     const std::string title = p.phone.Path() + " - Morvane Lumetto";
@@ -462,11 +497,13 @@ TEST(App, SharesThePictureExactly) {
         EXPECT_TRUE(std::regex_match(
             name, std::regex(R"(Lumetto \d{4}-\d\d-\d\d \d\d\.\d\d\.\d\d( \(2\))?\.png)")))
             << name;
-    EXPECT_TRUE(p.Caption() == "Saved " + names[0] + " - Morvane Lumetto" ||
-                p.Caption() == "Saved " + names[1] + " - Morvane Lumetto")
-        << p.Caption();
-    // The caption goes back to the connection after a few seconds.
-    EXPECT_TRUE(WaitFor([&] { return p.Caption() == title; }, 20000)) << p.Caption();
+    EXPECT_TRUE((notice->Text() == QString::fromStdString("Saved " + names[0]) ||
+                 notice->Text() == QString::fromStdString("Saved " + names[1])) &&
+                notice->isVisible())
+        << notice->Text().toStdString();
+    EXPECT_EQ(p.Caption(), title);
+    // The notice goes after a few seconds.
+    EXPECT_TRUE(WaitFor([&] { return !notice->isVisible(); }, 20000));
     EXPECT_EQ(p.presenter.Count(), 0u) << p.Messages();
 
     // "Movies include the phone's skin" is remembered.
@@ -553,7 +590,8 @@ TEST(App, TimeLimitsOfAnyLength) {
 
 // An MP4 movie of the phone in its skin: every picture, at the whole factor
 // that makes the skin at least 720 pixels tall, the screen in its place; the
-// caption then tells what the movie holds.
+// notice then tells what the movie holds. The notice over the picture while
+// recording is not in the movie.
 TEST(App, RecordsAnMp4OfThePhoneInItsSkin) {
     CTempFolder home;
     ScopedEnv config("XDG_CONFIG_HOME", home.File("config")); // the check item is remembered
@@ -576,10 +614,14 @@ TEST(App, RecordsAnMp4OfThePhoneInItsSkin) {
     ASSERT_TRUE(p.Run(ID_FILE_RECORD_MOVIE));
     ASSERT_TRUE(p.View()->IsRecording());
     EXPECT_EQ(p.View()->Recorder(), nullptr); // no AVI
+    EXPECT_EQ(p.app.MainWindow()->Notice()->Text(), "Recording phone.mp4");
+    EXPECT_TRUE(p.app.MainWindow()->Notice()->isVisible());
     p.phone.Write(ScreenFrame(second, nullptr));
     ASSERT_TRUE(p.Shows(second));
     ASSERT_TRUE(p.Run(ID_FILE_STOP_RECORDING));
-    EXPECT_EQ(p.Caption().rfind("Saved phone.mp4: 2 frames (0 dropped), ", 0), 0u) << p.Caption();
+    EXPECT_EQ(p.app.MainWindow()->Notice()->Text().toStdString().rfind(
+                  "Saved phone.mp4: 2 frames (0 dropped), ", 0),
+              0u);
     EXPECT_EQ(p.presenter.Count(), 0u) << p.Messages();
 
     // Scale 3: 600 x 780. Every frame as stored; the last shows the second picture.

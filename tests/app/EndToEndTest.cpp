@@ -192,6 +192,8 @@ TEST(EndToEnd, MistakesAndAMissingDisplayAreAnsweredOnAnyMachine) {
         {{"-platform", "offscreen", "--screen", "2", "--demo"},
          2,
          "--screen 2: there is no such screen. This desktop has 1 screen"},
+        {{"--demo", "--capture", "shot.xyz"}, 2, "no picture format has the extension .xyz"},
+        {{"--demo", "--skin", "No such phone"}, 2, "--skin \"No such phone\": no skin has"},
         {{"--demo"}, 1, "no display was found"},
         {{"-platform", "xcb", "--demo"}, 1, "--no-window"},
     };

@@ -1,6 +1,7 @@
 // Presentation mode and the right-click menu, in the whole program on the
 // offscreen platform (one screen): the phone drawn by whole pixels on black,
 // the keys, a platform switch, and the window as it was afterwards.
+#include "app/AboutDlg.h"
 #include "app/PresentationMode.h"
 #include "app/Settings.h"
 #include "display/FrameClient.h"
@@ -157,20 +158,35 @@ TEST(Presentation, DrawsThePhoneByWholePixelsAndLeavesTheWindowAsItWas) {
     EXPECT_EQ(p.View()->SkinWindow()->size(), QSize(416, 640)); // the UIQ frame at zoom 2
 }
 
+// Help > Keyboard shortcuts lists every key the window's commands answer to,
+// with the command's name as its menu item shows it.
+TEST(Presentation, KeyboardShortcutsListEveryKeyOfTheMenus) {
+    CProgram p;
+    ASSERT_TRUE(p.Start());
+    const QString text = CShortcutsDlg(p.app.MainWindow()).Text();
+    int keys = 0;
+    for (const QAction* a : p.app.MainWindow()->actions())
+        for (const QKeySequence& key : a->shortcuts()) {
+            const QString row = key.toString() + QStringLiteral("  ") + a->text().remove('&');
+            ++keys;
+            EXPECT_TRUE(text.contains(key.toString()) &&
+                        text.contains(QStringLiteral("  ") + a->text().remove('&') + '\n'))
+                << row.toStdString() << "\n"
+                << text.toStdString();
+        }
+    EXPECT_GE(keys, 12);
+    EXPECT_TRUE(text.contains(QStringLiteral("Esc  Leave presentation mode\n")));
+}
+
 TEST(Presentation, RightClickMenuHoldsTheFileAndViewItemsUnderTheMenuBarsRules) {
     CProgram p;
     p.dialogs.answer = p.dir.File("m.avi");
     CMainFrame* frame = nullptr;
-    const int commands[] = {ID_FILE_OPEN_CONNECTION,
-                            ID_FILE_CLOSE_CONNECTION,
-                            ID_FILE_RECORD_MOVIE,
-                            ID_FILE_STOP_RECORDING,
-                            ID_FILE_CAPTURE_SCREEN,
-                            ID_APP_EXIT,
-                            ID_VIEW_ZOOM,
-                            ID_VIEW_PRESENTATION,
-                            ID_VIEW_FILL_SCREEN,
-                            ID_VIEW_STAY_ON_TOP};
+    const int commands[] = {ID_FILE_OPEN_CONNECTION,     ID_FILE_CLOSE_CONNECTION,
+                            ID_FILE_RECORD_MOVIE,        ID_FILE_STOP_RECORDING,
+                            ID_FILE_CAPTURE_SCREEN,      ID_APP_EXIT,
+                            ID_VIEW_RECORDING_INDICATOR, ID_VIEW_PRESENTATION,
+                            ID_VIEW_FILL_SCREEN,         ID_VIEW_STAY_ON_TOP};
     auto texts = [](const QList<QAction*>& actions) {
         QStringList t;
         for (const QAction* a : actions)

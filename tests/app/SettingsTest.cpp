@@ -163,6 +163,10 @@ TEST(Settings, WindowPositionStaysOnTheScreensThereAreNow) {
         {5000, 300, {2900, 300}},  // right of all screens: onto the nearest, inside it
         {-400, -300, {0, 0}},      // above and left of all
         {3100, 1000, {2900, 724}}, // mostly on the second, sticking out
+        // Whatever a settings file holds: no sum overflows, the nearest corner.
+        {2147483647, 2147483647, {2900, 724}},
+        {-2147483647 - 1, -2147483647 - 1, {0, 0}},
+        {2147483647, 10, {2900, 10}},
     };
     for (const auto& c : cases)
         EXPECT_EQ(KeepInsideScreens(c.x, c.y, 300, 300, two), c.want) << c.x << "," << c.y;
