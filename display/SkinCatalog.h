@@ -89,12 +89,14 @@ public:
     // The folder the skin folders lie in, ending in '/'. Initially the folder
     // of the running program.
     void SetProgramFolder(std::string strFolder);
+    const std::string& ProgramFolder() const { return m_strProgramFolder; }
     // The skin folder of a platform, ending in '/': the one beside the program,
     // or the installed one when the program's folder has no "skins" folder.
     std::string SkinFolder(int nPlatform) const;
     // The folder that holds the user's S60/ and UIQ/ skin folders, ending in
     // '/'; empty reads no user skins. Initially UserSkinRoot().
     void SetUserSkinRoot(std::string strFolder);
+    const std::string& UserSkinRoot() const { return m_strUserSkinRoot; }
     // The user's skin folder of a platform, ending in '/'; empty when none.
     std::string UserSkinFolder(int nPlatform) const;
     // The folders a platform's skins are read from, in reading order; a folder
