@@ -112,6 +112,7 @@ void CQuillonApp::ApplyOptions() {
         pFrame->show();
 
     m_bRecordPending = !m_options.strRecord.empty();
+    m_strRecordPath = m_options.strRecord;
     if (m_options.dTimeLimit > 0)
         m_pTimeLimit = std::make_unique<CTimeLimit>(m_options.dTimeLimit, [this] { Quit(0); });
     m_pSignalWatcher = std::make_unique<CQtSignalWatcher>([this] { Quit(0); });

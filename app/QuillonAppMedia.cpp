@@ -11,11 +11,14 @@
 #include "app/ScreenshotSaver.h"
 #include "app/Settings.h"
 #include "display/ScreenWnd.h"
+#include "media/MovieFormat.h"
 #include "platform/MessagePresenter.h"
 #include "res/ResourceIds.h"
 #include "res/Strings.h"
 
 #include <QTimer>
+
+#include <sys/stat.h>
 
 #include <utility>
 
@@ -30,8 +33,15 @@ IFileDialogs& CQuillonApp::FileDialogs() {
 void CQuillonApp::OnRecordMovie() {
     const auto path = AskSaveFile(FileDialogs(), Settings(), SaveKind::Movie,
                                   LoadStringResource(IDS_MOVIE_FILTER));
-    if (path && View())
-        View()->StartRecording(*path);
+    if (!path || !View())
+        return;
+    // A run of its own, which goes on after the phone's pauses as --record does.
+    View()->StopRecording();
+    m_strRecordPath = *path;
+    m_nRecordNumber = 1;
+    m_bRecordPending = false;
+    m_bRecordFromMenu = true;
+    m_bRecordOptionMovie = View()->StartRecording(*path);
 }
 
 void CQuillonApp::OnStopRecording() {
@@ -103,32 +113,49 @@ void CQuillonApp::OnLivePicture() {
     StartRecordOption();
 }
 
-// --record: a movie from the picture shown now, into the run's next name.
+// --record (or a run from the menu that goes on): a movie from the picture
+// shown now, into the run's next name that replaces no file.
 void CQuillonApp::StartRecordOption() {
     if (!m_bRecordPending || !View() || !View()->HasLivePicture())
         return;
     m_bRecordPending = false;
-    const std::string path = NumberedPath(m_options.strRecord, m_nRecordNumber);
+    const std::string path =
+        FreeNumberedPath(m_strRecordPath, m_nRecordNumber, [](const std::string& p) {
+            struct stat st {};
+            return ::lstat(p.c_str(), &st) == 0;
+        });
     m_bRecordOptionMovie = View()->StartRecording(path);
-    if (m_bRecordOptionMovie)
-        PrintLine(MovieStartText(path, HasExtension(path, "mp4")));
-    else if (m_options.bNoWindow)
-        Quit(1);
+    if (!m_bRecordOptionMovie) {
+        if (m_options.bNoWindow)
+            Quit(1);
+        return;
+    }
+    const std::string format = lumetto::MovieFormatName(lumetto::MovieFormatOf(path));
+    if (m_bRecordFromMenu)
+        ShowNotice(MovieWentOnText(path));
+    else
+        PrintLine(MovieStartText(path, format));
 }
 
 void CQuillonApp::OnMovieEnded(const MovieSummary& s, MovieEnd eWhy) {
     const bool fromOption = std::exchange(m_bRecordOptionMovie, false);
     const bool failed = eWhy == MovieEnd::Failed || !s.strError.empty();
     if (fromOption) {
-        PrintLine(MovieEndText(s));
+        if (!m_bRecordFromMenu)
+            PrintLine(MovieEndText(s));
         if (!s.bRemoved)
             ++m_nRecordNumber;
         // After the phone's pause, or at a new screen size, the pictures
         // that come go on into the next movie.
         m_bRecordPending = !failed && (eWhy == MovieEnd::Paused || eWhy == MovieEnd::SizeChanged);
     }
-    if (s.bMp4 && !s.bRemoved && !m_options.bNoWindow)
+    if (s.bEncoded && !s.bRemoved && !m_options.bNoWindow)
         ShowNotice("Saved " + FileNameOf(s.strPath) + ": " + MovieCountsText(s));
+    if (m_bRecordPending && eWhy == MovieEnd::Paused && m_bRecordFromMenu) {
+        // The run goes on: the caption says so (and standard error, for the record).
+        ShowNotice(MovieGoesOnText(s));
+        PrintLine(MovieEndText(s) + "; the recording goes on when the phone's picture comes back");
+    }
     if (s.bRemoved && eWhy == MovieEnd::Paused && !fromOption)
         PrintLine(MovieEndText(s));
 
