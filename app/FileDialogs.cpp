@@ -40,10 +40,16 @@ std::string QtFilterFromPipes(const std::string& strFilter) {
     return out;
 }
 
-std::string WithDefaultExtension(const std::string& strPath, const std::string& strDefExt) {
+std::string WithDefaultExtension(const std::string& strPath, const std::string& strDefExt,
+                                 const std::vector<std::string>& known) {
     const std::string name = FileNameOf(strPath);
-    if (strDefExt.empty() || name.empty() || name.find('.') != std::string::npos)
+    if (strDefExt.empty() || name.empty())
         return strPath;
+    // An extension that names one of the dialog's types picks that type; any
+    // other is part of the name, and the chosen type's extension follows it.
+    for (const std::string& ext : known)
+        if (HasExtension(name, ext))
+            return strPath;
     return strPath + "." + strDefExt;
 }
 
@@ -83,8 +89,11 @@ std::optional<std::string> CQtFileDialogs::GetSaveFileName(const SaveFileRequest
     });
     if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
         return std::nullopt;
+    std::vector<std::string> known;
+    for (const auto& e : entries)
+        known.push_back(e.second);
     return WithDefaultExtension(dlg.selectedFiles().front().toStdString(),
-                                extensionOf(dlg.selectedNameFilter()).toStdString());
+                                extensionOf(dlg.selectedNameFilter()).toStdString(), known);
 }
 
 std::optional<std::string> AskSaveFile(IFileDialogs& dialogs, CSettings& settings, SaveKind eKind,

@@ -1,6 +1,7 @@
 // The whole program in one process: the application object with its window
 // on the offscreen platform, a phone played on a pseudo-terminal.
 #include "app/DemoPhone.h"
+#include "app/FileDialogs.h"
 #include "app/Reconnector.h"
 #include "app/Settings.h"
 #include "app/TimeLimit.h"
@@ -107,7 +108,8 @@ TEST(App, ShowsThePhoneRecordsCapturesAndCloses) {
     ASSERT_TRUE(p.Run(ID_FILE_STOP_RECORDING));
     EXPECT_FALSE(p.View()->IsRecording());
     EXPECT_EQ(p.dialogs.asked.front().strFilter,
-              "MP4 video (*.mp4)|*.mp4|AVI Files (*.avi)|*.avi||");
+              "MP4 video (*.mp4)|*.mp4|Matroska video (*.mkv)|*.mkv|QuickTime movie "
+              "(*.mov)|*.mov|AVI Files (*.avi)|*.avi||");
     EXPECT_GT(fs::file_size(p.dir.File("movie.avi")), 3 * 110000u);
 
     // Closing while a live picture shows tells the phone.
@@ -502,6 +504,50 @@ TEST(App, RecordOptionGoesOnAtANewScreenSize) {
             ASSERT_TRUE(std::equal(m.picture.begin(), m.picture.end(), frames.begin() + at));
     }
     EXPECT_EQ(fs::file_size(p.dir.File("r-2.avi")), 4u);
+}
+
+// The movie's name picks its format: AVI, or the same H.264 stream in MP4,
+// Matroska or QuickTime, as ffprobe reads them back; the case of the
+// extension does not matter. A name typed in the dialog
+// with an extension no type has gets the chosen type's.
+TEST(App, TheExtensionPicksTheMovieFormat) {
+    const struct {
+        const char* file;
+        const char* probed; // ffprobe: codec, format, brand
+    } cases[] = {
+        {"m.avi", "rawvideo,avi"},
+        {"m.mp4", "h264,\"mov,mp4,m4a,3gp,3g2,mj2\",iso5"},
+        {"m.MKV", "h264,\"matroska,webm\""},
+        {"m.mov", "h264,\"mov,mp4,m4a,3gp,3g2,mj2\",qt  "},
+    };
+    LiveProgram p;
+    p.View()->SetFramePeriodMs(20);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        p.dialogs.answer = p.dir.File(c.file);
+        ASSERT_TRUE(p.Run(ID_FILE_RECORD_MOVIE));
+        ASSERT_TRUE(WaitFor([&] { return p.View()->RecordedFrames() >= 1; }));
+        ASSERT_TRUE(p.Run(ID_FILE_STOP_RECORDING));
+        std::string probed;
+        if (FILE* pipe = ::popen(("ffprobe -v error -show_entries format=format_name:format_tags="
+                                  "major_brand:stream=codec_name -of csv=p=0 '" +
+                                  p.dir.File(c.file) + "' 2>&1")
+                                     .c_str(),
+                                 "r")) {
+            char buf[512];
+            for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, pipe)) > 0;)
+                probed.append(buf, n);
+            ::pclose(pipe);
+        }
+        std::replace(probed.begin(), probed.end(), '\n', ',');
+        EXPECT_EQ(probed, std::string(c.probed) + ",") << probed;
+    }
+    EXPECT_EQ(p.presenter.Count(), 0u) << p.Messages();
+
+    const std::vector<std::string> known = {"mp4", "mkv", "mov", "avi"};
+    EXPECT_EQ(WithDefaultExtension("/v/talk.webm", "mp4", known), "/v/talk.webm.mp4");
+    EXPECT_EQ(WithDefaultExtension("/v/Lumetto 07.05.03", "mkv", known), "/v/Lumetto 07.05.03.mkv");
+    EXPECT_EQ(WithDefaultExtension("/v/talk.AVI", "mp4", known), "/v/talk.AVI");
 }
 
 // A time limit beyond what one Qt timer counts (about 24.8 days) is waited
