@@ -1,12 +1,14 @@
 #include "media/Mp4Recorder.h"
 
 #include "media/MovieFormat.h"
+#include "media/MovieRemux.h"
 #include "media/Mp4Writer.h"
 #include "media/OutputFile.h"
 
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
+#include <cstdio>
 #include <cstring>
 #include <deque>
 #include <mutex>
@@ -147,6 +149,10 @@ void CMp4Recorder::Impl::RunEncoder() {
         writer.Discard(); // the first error is the one to tell
     } else if (!bOk || !writer.Finish(nEnd)) {
         SetFailed();
+    } else if (std::string strWhy; !RemuxFinishedMovie(strPath, pMuxer, strWhy)) {
+        // The movie is whole as it was recorded; only the rewrite failed.
+        std::fprintf(stderr, "lumetto: %s The movie stays as it was recorded, in fragments.\n",
+                     strWhy.c_str());
     }
 }
 

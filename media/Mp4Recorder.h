@@ -15,7 +15,9 @@
 //
 // The file is written in place (OpenOutputInPlace) as fragments of at most
 // about a second, so whatever was written before the program was killed
-// plays up to that point.
+// plays up to that point. When Close finishes the movie normally, it is
+// rewritten as an ordinary file with its index at the front
+// (RemuxFinishedMovie, on the encoder thread, which Close waits for).
 #pragma once
 
 #include <chrono>
@@ -78,7 +80,7 @@ public:
     MovieSize Size() const;
 
     // Finishes the movie: the queued pictures, the last picture's duration up
-    // to now, the file closed. Waits for the
+    // to now, the file closed and rewritten for players. Waits for the
     // encoder thread. Safe when nothing is open. False if something could
     // not be written.
     bool Close();

@@ -14,6 +14,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <initializer_list>
 #include <string>
 
@@ -53,6 +54,15 @@ struct OutputPiece {
 
 // WriteFileReplacing with the content given as pieces written one after the other.
 bool WriteFileReplacing(const std::string& strPath, std::initializer_list<OutputPiece> pieces,
+                        std::string& strError);
+
+// WriteFileReplacing with the content written by write(hFile, strTemporary,
+// strError): into the new, empty temporary file, open for writing as hFile
+// and named strTemporary (for a writer that opens it by name again). False
+// from write (with strError set, or errno) leaves the target untouched.
+using ContentWriter =
+    std::function<bool(int hFile, const std::string& strTemporary, std::string& strError)>;
+bool WriteFileReplacing(const std::string& strPath, const ContentWriter& write,
                         std::string& strError);
 
 } // namespace lumetto

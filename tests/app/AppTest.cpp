@@ -508,7 +508,8 @@ TEST(App, RecordOptionGoesOnAtANewScreenSize) {
 
 // The movie's name picks its format: AVI, or the same H.264 stream in MP4,
 // Matroska or QuickTime, as ffprobe reads them back; the case of the
-// extension does not matter. A name typed in the dialog
+// extension does not matter. A recording that ended normally is an ordinary
+// MP4 (MOV): no fragments, its index (moov) before the pictures (mdat). A name typed in the dialog
 // with an extension no type has gets the chosen type's.
 TEST(App, TheExtensionPicksTheMovieFormat) {
     const struct {
@@ -516,7 +517,7 @@ TEST(App, TheExtensionPicksTheMovieFormat) {
         const char* probed; // ffprobe: codec, format, brand
     } cases[] = {
         {"m.avi", "rawvideo,avi"},
-        {"m.mp4", "h264,\"mov,mp4,m4a,3gp,3g2,mj2\",iso5"},
+        {"m.mp4", "h264,\"mov,mp4,m4a,3gp,3g2,mj2\",isom"},
         {"m.MKV", "h264,\"matroska,webm\""},
         {"m.mov", "h264,\"mov,mp4,m4a,3gp,3g2,mj2\",qt  "},
     };
@@ -541,6 +542,12 @@ TEST(App, TheExtensionPicksTheMovieFormat) {
         }
         std::replace(probed.begin(), probed.end(), '\n', ',');
         EXPECT_EQ(probed, std::string(c.probed) + ",") << probed;
+        if (probed.find("mov,mp4") != std::string::npos) {
+            std::ifstream in(p.dir.File(c.file), std::ios::binary);
+            const std::string bytes((std::istreambuf_iterator<char>(in)), {});
+            EXPECT_EQ(bytes.find("moof"), std::string::npos);
+            EXPECT_LT(bytes.find("moov"), bytes.find("mdat"));
+        }
     }
     EXPECT_EQ(p.presenter.Count(), 0u) << p.Messages();
 
