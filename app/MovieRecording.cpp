@@ -4,8 +4,8 @@
 #include "app/ScreenImage.h"
 #include "display/ScreenDib.h"
 #include "media/AviRecorder.h"
+#include "media/MovieEncoder.h"
 #include "media/MovieFormat.h"
-#include "media/Mp4Recorder.h"
 #include "media/OutputFile.h"
 
 #include <QPainter>
@@ -43,7 +43,9 @@ bool CMovieRecording::Open(const std::string& strPath, const CScreenDib& screen,
         m_pAvi = std::make_unique<lumetto::CAviRecorder>();
         return m_pAvi->Open(strPath, m_nWidth, m_nHeight);
     }
-    m_pMp4 = std::make_unique<lumetto::CMp4Recorder>();
+    m_pMp4 = lumetto::CreateMovieEncoder(m_strOpenError);
+    if (!m_pMp4)
+        return false;
     m_screen = ScreenImage(screen);
     if (!skin.image.isNull() && skin.rcScreen.Width() > 0 && skin.rcScreen.Height() > 0) {
         m_skin = skin;

@@ -1,6 +1,7 @@
 // One movie being recorded. Its format follows the file name's extension
 // (media/MovieFormat.h): ".mp4", ".mkv" and ".mov" give an H.264 movie that
-// takes every picture the moment it is shown (CMp4Recorder); ".avi" (or no
+// takes every picture the moment it is shown (CMp4Recorder, through the video
+// encoder module, media/MovieEncoder.h, loaded when the first one starts); ".avi" (or no
 // extension) gives the AVI of 5 frames a second that the view's 200 ms timer
 // samples (CAviRecorder).
 //
@@ -24,7 +25,7 @@
 class CScreenDib;
 namespace lumetto {
 class CAviRecorder;
-class CMp4Recorder;
+class IMovieEncoder;
 } // namespace lumetto
 
 class CMovieRecording {
@@ -81,9 +82,9 @@ private:
     int m_nWidth = 0;
     int m_nHeight = 0;
     std::unique_ptr<lumetto::CAviRecorder> m_pAvi;
-    std::unique_ptr<lumetto::CMp4Recorder> m_pMp4;
-    QImage m_screen;            // MP4: the screen, top row first, 32 bits
-    bool m_bHasPicture = false; // MP4: a picture went to the recorder
-    Skin m_skin;                // MP4 with the skin: the skin, and where the screen goes
-    QImage m_composite;         // MP4 with the skin: the picture of each frame
+    std::unique_ptr<lumetto::IMovieEncoder> m_pMp4; // from the video encoder module
+    QImage m_screen;                                // MP4: the screen, top row first, 32 bits
+    bool m_bHasPicture = false;                     // MP4: a picture went to the recorder
+    Skin m_skin;        // MP4 with the skin: the skin, and where the screen goes
+    QImage m_composite; // MP4 with the skin: the picture of each frame
 };

@@ -11,6 +11,8 @@
 #include "app/TimeLimit.h"
 #include "app/ViewChoices.h"
 #include "display/ScreenWnd.h"
+#include "media/MovieEncoder.h"
+#include "media/MovieFormat.h"
 #include "platform/MessagePresenter.h"
 #include "platform/qt/QtHandOverPump.h"
 #include "platform/qt/QtMessagePresenter.h"
@@ -113,6 +115,9 @@ void CQuillonApp::ApplyOptions() {
 
     m_bRecordPending = !m_options.strRecord.empty();
     m_strRecordPath = m_options.strRecord;
+    if (lumetto::IsEncodedMovie(lumetto::MovieFormatOf(m_strRecordPath)))
+        lumetto::PreloadMovieEncoder(); // before the first picture comes
+
     if (m_options.dTimeLimit > 0)
         m_pTimeLimit = std::make_unique<CTimeLimit>(m_options.dTimeLimit, [this] { Quit(0); });
     m_pSignalWatcher = std::make_unique<CQtSignalWatcher>([this] { Quit(0); });

@@ -11,6 +11,7 @@
 #include "app/ScreenshotSaver.h"
 #include "app/Settings.h"
 #include "display/ScreenWnd.h"
+#include "media/MovieEncoder.h"
 #include "media/MovieFormat.h"
 #include "platform/MessagePresenter.h"
 #include "res/ResourceIds.h"
@@ -31,6 +32,7 @@ IFileDialogs& CQuillonApp::FileDialogs() {
 }
 
 void CQuillonApp::OnRecordMovie() {
+    lumetto::PreloadMovieEncoder(); // while the dialog is open
     const auto path = AskSaveFile(FileDialogs(), Settings(), SaveKind::Movie,
                                   LoadStringResource(IDS_MOVIE_FILTER));
     if (!path || !View())

@@ -27,6 +27,7 @@
 #include <memory>
 #include <string>
 
+#include "media/MovieEncoder.h"
 #include "media/MovieGeometry.h"
 
 namespace lumetto {
@@ -43,20 +44,12 @@ struct Mp4RecorderTuning {
     std::size_t nQueueLimit = 8; // pictures waiting for the encoder, at least 1
 };
 
-struct MovieStats {
-    // Pictures in the movie, repeats not counted; after a failure, those the
-    // file holds.
-    std::int64_t nFrames = 0;
-    std::int64_t nDropped = 0; // pictures dropped because the encoder fell behind
-    double dSeconds = 0;       // the movie's duration (after a failure: in the file)
-};
-
-class CMp4Recorder {
+class CMp4Recorder final : public IMovieEncoder {
 public:
     CMp4Recorder();
     explicit CMp4Recorder(Mp4RecorderTuning tuning);
     // Finishes a movie that is still open, as Close does.
-    ~CMp4Recorder();
+    ~CMp4Recorder() override;
     CMp4Recorder(const CMp4Recorder&) = delete;
     CMp4Recorder& operator=(const CMp4Recorder&) = delete;
 
@@ -66,33 +59,34 @@ public:
     // (MovieSizeFor), and starts the encoder thread. The movie's time starts
     // at this call. False with GetLastError a sentence for the user; then no
     // file is left behind.
-    bool Open(const std::string& strPath, int nWidth, int nHeight, int nScale);
+    bool Open(const std::string& strPath, int nWidth, int nHeight, int nScale) override;
 
     // Queues one picture that arrived now: nWidth x nHeight pixels of 32 bits
     // (0xffRRGGBB, QImage::Format_RGB32 in memory), rows from the top,
     // nStride bytes apart. Copies the pixels and returns at once. False when
     // no movie is open or the encoder has failed (GetLastError says why).
-    bool AddFrame(const std::uint8_t* pPixels, int nWidth, int nHeight, std::size_t nStride);
+    bool AddFrame(const std::uint8_t* pPixels, int nWidth, int nHeight,
+                  std::size_t nStride) override;
     // A picture of the size the movie was opened for.
     bool AddFrame(const std::uint8_t* pPixels, std::size_t nStride);
 
     // The movie's picture size.
-    MovieSize Size() const;
+    MovieSize Size() const override;
 
     // Finishes the movie: the queued pictures, the last picture's duration up
     // to now, the file closed and rewritten for players. Waits for the
     // encoder thread. Safe when nothing is open. False if something could
     // not be written.
-    bool Close();
+    bool Close() override;
 
-    bool IsOpen() const;
+    bool IsOpen() const override;
     // Whether the encoder thread has met an error (a full disk, say); the
     // movie then plays up to the last fragment written, and the file ends
     // there.
-    bool HasFailed() const;
+    bool HasFailed() const override;
     // Pictures handed, dropped, and the duration so far (after Close: final).
-    MovieStats Stats() const;
-    std::string GetLastError() const;
+    MovieStats Stats() const override;
+    std::string GetLastError() const override;
 
 private:
     struct Impl;

@@ -6,6 +6,7 @@
 #include "app/Settings.h"
 #include "app/TimeLimit.h"
 #include "media/AviRecorder.h"
+#include "media/MovieEncoder.h"
 #include "ports/PortEnumeration.h"
 #include "res/ResourceIds.h"
 #include "tests/app/PhoneLine.h"
@@ -555,6 +556,30 @@ TEST(App, TheExtensionPicksTheMovieFormat) {
     EXPECT_EQ(WithDefaultExtension("/v/talk.webm", "mp4", known), "/v/talk.webm.mp4");
     EXPECT_EQ(WithDefaultExtension("/v/Lumetto 07.05.03", "mkv", known), "/v/Lumetto 07.05.03.mkv");
     EXPECT_EQ(WithDefaultExtension("/v/talk.AVI", "mp4", known), "/v/talk.AVI");
+}
+
+// Without the video encoder module (a package split, a missing library) an
+// H.264 movie is refused with a message that names what is missing, and no
+// file; AVI movies work as ever.
+TEST(App, WithoutTheEncoderModuleAviMoviesStillWork) {
+    LiveProgram p;
+    const std::string module = p.dir.File("gone/lumetto-encoder.so");
+    lumetto::SetMovieEncoderModule(module);
+    p.dialogs.answer = p.dir.File("m.mp4");
+    ASSERT_TRUE(p.Run(ID_FILE_RECORD_MOVIE));
+    EXPECT_FALSE(p.View()->IsRecording());
+    EXPECT_NE(p.Messages().find("video encoder module lumetto-encoder.so"), std::string::npos)
+        << p.Messages();
+    EXPECT_NE(p.Messages().find("it is not in " + module), std::string::npos) << p.Messages();
+    EXPECT_FALSE(fs::exists(p.dir.File("m.mp4")));
+
+    p.View()->SetFramePeriodMs(20);
+    p.dialogs.answer = p.dir.File("m.avi");
+    ASSERT_TRUE(p.Run(ID_FILE_RECORD_MOVIE));
+    ASSERT_TRUE(WaitFor([&] { return p.View()->RecordedFrames() >= 2; }));
+    ASSERT_TRUE(p.Run(ID_FILE_STOP_RECORDING));
+    lumetto::SetMovieEncoderModule({});
+    EXPECT_EQ(testsupport::ProbeMovie(p.dir.File("m.avi")).rfind("rawvideo 176x208 ", 0), 0u);
 }
 
 // A time limit beyond what one Qt timer counts (about 24.8 days) is waited
