@@ -3,9 +3,10 @@
 // that the program then connects to, so a user without a phone sees the
 // whole program work.
 //
-// While it runs, the port-name table knows its pseudo-terminal as the port
-// "Demo phone": the caption shows that name and the "COM ports" dialog lists
-// it. The phone outlives Close connection and serves the next open.
+// The "COM ports" dialog always lists it as "Demo phone", last; choosing it
+// starts the phone. While it runs, the port-name table knows its
+// pseudo-terminal as that port, and the caption shows the name. The phone
+// outlives Close connection and serves the next open.
 #pragma once
 
 #include <memory>

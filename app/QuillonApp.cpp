@@ -125,15 +125,8 @@ void CQuillonApp::ApplyOptions() {
 
 void CQuillonApp::ConnectAtStart() {
     if (m_options.bDemo) {
-        m_pDemo = std::make_unique<CDemoPhone>();
-        std::string path, error;
-        if (!m_pDemo->Start(lumetto::kPlatformS60, path, error)) {
-            ShowMessageBox(error, AppTitle(), MessageIcon::Error);
-            if (m_options.bNoWindow)
-                Quit(1);
-        } else if (!OpenPort(CDemoPhone::kPortName) && m_options.bNoWindow) {
+        if (!OpenPort(CDemoPhone::kPortName) && m_options.bNoWindow)
             Quit(1);
-        }
     } else if (!m_options.strPort.empty()) {
         if (OpenPort(m_options.strPort))
             Settings().SetLastPort(m_options.strPort);
@@ -273,6 +266,7 @@ std::optional<std::string> CQuillonApp::ChoosePort() {
     if (m_fnChoosePort)
         return m_fnChoosePort();
     CPortSelectDlg dlg(m_pMainFrame.get());
+    dlg.SetProgramPorts({CDemoPhone::kPortName}); // always there to try the program
     dlg.SetPreferredPort(Settings().LastPort());
     try {
         if (dlg.DoModal() != IDOK)
@@ -301,6 +295,8 @@ bool CQuillonApp::OpenPort(const std::string& strPortName, bool bQuiet) {
     CQuillonView* pView = View();
     if (!pView)
         return false;
+    if (strPortName == CDemoPhone::kPortName && !StartDemoPhone(bQuiet))
+        return false;
     // A lost connection is told in a box only when it is not opened again.
     m_serial.SetLossReport(m_options.bNoReconnect);
     if (!m_serial.Open(pView, strPortName, bQuiet)) {
@@ -310,6 +306,20 @@ bool CQuillonApp::OpenPort(const std::string& strPortName, bool bQuiet) {
     }
     SetConnectionTitle(true);
     m_serial.StartMonitor();
+    return true;
+}
+
+bool CQuillonApp::StartDemoPhone(bool bQuiet) {
+    if (m_pDemo)
+        return true;
+    auto pDemo = std::make_unique<CDemoPhone>();
+    std::string path, error;
+    if (!pDemo->Start(lumetto::kPlatformS60, path, error)) {
+        if (!bQuiet)
+            ShowMessageBox(error, AppTitle(), MessageIcon::Error);
+        return false;
+    }
+    m_pDemo = std::move(pDemo);
     return true;
 }
 

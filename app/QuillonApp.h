@@ -56,7 +56,8 @@ public:
 
     // Opens a port by name and starts monitoring it; shows the driver's
     // errors unless bQuiet. Used by the dialog, --port, --demo and the
-    // reconnection.
+    // reconnection. The demo's phone (CDemoPhone::kPortName) is started
+    // first when it does not run yet.
     bool OpenPort(const std::string& strPortName, bool bQuiet = false);
 
     // Ends the program as Exit does, without the exit question.
@@ -96,6 +97,9 @@ private:
     void BuildMainWindow();
     void ApplyOptions();
     void ConnectAtStart();
+    // Starts the demo's phone unless it runs; false (told unless bQuiet) when
+    // it cannot start.
+    bool StartDemoPhone(bool bQuiet);
     UiState CurrentUiState();
     void OnConnectionLost();
     void OnCloseNotice();

@@ -1,12 +1,9 @@
 #include "display/SkinCatalog.h"
 
 #include "codec/ScreenFormat.h"
-#include "display/SkinFile.h"
 #include "res/ResourceIds.h"
 #include "res/Strings.h"
 
-#include <algorithm>
-#include <cctype>
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
@@ -18,19 +15,6 @@
 #endif
 
 namespace fs = std::filesystem;
-
-namespace {
-
-constexpr const char* kDefaultSkinFile = kDefaultSkinFileName;
-constexpr const char* kSkinExtension = ".lumetto";
-
-std::string Lower(std::string s) {
-    for (char& c : s)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-}
-
-} // namespace
 
 std::string ProgramFolder() {
     std::string path;
@@ -79,55 +63,15 @@ SRect BuiltinSkinRect(int nPlatform) {
     return {0, 0, lumetto::kS60Width, lumetto::kS60Height};
 }
 
-std::vector<std::string> ListSkinFiles(const std::string& strFolder) {
-    std::vector<std::string> names;
-    std::error_code ec;
-    fs::directory_iterator it(strFolder, ec);
-    if (ec)
-        return names;
-    for (; it != fs::directory_iterator(); it.increment(ec)) {
-        if (ec)
-            break;
-        const std::string name = it->path().filename().string();
-        const std::size_t ext = std::char_traits<char>::length(kSkinExtension);
-        if (name.size() >= ext && Lower(name.substr(name.size() - ext)) == kSkinExtension)
-            names.push_back(name);
-    }
-    std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
-        const std::string la = Lower(a), lb = Lower(b);
-        return la != lb ? la < lb : a < b;
-    });
-    return names;
-}
-
-std::string FindDefaultSkinFile(const std::string& strFolder) {
-    std::error_code ec;
-    if (fs::is_regular_file(fs::path(strFolder) / kDefaultSkinFile, ec))
-        return kDefaultSkinFile;
-    // File names are matched without regard to letter case, as on the
-    // platform the skin folders come from.
-    for (const std::string& name : ListSkinFiles(strFolder)) {
-        if (Lower(name) == kDefaultSkinFile)
-            return name;
-    }
-    return std::string();
-}
-
 CSkinCatalog::CSkinCatalog(SkinBitmapInfoFn fnBitmapInfo)
-    : m_fnBitmapInfo(std::move(fnBitmapInfo)), m_folderCache(m_fnBitmapInfo),
-      m_strProgramFolder(::ProgramFolder()), m_strUserSkinRoot(::UserSkinRoot()) {}
-
-CSkinCatalog::CSkinCatalog(BitmapCheck fnBitmapLoads)
-    : CSkinCatalog([fn = std::move(fnBitmapLoads)](const std::string& strPath) {
-          SSkinBitmapInfo info;
-          info.bLoads = fn && fn(strPath);
-          return info;
-      }) {}
+    : m_fnBitmapInfo(std::move(fnBitmapInfo)), m_strProgramFolder(::ProgramFolder()),
+      m_strUserSkinRoot(::UserSkinRoot()) {}
 
 void CSkinCatalog::SetProgramFolder(std::string strFolder) {
     if (!strFolder.empty() && strFolder.back() != '/')
         strFolder.push_back('/');
     m_strProgramFolder = std::move(strFolder);
+    m_bWatched[0] = m_bWatched[1] = false; // other folders: the watcher's paths are not theirs
 }
 
 std::string CSkinCatalog::SkinFolder(int nPlatform) const {
@@ -145,6 +89,7 @@ void CSkinCatalog::SetUserSkinRoot(std::string strFolder) {
     if (!strFolder.empty() && strFolder.back() != '/')
         strFolder.push_back('/');
     m_strUserSkinRoot = std::move(strFolder);
+    m_bWatched[0] = m_bWatched[1] = false;
 }
 
 std::string CSkinCatalog::UserSkinFolder(int nPlatform) const {
@@ -169,21 +114,44 @@ const CSkinEntry* CSkinCatalog::Skin(int nIndex) const {
     return it == m_mapSkins.end() ? nullptr : it->second.get();
 }
 
+std::vector<std::string> CSkinCatalog::SkinFiles(int nPlatform) const {
+    std::vector<std::string> files;
+    for (const std::string& folder : SkinFolders(nPlatform)) {
+        const std::vector<std::string> some = SkinFilesOfFolder(folder);
+        files.insert(files.end(), some.begin(), some.end());
+    }
+    return files;
+}
+
+void CSkinCatalog::ReadSkinList(int nPlatform, std::vector<std::string> files, bool bWatched) {
+    if (!m_pLists)
+        m_pLists = std::make_unique<CSkinLists>(m_fnBitmapInfo);
+    m_pLists->Read(nPlatform, std::move(files));
+    m_bWatched[nPlatform == lumetto::kPlatformUIQ ? 1 : 0] = bWatched;
+}
+
+std::vector<SSkinVerdict> CSkinCatalog::SkinList(int nPlatform) {
+    if (m_pLists) {
+        // A list nobody watches may be out of date: it is read again.
+        if (!m_bWatched[nPlatform == lumetto::kPlatformUIQ ? 1 : 0])
+            m_pLists->Read(nPlatform, SkinFiles(nPlatform));
+        return m_pLists->Get(nPlatform);
+    }
+    std::vector<SSkinVerdict> verdicts;
+    for (const std::string& file : SkinFiles(nPlatform))
+        verdicts.push_back(JudgeSkinFile(file, m_fnBitmapInfo));
+    return verdicts;
+}
+
 void CSkinCatalog::LoadSkinMenu(ISkinMenu* pSubmenu, int nPlatform) {
     if (!pSubmenu)
         return;
     pSubmenu->RemoveAllItems();
     ClearSkins();
     m_leftOut.clear();
-
-    for (const std::string& folder : SkinFolders(nPlatform))
-        ReadSkinFolder(folder, pSubmenu);
-    AddBuiltinSkin(pSubmenu, nPlatform);
-}
-
-void CSkinCatalog::ReadSkinFolder(const std::string& strFolder, ISkinMenu* pSubmenu) {
-    for (const SSkinVerdict& verdict : m_folderCache.Scan(strFolder))
+    for (const SSkinVerdict& verdict : SkinList(nPlatform))
         AddJudgedSkin(verdict, pSubmenu);
+    AddBuiltinSkin(pSubmenu, nPlatform);
 }
 
 void CSkinCatalog::ParseSkinFile(const std::string& strPath, ISkinMenu* pSubmenu) {

@@ -14,20 +14,39 @@
 // problem is left out of the submenu and the scan goes on; the catalog notes
 // the file and the reason (LeftOut), which --list-skins shows.
 //
-// Only a bitmap's header is read while the folders are scanned; the picture is
-// decoded when its skin is selected. The scan of a folder is kept until the
-// folder or one of its files changes (CSkinFolderCache).
+// A skin is listed only when its bitmap decodes in full. Without a watcher
+// every rebuild reads the folders again; with one (the skin menu watches the
+// folders in the program) both platforms' lists are read on a thread of their
+// own when a folder changes and kept between rebuilds (CSkinLists).
 #pragma once
 
 #include "display/PictureGeometry.h"
-#include "display/SkinEntry.h"
-#include "display/SkinFolderCache.h"
+#include "display/SkinLists.h"
 
-#include <functional>
 #include <map>
 #include <memory>
 #include <string>
 #include <vector>
+
+// One skin of the catalog: the phone platform it is for, the path of its
+// bitmap (a single space for a built-in skin) and where the phone's screen lies
+// inside that bitmap.
+class CSkinEntry {
+public:
+    CSkinEntry(int nPlatform, std::string strBitmapPath, int nScreenX, int nScreenY,
+               int nScreenWidth, int nScreenHeight)
+        : m_nPlatform(nPlatform), m_strBitmapPath(std::move(strBitmapPath)), m_nScreenX(nScreenX),
+          m_nScreenY(nScreenY), m_nScreenWidth(nScreenWidth), m_nScreenHeight(nScreenHeight) {}
+
+    bool IsBuiltin() const { return m_strBitmapPath == " "; }
+
+    const int m_nPlatform;
+    const std::string m_strBitmapPath;
+    const int m_nScreenX;
+    const int m_nScreenY;
+    const int m_nScreenWidth;
+    const int m_nScreenHeight;
+};
 
 // The submenu that lists the skins.
 class ISkinMenu {
@@ -63,26 +82,19 @@ struct SLeftOutSkin {
 
 class CSkinCatalog {
 public:
-    // Tells whether a bitmap file loads; a skin whose bitmap does not is refused.
-    using BitmapCheck = std::function<bool(const std::string& strPath)>;
-
-    // The bitmap's header tells whether it loads; its picture is decoded
-    // only when the skin is selected.
+    // Asked about each skin's bitmap (on the reader thread once the folders
+    // are watched).
     explicit CSkinCatalog(SkinBitmapInfoFn fnBitmapInfo);
-    // Without it only whether the bitmap loads counts.
-    explicit CSkinCatalog(BitmapCheck fnBitmapLoads);
 
     // The folder the skin folders lie in, ending in '/'. Initially the folder
     // of the running program.
     void SetProgramFolder(std::string strFolder);
-    const std::string& ProgramFolder() const { return m_strProgramFolder; }
     // The skin folder of a platform, ending in '/': the one beside the program,
     // or the installed one when the program's folder has no "skins" folder.
     std::string SkinFolder(int nPlatform) const;
     // The folder that holds the user's S60/ and UIQ/ skin folders, ending in
     // '/'; empty reads no user skins. Initially UserSkinRoot().
     void SetUserSkinRoot(std::string strFolder);
-    const std::string& UserSkinRoot() const { return m_strUserSkinRoot; }
     // The user's skin folder of a platform, ending in '/'; empty when none.
     std::string UserSkinFolder(int nPlatform) const;
     // The folders a platform's skins are read from, in reading order; a folder
@@ -94,15 +106,18 @@ public:
     // Rebuilds the catalog and the submenu for a platform and selects index 0.
     // Does nothing without a submenu.
     void LoadSkinMenu(ISkinMenu* pSubmenu, int nPlatform);
-    // Reads the skin files of one folder: the default file first, then the others.
-    void ReadSkinFolder(const std::string& strFolder, ISkinMenu* pSubmenu);
     // Reads one skin file; a valid one becomes a skin and a submenu item.
     void ParseSkinFile(const std::string& strPath, ISkinMenu* pSubmenu);
     // The skin files the last rebuild left out, in reading order, with the
     // reason: the file's own problem, or a full list.
     const std::vector<SLeftOutSkin>& LeftOut() const { return m_leftOut; }
-    // The folder scans kept between rebuilds (tests set its clock).
-    CSkinFolderCache& FolderCache() { return m_folderCache; }
+    // The skin files of a platform's folders, in reading order.
+    std::vector<std::string> SkinFiles(int nPlatform) const;
+    // For the folder watcher: reads the platform's list from these skin files
+    // on the reader thread. While bWatched the list is kept until the next
+    // call; otherwise (a path could not be watched) each rebuild reads the
+    // folders again.
+    void ReadSkinList(int nPlatform, std::vector<std::string> files, bool bWatched);
     // Appends a skin; its index, or -1 when the catalog is full or the bitmap
     // (unless built-in, " ") does not load.
     int AddSkin(const std::string& strBitmapPath, int nPlatform, int left, int top, int right,
@@ -135,12 +150,15 @@ public:
 private:
     // Adds a judged skin file, or notes why it is left out.
     void AddJudgedSkin(const SSkinVerdict& verdict, ISkinMenu* pSubmenu);
+    // The list of a platform's skin files, judged.
+    std::vector<SSkinVerdict> SkinList(int nPlatform);
     // AddSkin without asking about the bitmap again.
     int AddCheckedSkin(const std::string& strBitmapPath, int nPlatform, int left, int top,
                        int right, int bottom);
 
     SkinBitmapInfoFn m_fnBitmapInfo;
-    CSkinFolderCache m_folderCache;
+    std::unique_ptr<CSkinLists> m_pLists; // once the folders are watched
+    bool m_bWatched[2] = {false, false};
     std::vector<SLeftOutSkin> m_leftOut;
     ISkinWindows* m_pWindows = nullptr;
     std::string m_strProgramFolder;
@@ -167,11 +185,3 @@ std::string InstalledSkinRoot(const std::string& strProgramFolder);
 // The platform's built-in skin: its bitmap resource and screen rectangle.
 int BuiltinSkinBitmap(int nPlatform);
 SRect BuiltinSkinRect(int nPlatform);
-
-// The names of the skin files in a folder: those ending in ".lumetto" (in any
-// letter case), in a stable order (by name, letter case ignored first).
-std::vector<std::string> ListSkinFiles(const std::string& strFolder);
-constexpr const char* kDefaultSkinFileName = "default.lumetto";
-// The name of the folder's default file: "default.lumetto", or a name that
-// differs from it only in letter case; empty when there is none.
-std::string FindDefaultSkinFile(const std::string& strFolder);

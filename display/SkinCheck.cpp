@@ -29,6 +29,12 @@ std::string PlatformText(int nPlatform) {
     return std::to_string(nPlatform) + " (unknown: 0 is S60, 1 is UIQ)";
 }
 
+// Whether a screen rectangle lies wholly outside a bitmap of w x h, so that
+// not one pixel of the phone's screen would show.
+bool RectLiesOutsideBitmap(const SSkinFile& s, int nWidth, int nHeight) {
+    return s.nLeft >= nWidth || s.nTop >= nHeight || s.nRight <= 0 || s.nBottom <= 0;
+}
+
 } // namespace
 
 SSkinCheck CheckSkinFile(const std::string& strPath, const SkinBitmapInfoFn& fnBitmap) {

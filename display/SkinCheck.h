@@ -3,7 +3,7 @@
 // whether its bitmap loads and whether the screen rectangle lies inside it.
 #pragma once
 
-#include "display/SkinScan.h"
+#include "display/SkinFile.h"
 
 #include <string>
 #include <vector>

@@ -2,6 +2,13 @@
 // one item per skin with command id ID_SKIN_FIRST + index, the current skin's
 // item disabled each time the menu opens. Choosing an item reports its
 // command id.
+//
+// It also watches the catalog's skin folders, their skin files and bitmaps
+// (a missing folder through its nearest existing parent, where its creation
+// shows): a change has the catalog read that platform's list again on its
+// reader thread, so the next platform switch shows it without reading the
+// disk. A path that cannot be watched leaves the platform's list to be read
+// again at each switch.
 #pragma once
 
 #include "display/SkinCatalog.h"
@@ -9,7 +16,9 @@
 #include <QObject>
 
 #include <functional>
+#include <set>
 
+class QFileSystemWatcher;
 class QMenu;
 class QMenuBar;
 
@@ -32,9 +41,21 @@ public:
     static CSkinMenu* For(QMenu* pMenu, CSkinCatalog* pCatalog, SelectHandler onSelect = {});
 
 private:
+    // Watches what a platform's list is read from, then has it read.
+    void WatchSkinFolders(int nPlatform);
+    void OnPathChanged(const QString& strPath);
+    // The folders of a platform to watch: each, or its nearest existing parent.
+    std::set<QString> FolderPaths(int nPlatform) const;
+    // Makes the watcher watch a platform's paths (and still the other's);
+    // false when a path could not be watched.
+    bool Watch(int nPlatform, std::set<QString> paths);
+
     QMenu* m_pMenu;
     CSkinCatalog* m_pCatalog;
     SelectHandler m_onSelect;
+    QFileSystemWatcher* m_pWatcher;
+    std::set<QString> m_folders[2]; // FolderPaths when last watched
+    std::set<QString> m_paths[2];   // and the skin files and bitmaps
 };
 
 // The menu bar's second menu's second item's submenu, or null.

@@ -1,7 +1,9 @@
 // Shows the "COM ports" dialog for the machine's ports (LUMETTO_PORTS and the
 // serial devices) and prints how it ended, so it can be looked at on a display:
-//   port_select_dlg_demo [--no-ports] [--close-after MS]
-// --no-ports shows the dialog as a machine without any serial port sees it.
+//   port_select_dlg_demo [--no-ports] [--sysfs DIR] [--close-after MS]
+// --no-ports shows the dialog as a machine without any serial port sees it;
+// --sysfs describes the devices from a sysfs tree at DIR instead of /sys.
+// The demo's phone is listed last, as the program lists it.
 #include "platform/PortNameTable.h"
 #include "platform/qt/QtMessagePresenter.h"
 #include "ports/PortSelectDlg.h"
@@ -12,6 +14,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 
 int main(int argc, char* argv[]) {
@@ -20,12 +23,19 @@ int main(int argc, char* argv[]) {
     SetMessagePresenter(&presenter);
 
     CPortSelectDlg dlg;
+    dlg.SetProgramPorts({"Demo phone"});
     CPosixComPortQuery noPorts{CPortNameTable()};
+    std::unique_ptr<CPosixComPortQuery> described;
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--no-ports") == 0)
+        if (std::strcmp(argv[i], "--no-ports") == 0) {
             dlg.SetPortQuery(&noPorts);
-        else if (std::strcmp(argv[i], "--close-after") == 0 && i + 1 < argc)
+        } else if (std::strcmp(argv[i], "--sysfs") == 0 && i + 1 < argc) {
+            described =
+                std::make_unique<CPosixComPortQuery>(CPortNameTable::FromSystem(), argv[++i]);
+            dlg.SetPortQuery(described.get());
+        } else if (std::strcmp(argv[i], "--close-after") == 0 && i + 1 < argc) {
             QTimer::singleShot(std::atoi(argv[++i]), &dlg, [&dlg] { dlg.reject(); });
+        }
     }
     int nResult = IDCANCEL;
     try {

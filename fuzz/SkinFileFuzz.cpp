@@ -1,6 +1,7 @@
 // The skin-file reader over arbitrary file contents, and the bitmap path over
 // arbitrary file names. Skin files come from a folder any user can write to.
-// A byte order mark in front changes nothing; numbers never overflow.
+// A byte order mark in front changes nothing; numbers never overflow. The
+// same bytes as a bitmap: a BMP that is whole stays whole when bytes follow.
 #include "display/SkinFile.h"
 #include "fuzz/FuzzCheck.h"
 
@@ -49,6 +50,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             Check(plain->strName == marked->strName && plain->nLeft == marked->nLeft &&
                   plain->nBottom == marked->nBottom);
     }
+
+    // As a bitmap's bytes, once they hold a BMP's header up to its compression.
+    if (text.size() >= 34 && BmpCutShort(text).empty())
+        Check(BmpCutShort(text + std::string(64, '\0')).empty());
 
     // Integers alone, as the reader takes them after the name line: each
     // takes at most 15 characters after the white space and moves on.

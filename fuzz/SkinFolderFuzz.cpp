@@ -1,18 +1,19 @@
 // The skin folder scan over arbitrary folder contents: skin files and bitmaps
-// with any bytes, FIFOs, symlinks to /dev/zero, to each other or to
-// themselves, folders and large sparse files under skin and bitmap names, in
-// the program's and the user's folder. The scan never blocks (libFuzzer's
+// with any bytes, BMP files whole or cut short, FIFOs, symlinks to /dev/zero,
+// to each other or to themselves, folders and large sparse files under skin
+// and bitmap names, in the program's and the user's folder, each bitmap
+// decoded by the program's own loader. The scan never blocks (libFuzzer's
 // -timeout catches that), every skin file is either listed or left out with a
-// reason, a rescan of unchanged folders gives the same list, and --check-skin
-// agrees with the list.
+// reason, the list read on the reader thread is the list read in place, a
+// listed skin's bitmap decodes, and --check-skin agrees with the list.
 //
 // Input: entries of [kind, name, length, bytes...]; see Entry below.
 #include "display/RegularFile.h"
+#include "display/SkinBitmapInfo.h"
 #include "display/SkinCatalog.h"
 #include "display/SkinCheck.h"
 #include "fuzz/FuzzCheck.h"
 
-#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -44,28 +45,30 @@ const std::string& Root() {
     return root;
 }
 
-// The bitmap loader without Qt: a BMP header's width and height. Reading
-// through the same door as the program keeps FIFOs and devices out.
-SSkinBitmapInfo BmpHeader(const std::string& path) {
-    SSkinBitmapInfo info;
-    std::string bytes;
-    if (!ReadRegularFile(path, kSkinBitmapMaxBytes, 26, bytes, info.strError, "it"))
-        return info;
-    if (bytes.size() < 26 || bytes.compare(0, 2, "BM") != 0) {
-        info.strError = "not a BMP";
-        return info;
-    }
-    std::int32_t w = 0, h = 0;
-    std::memcpy(&w, bytes.data() + 18, 4);
-    std::memcpy(&h, bytes.data() + 22, 4);
-    if (w <= 0 || h == 0 || h == INT32_MIN) {
-        info.strError = "no picture";
-        return info;
-    }
-    info.bLoads = true;
-    info.nWidth = w;
-    info.nHeight = h < 0 ? -h : h;
-    return info;
+// The header of a BMP file whose pixels are the bytes after it, whole or cut
+// short: 1 to 16 pixels wide, 1 to 8 high, 24 bits or 8 bits run-length
+// coded (chosen by the first byte).
+std::string BmpHeader(const std::string& bytes) {
+    const unsigned choice = bytes.empty() ? 0 : static_cast<unsigned char>(bytes[0]);
+    const bool rle = choice & 1;
+    const std::uint32_t palette = rle ? 256 * 4 : 0;
+    std::string header(54 + palette, '\x7f'); // a grey palette after the header
+    const auto put = [&header](std::size_t at, std::uint32_t v, std::size_t n) {
+        for (std::size_t i = 0; i < n; ++i)
+            header[at + i] = static_cast<char>(v >> (8 * i));
+    };
+    // The file's size (not read), resolution and colour counts stay 0.
+    std::fill(header.begin(), header.begin() + 54, '\0');
+    header[0] = 'B';
+    header[1] = 'M';
+    put(10, 54 + palette, 4); // where the pixels start
+    put(14, 40, 4);           // the size of the header
+    put(18, 1 + choice / 2 % 16, 4);
+    put(22, 1 + choice / 32, 4);
+    put(26, 1, 2);            // planes
+    put(28, rle ? 8 : 24, 2); // bits per pixel
+    put(30, rle ? 1 : 0, 4);  // compression: none or RLE8
+    return header;
 }
 
 struct CNames : ISkinMenu {
@@ -90,10 +93,10 @@ void MakeEntry(const std::uint8_t*& p, const std::uint8_t* end) {
     fs::remove_all(path, ec);
     switch (kind) {
     case 0:
-    case 1: { // a regular file with the bytes
-        FILE* f = std::fopen(path.c_str(), "wb");
-        if (f) {
-            std::fwrite(bytes.data(), 1, bytes.size(), f);
+    case 1: { // a regular file with the bytes, for kind 1 behind a BMP header
+        std::string file = kind == 1 ? BmpHeader(bytes) + bytes : bytes;
+        if (FILE* f = std::fopen(path.c_str(), "wb")) {
+            std::fwrite(file.data(), 1, file.size(), f);
             std::fclose(f);
         }
         break;
@@ -148,20 +151,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (int n = 0; n < 24 && end - p >= 3; ++n)
         MakeEntry(p, end);
 
-    CSkinCatalog catalog(BmpHeader);
+    CSkinCatalog catalog(ReadSkinBitmapInfo);
     catalog.SetProgramFolder(Root());
     catalog.SetUserSkinRoot(Root() + "user");
-    // An hour ahead every stamp has settled, so the second rebuild reuses the scan.
-    const long long later =
-        std::chrono::duration_cast<std::chrono::nanoseconds>(
-            std::chrono::system_clock::now().time_since_epoch() + std::chrono::hours(1))
-            .count();
-    catalog.FolderCache().SetClock([later] { return later; });
-
     CNames first, second;
     catalog.LoadSkinMenu(&first, 0);
     const std::vector<SLeftOutSkin> leftOut = catalog.LeftOut();
     const int listed = catalog.SkinCount();
+    // The list the watched program keeps, read on the reader thread.
+    const std::vector<std::string> files = catalog.SkinFiles(0);
+    catalog.ReadSkinList(0, files, true);
     catalog.LoadSkinMenu(&second, 0);
     Check(second.names == first.names);
     Check(catalog.LeftOut() == leftOut);
@@ -175,25 +174,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
           (catalog.Skin(listed - 1) && catalog.Skin(listed - 1)->IsBuiltin()));
 
     // Every skin file is listed or left out, once.
-    std::size_t files = 0;
-    for (const std::string& folder : catalog.SkinFolders(0))
-        files += catalog.FolderCache().Scan(folder).size();
     const std::size_t builtin = listed < kMaxSkins ? 1 : 0;
-    Check(files == first.names.size() - builtin + leftOut.size());
+    Check(files.size() == first.names.size() - builtin + leftOut.size());
 
     for (int i = 0; i < listed; ++i) {
         const CSkinEntry* skin = catalog.Skin(i);
         Check(skin != nullptr);
         if (skin->IsBuiltin())
             continue;
-        // A listed skin's bitmap loads (its rectangle is not held against
-        // the bitmap's size: --check-skin only warns of that).
-        Check(BmpHeader(skin->m_strBitmapPath).bLoads);
+        // A listed skin's bitmap decodes in full (its rectangle is not held
+        // against the bitmap's size: --check-skin only warns of that).
+        Check(!DecodeSkinBitmap(skin->m_strBitmapPath).isNull());
     }
     // The skin check says what the list says.
     for (const SLeftOutSkin& out : leftOut) {
         Check(!out.strReason.empty());
-        const SSkinCheck check = CheckSkinFile(out.strPath, BmpHeader);
+        const SSkinCheck check = CheckSkinFile(out.strPath, ReadSkinBitmapInfo);
         if (out.strReason.rfind("the list is full", 0) == 0)
             continue;
         Check(!check.Listed());

@@ -103,9 +103,16 @@ def skin_folder():
 
     bmp = b"BM" + b"\0" * 16 + struct.pack("<ii", 232, 472)
     skin = b"Keypad\n0 28 62 204 270\n"
-    write(t, "valid-skin", entry(0, 0, skin) + entry(0, 6, bmp))
-    write(t, "default-and-user", entry(0, 2, skin) + entry(0, 8, bmp) + entry(8, 1, skin)
-          + entry(8, 7, bmp))
+    # Kind 1 puts a BMP header before the bytes; the first byte chooses it:
+    # 0x22 is 2 x 2 pixels of 24 bits (16 bytes of pixels), 0x21 is 1 x 2
+    # pixels run-length coded.
+    whole = bytes([0x22]) + b"\x40" * 15
+    rle = bytes([0x21, 5, 0, 0, 1, 5, 0, 1])
+    write(t, "valid-skin", entry(0, 0, skin) + entry(1, 6, whole))
+    write(t, "default-and-user", entry(0, 2, skin) + entry(1, 8, whole) + entry(8, 1, skin)
+          + entry(9, 7, rle))
+    write(t, "bmp-cut-short", entry(0, 0, skin) + entry(1, 6, whole[:10]) + entry(0, 1, skin)
+          + entry(1, 7, rle[:5]) + entry(0, 5, skin) + entry(1, 11, rle))
     write(t, "fifo-and-dev-zero", entry(2, 0) + entry(0, 1, skin) + entry(3, 7)
           + entry(0, 2, skin) + entry(2, 8))
     write(t, "folder-loop-large", entry(4, 0) + entry(5, 1) + entry(6, 2, b"x")
@@ -127,8 +134,12 @@ def layout():
 
 def port_name():
     t = "port_name"
-    for i, e in enumerate([b"COM3 (/dev/ttyUSB0)", b"COMX COM5", b"COM", b"com7 COM12x",
-                           b"COM7 (/dev/pts/3)", b"Bluetooth COM 9 COM10"]):
+    for i, e in enumerate([
+            b"COM7=/dev/pts/3;COM123=/dev/rfcomm0\x01ttyUSB0\nttyACM1\nttyS0\x01Maker\n",
+            b" com07 = /dev/pts/3 ;COM7=/dev/x;PORT=/dev/y\x01rfcomm0\nttyUSB10\x01Phone\tModem ",
+            b"COM0=/dev/a;=;COM5\x01ttyS1\nttyS12\nttyUSBx\x01caf\xc3\xa9 \xc3 \xff",
+            b"\x01\x01" + b"x" * 80,
+            b"COM99999999999=/dev/z;COM2=relative\x01ttyACM0\nttyACM0\x01\xe2\x80\x94"]):
         write(t, "entry-%d" % i, e)
 
 

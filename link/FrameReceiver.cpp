@@ -51,8 +51,7 @@ void CFrameReceiver::ProcessBytes(std::uint32_t dwBytesRead) {
             continue;
         if (!m_bHeaderRead && m_dwCountOfTotalBytesRead >= m_dwHeaderSize) {
             const std::uint8_t* f = FrameStart();
-            const std::uint32_t total = std::uint32_t(f[8]) | (std::uint32_t(f[9]) << 8) |
-                                        (std::uint32_t(f[10]) << 16) | (std::uint32_t(f[11]) << 24);
+            const std::uint32_t total = wire::FrameLength(f + kMarkerSize);
             if (total < kFrameOverhead || total > m_dwBufferSize) {
                 // Not a frame: drop this start marker and look for the next one
                 // among the bytes already held.

@@ -78,9 +78,6 @@ public:
     const FrameStats& Stats() const { return m_stats; }
     std::uint32_t GrandTotal() const { return m_dwGrandTotal; }
 
-    // The closing marker the PC sends to the phone.
-    static const std::uint8_t* CloseMarker() { return wire::CloseMarkerBytes(); }
-
 private:
     void FindSTX();
     void CheckETX();

@@ -11,9 +11,10 @@ class ILinkOwner {
 public:
     virtual ~ILinkOwner() = default;
 
-    // A screen payload (WM_PORT_FRAME). The bytes belong to the driver and
-    // stay valid until this call returns; payloads come one at a time, in
-    // order, each an update of the previous picture.
+    // A screen payload, handed over from the monitor thread, which waits
+    // until this call has returned. The bytes belong to the driver and stay
+    // valid until then; payloads come one at a time, in order, each an
+    // update of the previous picture.
     virtual void OnPortFrame(const std::uint8_t* pPayload, std::uint32_t nLength) = 0;
 
     // The connection ended or went idle (the phone's closing notice, ten

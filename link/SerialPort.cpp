@@ -1,5 +1,6 @@
 #include "link/SerialPort.h"
 
+#include "link/WireFormat.h"
 #include "platform/ErrorReport.h"
 #include "platform/HandOver.h"
 #include "platform/PortNameTable.h"
@@ -8,7 +9,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <new>
 #include <poll.h>
 #include <system_error>
 
@@ -31,8 +31,8 @@ int ToPollTimeout(std::chrono::milliseconds ms) {
 
 } // namespace
 
-CSerialPort::CSerialPort() : m_hSendDoneEvent(std::make_unique<CEvent>()), m_receiver(this) {
-    m_hSendDoneEvent->Reset();
+CSerialPort::CSerialPort() : m_pSendDoneEvent(std::make_unique<CEvent>()), m_receiver(this) {
+    m_pSendDoneEvent->Reset();
 }
 
 CSerialPort::~CSerialPort() {
@@ -48,12 +48,12 @@ void CSerialPort::SetOwnerView(ILinkOwner* pView) {
     // UI thread, where views unregister, so none can be under way here.
     if (pView == nullptr && pOld != nullptr) {
         ILinkOwner* pExpected = pOld;
-        m_hTargetWnd.compare_exchange_strong(pExpected, nullptr);
+        m_pPayloadTarget.compare_exchange_strong(pExpected, nullptr);
     }
 }
 
-bool CSerialPort::Open(ILinkOwner* hTargetWnd, const std::string& strPortName, bool bQuiet) {
-    m_hTargetWnd = hTargetWnd;
+bool CSerialPort::Open(ILinkOwner* pTarget, const std::string& strPortName, bool bQuiet) {
+    m_pPayloadTarget = pTarget;
     m_strPortName = strPortName;
     m_bQuietOpen = bQuiet;
     const bool bOpen = Configure(115200, 'N', 8, 1, EV_RXCHAR | EV_CTS);
@@ -62,7 +62,7 @@ bool CSerialPort::Open(ILinkOwner* hTargetWnd, const std::string& strPortName, b
 }
 
 std::string CSerialPort::LossReason() const {
-    std::lock_guard<std::mutex> lock(m_csLoss);
+    std::lock_guard<std::mutex> lock(m_lossMutex);
     return m_strLossReason;
 }
 
@@ -88,18 +88,18 @@ bool CSerialPort::Configure(int nBaud, char cParity, int nDataBits, int nStopBit
     CErrorReport report(m_bQuietOpen);
     m_strOpenError.clear();
     // Fresh events for the new connection; the old ones are released here.
-    m_hStopEvent = std::make_unique<CEvent>();
-    m_hSendEvent = std::make_unique<CEvent>();
-    for (const CEvent* e : {m_hStopEvent.get(), m_hSendEvent.get(), m_hSendDoneEvent.get()}) {
+    m_pStopEvent = std::make_unique<CEvent>();
+    m_pSendEvent = std::make_unique<CEvent>();
+    for (const CEvent* e : {m_pStopEvent.get(), m_pSendEvent.get(), m_pSendDoneEvent.get()}) {
         if (!e->IsValid()) {
             report.ShowSystemError(static_cast<std::uint32_t>(e->CreateError()));
             m_strOpenError = report.LastText();
             return false;
         }
     }
-    std::lock_guard<std::recursive_mutex> lock(m_csPort);
+    std::lock_guard<std::recursive_mutex> lock(m_portMutex);
     m_hPort.Close();
-    m_dcb = LineSettings{nBaud, cParity, nDataBits, nStopBits};
+    m_lineSettings = LineSettings{nBaud, cParity, nDataBits, nStopBits};
 
     // The name as the user chose it: a device path, or COMn (or a program's
     // own port) through the port-name table.
@@ -120,7 +120,7 @@ bool CSerialPort::Configure(int nBaud, char cParity, int nDataBits, int nStopBit
     }
 
     // Line settings, reads that return at once, RTS (and DTR) on.
-    if (!m_hPort.SetLineSettings(m_dcb) || !m_hPort.RaiseModemLines())
+    if (!m_hPort.SetLineSettings(m_lineSettings) || !m_hPort.RaiseModemLines())
         report.ShowLastError();
 
     if (!report.ErrorShown())
@@ -143,7 +143,7 @@ bool CSerialPort::StartMonitor() {
     // here rather than on the new thread, so nothing the phone sends after
     // StartMonitor returned can be lost.
     {
-        std::lock_guard<std::recursive_mutex> lock(m_csPort);
+        std::lock_guard<std::recursive_mutex> lock(m_portMutex);
         m_hPort.Flush();
     }
     // Set before the thread exists, so a Close that follows at once waits for it.
@@ -174,9 +174,9 @@ void CSerialPort::MonitorLoop(const std::string& strPortName) {
     for (;;) {
         // Stop, port, send: when several are ready the lowest index wins.
         // While closing, the port is not watched, as no read may start.
-        pollfd fds[3] = {{m_hStopEvent->Fd(), POLLIN, 0},
+        pollfd fds[3] = {{m_pStopEvent->Fd(), POLLIN, 0},
                          {m_bClosing ? -1 : m_hPort.Fd(), POLLIN, 0},
-                         {m_hSendEvent->Fd(), POLLIN, 0}};
+                         {m_pSendEvent->Fd(), POLLIN, 0}};
         const int n = ::poll(fds, 3, nTimeout);
         if (n < 0) {
             if (errno == EINTR)
@@ -188,7 +188,7 @@ void CSerialPort::MonitorLoop(const std::string& strPortName) {
             // The line has been silent: drop a partial frame, reset the view,
             // then wait without a time limit.
             {
-                std::lock_guard<std::recursive_mutex> lock(m_csPort);
+                std::lock_guard<std::recursive_mutex> lock(m_portMutex);
                 m_receiver.CleanupAfterRead();
             }
             ResetOwnerScreen();
@@ -210,15 +210,15 @@ void CSerialPort::MonitorLoop(const std::string& strPortName) {
             continue;
         }
         if (fds[2].revents != 0) {
-            m_hSendEvent->Reset();
+            m_pSendEvent->Reset();
             if (OwnerShowsReceivedScreens()) {
                 SendPending(report);
             } else {
-                std::lock_guard<std::mutex> lock(m_csSend);
+                std::lock_guard<std::mutex> lock(m_sendMutex);
                 m_pSendBuffer.reset();
                 m_dwSendSize = 0;
             }
-            m_hSendDoneEvent->Set();
+            m_pSendDoneEvent->Set();
             UiHandOver().Notify(); // Close may be waiting for the answer
         }
     }
@@ -232,9 +232,9 @@ CSerialPort::ReadResult CSerialPort::ReadAvailable(short nRevents, int& nLostCod
     bool bWaitedForPending = false;
     for (;;) {
         // A close or stop request wins over a phone that keeps sending.
-        if (m_bClosing || m_hStopEvent->IsSet())
+        if (m_bClosing || m_pStopEvent->IsSet())
             return ReadResult::Drained;
-        std::unique_lock<std::recursive_mutex> lock(m_csPort);
+        std::unique_lock<std::recursive_mutex> lock(m_portMutex);
         if (!m_hPort.IsOpen())
             return ReadResult::Drained;
         std::uint32_t dwFree = m_receiver.FreeSpace();
@@ -293,7 +293,7 @@ void CSerialPort::SendPending(CErrorReport& report) {
     std::unique_ptr<std::uint8_t[]> pBuffer;
     std::uint32_t dwSize = 0;
     {
-        std::lock_guard<std::mutex> lock(m_csSend);
+        std::lock_guard<std::mutex> lock(m_sendMutex);
         pBuffer = std::move(m_pSendBuffer);
         dwSize = m_dwSendSize;
         m_dwSendSize = 0;
@@ -302,7 +302,7 @@ void CSerialPort::SendPending(CErrorReport& report) {
         return;
     int nError = 0;
     {
-        std::lock_guard<std::recursive_mutex> lock(m_csPort);
+        std::lock_guard<std::recursive_mutex> lock(m_portMutex);
         if (!m_hPort.IsOpen())
             return;
         // Discards what is queued either way, unread input included.
@@ -316,7 +316,7 @@ void CSerialPort::SendPending(CErrorReport& report) {
             return ToPollTimeout(std::chrono::duration_cast<std::chrono::milliseconds>(
                 deadline - std::chrono::steady_clock::now()));
         };
-        const int nStopFd = m_hStopEvent->Fd();
+        const int nStopFd = m_pStopEvent->Fd();
         errno = 0;
         const std::size_t sent = m_hPort.Write(pBuffer.get(), dwSize, msLeft(), nStopFd);
         if (sent != dwSize && errno != ETIMEDOUT && errno != ECANCELED)
@@ -334,28 +334,14 @@ void CSerialPort::SendPending(CErrorReport& report) {
     }
 }
 
-bool CSerialPort::PrepareCloseMessage() {
-    m_hSendDoneEvent->Reset();
-    std::lock_guard<std::mutex> lock(m_csSend);
-    m_pSendBuffer.reset();
-    m_dwSendSize = 0;
-    std::unique_ptr<std::uint8_t[]> pMarker(new (std::nothrow) std::uint8_t[8]);
-    if (!pMarker)
-        return false;
-    std::memcpy(pMarker.get(), CFrameReceiver::CloseMarker(), CFrameReceiver::kMarkerSize);
-    m_pSendBuffer = std::move(pMarker);
-    m_dwSendSize = CFrameReceiver::kMarkerSize;
-    return true;
-}
-
 void CSerialPort::QueueSend(std::unique_ptr<std::uint8_t[]> pBuffer, std::uint32_t dwLength) {
     {
-        std::lock_guard<std::mutex> lock(m_csSend);
+        std::lock_guard<std::mutex> lock(m_sendMutex);
         m_pSendBuffer = std::move(pBuffer);
         m_dwSendSize = m_pSendBuffer ? dwLength : 0;
     }
-    if (m_hSendEvent)
-        m_hSendEvent->Set();
+    if (m_pSendEvent)
+        m_pSendEvent->Set();
 }
 
 bool CSerialPort::Close(bool bSendClose) {
@@ -372,22 +358,13 @@ bool CSerialPort::Close(bool bSendClose) {
     m_bOpen = false;
 
     if (bSendClose && m_pMonitorThread && m_bMonitorAlive) {
-        // The data the marker is copied into is the driver's; failing to get
-        // it leaves the connection as it is, for a later Close.
-        std::unique_ptr<std::uint8_t[]> pMarker;
-        if (!PrepareCloseMessage()) {
-            m_bOpen = true;
-            m_bClosing = false;
-            return false;
-        }
-        {
-            std::lock_guard<std::mutex> lock(m_csSend);
-            pMarker = std::move(m_pSendBuffer);
-        }
-        QueueSend(std::move(pMarker), CFrameReceiver::kMarkerSize);
+        m_pSendDoneEvent->Reset();
+        auto pMarker = std::make_unique<std::uint8_t[]>(wire::kMarkerSize);
+        std::memcpy(pMarker.get(), wire::CloseMarkerBytes(), wire::kMarkerSize);
+        QueueSend(std::move(pMarker), wire::kMarkerSize);
         // The monitor thread writes the marker only while the view shows
         // received screens, and answers at once otherwise.
-        UiHandOver().WaitServing([this] { return m_hSendDoneEvent->IsSet(); },
+        UiHandOver().WaitServing([this] { return m_pSendDoneEvent->IsSet(); },
                                  m_timing.sendDoneWait);
     }
 
@@ -395,7 +372,7 @@ bool CSerialPort::Close(bool bSendClose) {
     // meet a closed descriptor.
     EndMonitorThread();
     {
-        std::lock_guard<std::recursive_mutex> lock(m_csPort);
+        std::lock_guard<std::recursive_mutex> lock(m_portMutex);
         m_hPort.Close();
         // A frame cut off by the close cannot be completed by the next connection.
         m_receiver.CleanupAfterRead();
@@ -415,7 +392,7 @@ void CSerialPort::EndMonitorThread() {
         // The stop event comes first in the monitor thread's wait, so it wins
         // over port data and send requests; calls the thread hands over
         // meanwhile are run here.
-        m_hStopEvent->Set();
+        m_pStopEvent->Set();
         UiHandOver().WaitServing([this] { return !m_bMonitorAlive.load(); },
                                  std::chrono::milliseconds(200));
     }
@@ -427,7 +404,7 @@ void CSerialPort::ConnectionLost(CErrorReport& report, int nCode, const std::str
     // Told once (or left to the owner); then the connection ends as Close
     // ends it, without writing to the phone.
     {
-        std::lock_guard<std::mutex> lock(m_csLoss);
+        std::lock_guard<std::mutex> lock(m_lossMutex);
         m_strLossReason = SystemErrorText(nCode);
     }
     if (m_bShowLoss) {
@@ -441,7 +418,7 @@ void CSerialPort::ConnectionLost(CErrorReport& report, int nCode, const std::str
     }
     m_bOpen = false;
     {
-        std::lock_guard<std::recursive_mutex> lock(m_csPort);
+        std::lock_guard<std::recursive_mutex> lock(m_portMutex);
         m_hPort.Close();
         m_receiver.CleanupAfterRead();
     }
@@ -479,7 +456,7 @@ bool CSerialPort::OwnerShowsReceivedScreens() {
 
 void CSerialPort::OnPortFrame(const std::uint8_t* pPayload, std::uint32_t nLength) {
     CallOnUiThread([this, pPayload, nLength] {
-        if (ILinkOwner* pTarget = m_hTargetWnd.load())
+        if (ILinkOwner* pTarget = m_pPayloadTarget.load())
             pTarget->OnPortFrame(pPayload, nLength);
     });
 }

@@ -54,11 +54,11 @@ public:
     void SetOwnerView(ILinkOwner* pView);
 
     // Opens strPortName (COMn from the port-name table, a program's own port,
-    // or a device path) for the view hTargetWnd, which receives the payloads.
+    // or a device path) for the view pTarget, which receives the payloads.
     // Closes an open connection first. Errors are shown to the user, unless
     // bQuiet is set: then LastOpenError() holds what would have been shown.
     // Never blocks: the device is opened without waiting. Returns success.
-    bool Open(ILinkOwner* hTargetWnd, const std::string& strPortName, bool bQuiet = false);
+    bool Open(ILinkOwner* pTarget, const std::string& strPortName, bool bQuiet = false);
     // Opens and sets up the port named by Open. dwEventMask names the line
     // events to wait for (EV_RXCHAR | EV_CTS); the monitor thread's poll()
     // always waits for received bytes and for the line's end, so no mask is
@@ -70,10 +70,10 @@ public:
     bool StartMonitor();
     // Ends the connection: offers the closing marker to the phone when
     // bSendClose is set, ends the monitor thread, closes the port and resets
-    // the owner view. True at once when no connection is open. False when the
-    // closing marker cannot be allocated, or when called from inside a call
-    // the driver handed to the UI thread (the monitor thread waits for that
-    // call to return, so the connection cannot end there).
+    // the owner view. True at once when no connection is open. False when
+    // called from inside a call the driver handed to the UI thread (the
+    // monitor thread waits for that call to return, so the connection cannot
+    // end there).
     bool Close(bool bSendClose);
     // Hands the bytes to the monitor thread for sending; the driver owns them.
     void QueueSend(std::unique_ptr<std::uint8_t[]> pBuffer, std::uint32_t dwLength);
@@ -105,7 +105,6 @@ private:
     void MonitorLoop(const std::string& strPortName);
     ReadResult ReadAvailable(short nRevents, int& nLostCode);
     void SendPending(CErrorReport& report);
-    bool PrepareCloseMessage();
     void ConnectionLost(CErrorReport& report, int nCode, const std::string& strPortName);
     void EndMonitorThread();
     bool InsideHandedOverCall() const;
@@ -115,32 +114,32 @@ private:
     void ResetOwnerScreen();
     bool OwnerShowsReceivedScreens();
 
-    // IFrameSink: the frame receiver's results (monitor thread, m_csPort held).
+    // IFrameSink: the frame receiver's results (monitor thread, m_portMutex held).
     void OnPortFrame(const std::uint8_t* pPayload, std::uint32_t nLength) override;
     void OnCloseNotice() override;
 
     Timing m_timing;
 
     std::unique_ptr<std::thread> m_pMonitorThread;
-    std::recursive_mutex m_csPort; // guards the port and the framing state
+    std::recursive_mutex m_portMutex; // guards the port and the framing state
     std::atomic<bool> m_bMonitorAlive{false};
-    std::unique_ptr<CEvent> m_hSendEvent;
-    std::unique_ptr<CEvent> m_hStopEvent;
-    std::unique_ptr<CEvent> m_hSendDoneEvent;
+    std::unique_ptr<CEvent> m_pSendEvent;
+    std::unique_ptr<CEvent> m_pStopEvent;
+    std::unique_ptr<CEvent> m_pSendDoneEvent;
     CSerialDevice m_hPort;
-    LineSettings m_dcb;
-    std::atomic<ILinkOwner*> m_hTargetWnd{nullptr};
+    LineSettings m_lineSettings;
+    std::atomic<ILinkOwner*> m_pPayloadTarget{nullptr};
     std::string m_strPortName;
     std::string m_strDevicePath;
     bool m_bQuietOpen = false;
     std::string m_strOpenError;
     std::atomic<bool> m_bShowLoss{true};
-    mutable std::mutex m_csLoss; // guards m_strLossReason, written by the monitor thread
+    mutable std::mutex m_lossMutex; // guards m_strLossReason, written by the monitor thread
     std::string m_strLossReason;
     std::atomic<bool> m_bOpen{false};
     std::atomic<bool> m_bClosing{false};
 
-    std::mutex m_csSend; // guards the send buffer between QueueSend and SendPending
+    std::mutex m_sendMutex; // guards the send buffer between QueueSend and SendPending
     std::unique_ptr<std::uint8_t[]> m_pSendBuffer;
     std::uint32_t m_dwSendSize = 0;
 

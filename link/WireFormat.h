@@ -37,6 +37,12 @@ constexpr std::size_t kFrameOverhead = kHeaderSize + kMarkerSize; // 20
 constexpr std::size_t kMaxFrameSize = 262144;                     // 256 KiB
 constexpr std::size_t kMaxPayload = kMaxFrameSize - kFrameOverhead;
 
+// T, read from the kLengthSize bytes after a start marker.
+inline std::uint32_t FrameLength(const std::uint8_t* pLengthField) {
+    return std::uint32_t(pLengthField[0]) | (std::uint32_t(pLengthField[1]) << 8) |
+           (std::uint32_t(pLengthField[2]) << 16) | (std::uint32_t(pLengthField[3]) << 24);
+}
+
 // The closing marker's bytes.
 inline const std::uint8_t* CloseMarkerBytes() {
     return reinterpret_cast<const std::uint8_t*>(kCloseMarker);

@@ -3,6 +3,7 @@
 #include "link/WireFormat.h"
 
 #include "phone/StopSignal.h"
+#include "platform/SerialDevice.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -12,29 +13,12 @@
 #include <pty.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
-#include <termios.h>
 #include <unistd.h>
 
 namespace {
 
 using wire::kCloseMarker;
 using wire::kMarkerSize;
-
-// Raw 115200 baud, 8 data bits, no parity, 1 stop bit, no flow control, reads
-// that return at once.
-bool MakeRaw(int fd) {
-    termios t = {};
-    if (tcgetattr(fd, &t) != 0)
-        return false;
-    cfmakeraw(&t);
-    cfsetispeed(&t, B115200);
-    cfsetospeed(&t, B115200);
-    t.c_cflag &= ~(CSIZE | PARENB | CSTOPB | CRTSCTS);
-    t.c_cflag |= CS8 | CLOCAL | CREAD;
-    t.c_cc[VMIN] = 0;
-    t.c_cc[VTIME] = 0;
-    return tcsetattr(fd, TCSANOW, &t) == 0;
-}
 
 int MillisecondsUntil(CPhoneLink::Clock::time_point t) {
     const auto d = std::chrono::ceil<std::chrono::milliseconds>(t - CPhoneLink::Clock::now());
@@ -48,7 +32,9 @@ CPhoneLink::~CPhoneLink() {
 }
 
 void CPhoneLink::Close() {
-    if (m_fd >= 0)
+    if (m_device.IsOpen())
+        m_device.Close();
+    else if (m_fd >= 0)
         close(m_fd);
     m_fd = -1;
     m_eKind = Kind::None;
@@ -75,6 +61,24 @@ bool CPhoneLink::OpenFile(const std::string& path) {
 
 bool CPhoneLink::OpenPort(const std::string& path) {
     Close();
+    // A serial device is locked against other programs and set up as the
+    // program's own end does it: raw 115200 8N1, reads that return at once.
+    if (m_device.Open(path)) {
+        if (!m_device.SetLineSettings(LineSettings{})) {
+            const int err = errno;
+            Close();
+            return Fail("cannot set the port '" + path + "' to 115200 baud 8N1", err);
+        }
+        m_fd = m_device.Fd();
+        m_eKind = Kind::Port;
+        m_bReadable = true;
+        return true;
+    }
+    if (errno != ENOTTY)
+        return Fail("cannot open the port '" + path + "'", errno,
+                    "Give the path of a serial device, or use --pty or --out");
+    // Not a terminal: a regular file is rewritten from the start; a pipe or
+    // a file does not talk back.
     m_fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (m_fd < 0)
         return Fail("cannot open the port '" + path + "'", errno,
@@ -82,19 +86,9 @@ bool CPhoneLink::OpenPort(const std::string& path) {
     struct stat st = {};
     fstat(m_fd, &st);
     m_eKind = Kind::Port;
-    if (isatty(m_fd)) {
-        if (!MakeRaw(m_fd)) {
-            const int err = errno;
-            Close();
-            return Fail("cannot set the port '" + path + "' to 115200 baud 8N1", err);
-        }
-        m_bReadable = true;
-    } else {
-        // A regular file is rewritten from the start; a pipe or file does not talk back.
-        if (S_ISREG(st.st_mode)) [[maybe_unused]]
-            int r = ftruncate(m_fd, 0);
-        m_bReadable = S_ISCHR(st.st_mode) || S_ISSOCK(st.st_mode);
-    }
+    if (S_ISREG(st.st_mode)) [[maybe_unused]]
+        int r = ftruncate(m_fd, 0);
+    m_bReadable = S_ISCHR(st.st_mode) || S_ISSOCK(st.st_mode);
     return true;
 }
 
@@ -106,8 +100,10 @@ bool CPhoneLink::OpenPty(std::string& subordinatePath) {
     char name[256] = {};
     const int nameErr = ttyname_r(subordinate, name, sizeof name);
     // The subordinate side keeps its raw settings for every reader that opens it.
-    const bool raw = MakeRaw(subordinate);
+    CSerialDevice line;
+    const bool raw = nameErr == 0 && line.Open(name) && line.SetLineSettings(LineSettings{});
     const int rawErr = errno;
+    line.Close();
     close(subordinate);
     if (nameErr != 0 || !raw) {
         close(primary);

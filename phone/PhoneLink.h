@@ -12,6 +12,8 @@
 // simulator begins again with a header frame when a reader opens it.
 #pragma once
 
+#include "platform/SerialDevice.h"
+
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
@@ -36,7 +38,8 @@ public:
 
     // Creates or truncates a file for the stream.
     bool OpenFile(const std::string& path);
-    // Opens an existing path; a terminal is set to raw 115200 8N1.
+    // Opens an existing path; a serial device is locked and set to raw
+    // 115200 8N1 as the program's own end sets it.
     bool OpenPort(const std::string& path);
     // Creates a pseudo-terminal; subordinatePath receives the path readers open.
     bool OpenPty(std::string& subordinatePath);
@@ -72,6 +75,7 @@ private:
     bool Fail(const std::string& what, int err, const char* hint = nullptr);
 
     Kind m_eKind = Kind::None;
+    CSerialDevice m_device; // a serial device opened with OpenPort; m_fd is its descriptor
     int m_fd = -1;
     bool m_bReadable = false; // the other side can talk back
     unsigned m_nBaud = 0;

@@ -5,35 +5,26 @@
 #include "ports/ComPortQuery.h"
 #include "ports/PortInfo.h"
 
-#include <memory>
-
-// Size of the DOS device name buffer, and the characters the query may store.
-constexpr std::uint32_t kDosDeviceBufferSize = 65536;
-constexpr std::uint32_t kDosDeviceCapacity = 65535;
-// Ports listed on a system that has no DOS device names: COM1 to COM50.
-constexpr int kFixedComPortCount = 50;
+#include <string>
+#include <vector>
 
 // Empties ports and fills it with the system's COM ports, then the program's
-// own named ports, each with its friendly name and description completed.
-//
-// Throws std::string, the message "Could not get OS version. (err=<hex code>)",
-// when the operating system's version cannot be read; ports stays empty then.
-void EnumerateComPorts(PortInfoArray& ports, IComPortQuery& query);
+// own ports (programPorts, by name), each with the text the list shows.
+// Throws what the query throws; ports stays empty then.
+void EnumerateComPorts(PortInfoArray& ports, IComPortQuery& query,
+                       const std::vector<std::string>& programPorts = {});
 // The same, asking the running system (MakeSystemComPortQuery()).
-void EnumerateComPorts(PortInfoArray& ports);
+void EnumerateComPorts(PortInfoArray& ports, const std::vector<std::string>& programPorts = {});
 
-// Appends the ports of the DOS device list (NT family) or COM1 to COM50 (any
-// other platform, or when the version cannot be read). A failed device name
-// query adds nothing and reports nothing.
+// Appends the ports of the query whose names are COM names, under the
+// name's one spelling ("COM7"; see CPortNameTable::NormalizeComName).
 void ListDosComPorts(PortInfoArray& ports, IComPortQuery& query);
 
-// Fills an empty friendly name from the port name, and an empty description
-// from the friendly name without its trailing " (...)" part.
+// Fills an empty friendly name with the list's text for the port:
+// "COM2 — Maker Product (USB, /dev/ttyACM0)", "COM7 (/dev/pts/3)", a
+// program's own port by its name alone.
 void CompletePortInfo(PortInfo& port);
 
-// The message raised when the version query fails with nError.
-std::string OsVersionErrorMessage(std::uint32_t nError);
-
-// The query that answers for the running system: on POSIX, the port-name table
-// built from LUMETTO_PORTS and the machine's serial devices.
-std::unique_ptr<IComPortQuery> MakeSystemComPortQuery();
+// Whether strName (a COM name in any spelling, a port's own name or a device
+// path, as the user last opened it) names the port.
+bool NamesPort(const PortInfo& port, const std::string& strName);

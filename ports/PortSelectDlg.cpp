@@ -2,7 +2,6 @@
 
 #include "platform/MessagePresenter.h"
 #include "ports/PortEnumeration.h"
-#include "ports/PortNameExtract.h"
 #include "res/ResourceIds.h"
 #include "res/Strings.h"
 
@@ -20,15 +19,18 @@
 
 namespace {
 
-// The dialog's layout in dialog units, as its template gives it.
+// The dialog's layout in dialog units: its template's, 100 units wider so
+// that an entry shows what its device is ("COM2 — Maker Product (USB,
+// /dev/ttyACM0)") without scrolling; the buttons stay centred.
 struct SDlgRect {
     int x, y, cx, cy;
 };
-constexpr SDlgRect kDialog = {0, 0, 255, 145};
-constexpr SDlgRect kList = {30, 29, 194, 71};
-constexpr SDlgRect kOk = {71, 120, 50, 14};
-constexpr SDlgRect kCancel = {133, 120, 50, 14};
-constexpr SDlgRect kGroup = {18, 14, 218, 91};
+constexpr int kWider = 100;
+constexpr SDlgRect kDialog = {0, 0, 255 + kWider, 145};
+constexpr SDlgRect kList = {30, 29, 194 + kWider, 71};
+constexpr SDlgRect kOk = {71 + kWider / 2, 120, 50, 14};
+constexpr SDlgRect kCancel = {133 + kWider / 2, 120, 50, 14};
+constexpr SDlgRect kGroup = {18, 14, 218 + kWider, 91};
 
 // Pixels per dialog unit for a font: a quarter of the average letter width
 // across, an eighth of the line height down.
@@ -48,9 +50,12 @@ struct SDlgUnits {
     QRect Rect(const SDlgRect& r) const { return {X(r.x), Y(r.y), X(r.cx), Y(r.cy)}; }
 };
 
-QString FromLocal(const std::string& s) {
-    return QString::fromLocal8Bit(s.data(), static_cast<qsizetype>(s.size()));
+QString FromUtf8(const std::string& s) {
+    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
 }
+
+// The item data that holds an entry's port name.
+constexpr int kPortNameRole = Qt::UserRole;
 
 } // namespace
 
@@ -103,7 +108,8 @@ void CPortSelectDlg::BuildControls() {
     setTabOrder(m_listPorts, m_pOk);
     setTabOrder(m_pOk, m_pCancel);
 
-    // While the list is empty, the list itself says why and what to do.
+    // While the list holds no serial port, the list itself says why and
+    // what to do.
     m_pEmptyNote = new QLabel(QString::fromLatin1(EmptyListText()));
     m_pEmptyNote->setWordWrap(true);
     m_pEmptyNote->setAlignment(Qt::AlignCenter);
@@ -127,32 +133,27 @@ int CPortSelectDlg::DoModal() {
 void CPortSelectDlg::OnInitDialog() {
     PortInfoArray ports;
     if (m_pQuery)
-        EnumerateComPorts(ports, *m_pQuery);
+        EnumerateComPorts(ports, *m_pQuery, m_programPorts);
     else
-        EnumerateComPorts(ports);
+        EnumerateComPorts(ports, m_programPorts);
 
     m_listPorts->clear();
-    m_namedPorts.clear();
     int preferred = -1;
+    bool bSystemPort = false;
     for (const PortInfo& port : ports) {
-        // An entry names a port by its COM name and shows its device in
-        // brackets: "COM3 (/dev/ttyUSB0)"; a program's own port ("Demo
-        // phone") goes by its name.
-        std::string name;
-        const bool isPreferred =
-            !m_strPreferred.empty() &&
-            (port.strFriendlyName == m_strPreferred ||
-             (ExtractComPortName(port.strFriendlyName, name) && name == m_strPreferred) ||
-             port.strFriendlyName.find("(" + m_strPreferred + ")") != std::string::npos);
-        if (isPreferred && preferred < 0)
+        if (preferred < 0 && NamesPort(port, m_strPreferred))
             preferred = m_listPorts->count();
-        m_listPorts->addItem(FromLocal(port.strFriendlyName));
-        if (port.bNamed)
-            m_namedPorts.push_back(port.strFriendlyName);
+        bSystemPort = bSystemPort || !port.bNamed;
+        auto* pItem = new QListWidgetItem(FromUtf8(port.strFriendlyName), m_listPorts);
+        pItem->setToolTip(pItem->text());
+        pItem->setData(kPortNameRole, FromUtf8(port.strPortName));
     }
     if (m_listPorts->count() > 0)
         m_listPorts->setCurrentRow(std::max(preferred, 0));
-    m_pEmptyNote->setVisible(m_listPorts->count() == 0);
+    // Below the program's own ports, or alone in an empty list.
+    m_pEmptyNote->setAlignment(m_listPorts->count() > 0 ? Qt::AlignHCenter | Qt::AlignBottom
+                                                        : Qt::AlignCenter);
+    m_pEmptyNote->setVisible(!bSystemPort);
     m_listPorts->setFocus();
 }
 
@@ -161,16 +162,13 @@ void CPortSelectDlg::accept() {
 }
 
 void CPortSelectDlg::OnOK() {
-    std::string strEntry;
     const QList<QListWidgetItem*> selected = m_listPorts->selectedItems();
-    if (!selected.isEmpty()) {
-        const QByteArray text = selected.front()->text().toLocal8Bit();
-        strEntry.assign(text.constData(), static_cast<std::size_t>(text.size()));
-    }
-    if (std::find(m_namedPorts.begin(), m_namedPorts.end(), strEntry) != m_namedPorts.end())
-        m_strPort = strEntry;
-    else if (!ExtractComPortName(strEntry, m_strPort))
+    if (selected.isEmpty()) {
+        m_strPort = "COM";
         ShowMessageBox(LoadStringResource(IDS_PORT_SELECTION_FAILED),
                        LoadStringResource(IDS_APP_TITLE), MessageIcon::Warning);
+    } else {
+        m_strPort = selected.front()->data(kPortNameRole).toString().toStdString();
+    }
     QDialog::accept();
 }

@@ -42,12 +42,16 @@ public:
     int DoModal();
 
     // The chosen port name, "COM" and digits, or the name of a program's own
-    // port (the demo's phone); meaningful after IDOK.
+    // port (the demo's phone); "COM" when OK found no entry chosen. Meaningful
+    // after IDOK.
     std::string GetPortName() const { return m_strPort; }
 
     // The query the list is filled from; nullptr (the default) asks the running
     // system. Not owned.
     void SetPortQuery(IComPortQuery* pQuery) { m_pQuery = pQuery; }
+
+    // Ports of the program's own (the demo's phone), listed last by name.
+    void SetProgramPorts(std::vector<std::string> names) { m_programPorts = std::move(names); }
 
     // The port to select when the list is filled (the last one opened): a
     // COM name or a device path. Without it, or when no entry names it, the
@@ -59,18 +63,18 @@ public:
     // without DoModal() call it themselves.
     void OnInitDialog();
 
-    // OK: takes the port name from the selected entry (message 61408 when it
-    // holds none; a named port gives its name) and ends the dialog with IDOK. The OK button, Enter
-    // and a double click on an entry all come here.
+    // OK: takes the selected entry's port name (message 61408 when no entry
+    // is selected) and ends the dialog with IDOK. The OK button, Enter and a
+    // double click on an entry all come here.
     void OnOK();
 
     QListWidget* PortList() const { return m_listPorts; }
     QPushButton* OkButton() const { return m_pOk; }
     QPushButton* CancelButton() const { return m_pCancel; }
-    // The text shown inside the list while it is empty.
+    // The note shown inside the list while it holds no serial port.
     QLabel* EmptyListNote() const { return m_pEmptyNote; }
 
-    // The text shown inside an empty list.
+    // The note's text.
     static const char* EmptyListText();
 
 protected:
@@ -88,5 +92,5 @@ private:
     QPushButton* m_pCancel = nullptr;
     QLabel* m_pEmptyNote = nullptr;
     IComPortQuery* m_pQuery = nullptr;
-    std::vector<std::string> m_namedPorts; // entries that are taken by their text
+    std::vector<std::string> m_programPorts;
 };

@@ -1,22 +1,23 @@
-// Answers the port enumeration's questions on a POSIX system from the
-// port-name table: the system counts as the NT family, its DOS device names are
-// the table's COM names in table order, and each port is shown as
-// "COM3 (/dev/ttyUSB0)". The program's own ports come as named ports.
+// The system's serial ports on POSIX: the entries of the port-name table
+// (LUMETTO_PORTS and the machine's serial devices), in table order, each
+// described from sysfs (see TtyDeviceInfo.h). The program's own ports of the
+// table are left to the caller, who lists them by name.
 #pragma once
 
 #include "platform/PortNameTable.h"
 #include "ports/ComPortQuery.h"
 
+#include <string>
+
 class CPosixComPortQuery : public IComPortQuery {
 public:
-    explicit CPosixComPortQuery(CPortNameTable table) : m_table(std::move(table)) {}
+    // strSysRoot: where sysfs is mounted; a test gives a tree of its own.
+    explicit CPosixComPortQuery(CPortNameTable table, std::string strSysRoot = "/sys")
+        : m_table(std::move(table)), m_strSysRoot(std::move(strSysRoot)) {}
 
-    bool QueryVersion(std::uint32_t& dwPlatformId) override;
-    std::uint32_t LastError() override { return 0; }
-    std::uint32_t QueryDosDeviceNames(char* pBuffer, std::uint32_t nCapacity) override;
-    std::string FriendlyName(const std::string& strPortName) override;
-    std::vector<std::string> NamedPorts() override;
+    PortInfoArray QueryPorts() override;
 
 private:
     CPortNameTable m_table;
+    std::string m_strSysRoot;
 };

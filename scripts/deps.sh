@@ -13,6 +13,10 @@ test | all | bench)
         ffmpeg xvfb xauth imagemagick x11-apps desktop-file-utils)
     ;;
 esac
+# The instructions a frame costs are counted under valgrind (./bench).
+case "${1:-build}" in
+bench | all) want+=(valgrind) ;;
+esac
 case "${1:-build}" in
 build | test | bench) ;;
 package | all) want+=(dpkg-dev file desktop-file-utils lintian) ;;&

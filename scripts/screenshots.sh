@@ -119,8 +119,25 @@ stop $pid
 stop $ppid
 rm -f "$pty_out"
 
-# 5. The "COM ports" dialog, which opens at start without options.
-"$bin/lumetto" & pid=$!; pids+=($pid)
+# 5. The "COM ports" dialog, which opens at start without options. A test
+#    build (scripts/screenshots.sh build-test) has the dialog's example
+#    program: it shows the dialog as a machine with the phone on USB and on
+#    Bluetooth lists it, the devices described by a sysfs tree made here.
+if [ -x "$bin/port_select_dlg_demo" ]; then
+    sys=$XDG_DATA_HOME/sys
+    usb=$sys/devices/pci0000:00/0000:00:14.0/usb1/1-2
+    mkdir -p "$usb/1-2:1.0" "$sys/class/tty/ttyACM0" "$sys/class/tty/rfcomm0"
+    printf '0e8d\n' >"$usb/idVendor"
+    printf '2000\n' >"$usb/idProduct"
+    printf 'Acme Mobile\n' >"$usb/manufacturer"
+    printf 'Smartphone Serial\n' >"$usb/product"
+    ln -s ../../../devices/pci0000:00/0000:00:14.0/usb1/1-2/1-2:1.0 "$sys/class/tty/ttyACM0/device"
+    printf '00:1A:7D:DA:71:13\n' >"$sys/class/tty/rfcomm0/address"
+    LUMETTO_PORTS="COM2=/dev/ttyACM0;COM3=/dev/rfcomm0;COM7=/dev/pts/3" \
+        "$bin/port_select_dlg_demo" --sysfs "$sys" >/dev/null & pid=$!; pids+=($pid)
+else
+    "$bin/lumetto" & pid=$!; pids+=($pid)
+fi
 d=$(window "COM ports")
 sleep 1
 shot "$d" com-ports.png

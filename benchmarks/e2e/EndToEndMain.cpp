@@ -9,11 +9,18 @@
 // and without recording; resident size. Presentation mode (--presentation,
 // on the display in DISPLAY): latency, a flood that must still show every
 // frame at 60 repaints a second or more, and idle CPU with the clock phone.
+// Instructions: the same frames through lumetto under valgrind's callgrind,
+// which counts the instructions each frame costs in user space, the same on a
+// busy machine as on an idle one. Start-up (StartUp.h): libraries,
+// `--version` and the demo's first picture.
 //
 // Prints one tab-separated row per figure: section, measurement, value,
 // yardstick, ratio, target. ./bench collects the rows into its table.
 #include "benchmarks/TableRow.h"
+#include "benchmarks/e2e/Callgrind.h"
 #include "benchmarks/e2e/FrameReplay.h"
+#include "benchmarks/e2e/StartUp.h"
+#include "link/FrameWriter.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/PtyLine.h"
 
@@ -53,6 +60,9 @@ struct Options {
     bool window = false;      // latency only, on the display in DISPLAY
     std::string presentation; // the screen's size, e.g. "1920x1080": presentation only
     bool skipIdle = false;
+    std::string only; // "startup" or "instructions": those rows alone
+    bool skipInstructions = false;
+    int startUpRuns = 10;
     int idleSeconds = 10;
     int frames = 2000;
     int repeat = 3;
@@ -79,9 +89,8 @@ std::vector<std::uint8_t> ReadFile(const std::string& path) {
 }
 
 Frame CloseFrame() {
-    Frame f = {'s', 't', 'x', '_', 'd', 'a', 't', 'a', 20, 0, 0, 0};
-    for (char c : std::string("close_tx"))
-        f.push_back(static_cast<std::uint8_t>(c));
+    Frame f;
+    CFrameWriter::AppendCloseNotice(f);
     return f;
 }
 
@@ -169,9 +178,11 @@ double Median(std::vector<double> v) {
 // when it did not take the frames.
 struct TracedRun {
     bool window = false, zoom = false, fullscreen = false;
-    long nGapUs = 0;     // between frames; 0: unpaced
-    int nSettleMs = 700; // after lumetto opened the line
-    int nWaitMs = 60000; // for lumetto's end
+    long nGapUs = 0;                  // between frames; 0: unpaced
+    int nSettleMs = 700;              // after lumetto opened the line
+    int nReaderMs = 20000;            // for lumetto to open the line
+    int nWaitMs = 60000;              // for lumetto's end
+    std::vector<std::string> wrapper; // a program that runs lumetto, with its options
     std::vector<TraceLine> trace;
     std::vector<ReplayClock::time_point> done; // each frame's last byte written
 };
@@ -179,10 +190,26 @@ struct TracedRun {
 bool RunTraced(const std::vector<const Frame*>& seq, TracedRun& run, std::string& why) {
     CPtyLine line(ReplayLine());
     const std::string trace = Tmp("trace.txt");
-    CChildProcess app(g_opt.lumetto,
-                      LumettoArgs(line.Path(), trace, run.window, run.zoom, run.fullscreen),
-                      LumettoEnv(run.window), kQuiet);
-    if (!WaitForReader(line, 20000, run.nSettleMs) || !Replay(line, seq, run.nGapUs, run.done)) {
+    std::vector<std::string> args = run.wrapper;
+    args.push_back(g_opt.lumetto);
+    for (std::string& a : LumettoArgs(line.Path(), trace, run.window, run.zoom, run.fullscreen))
+        args.push_back(std::move(a));
+    const std::string program = args.front();
+    args.erase(args.begin());
+    CChildProcess app(program, args, LumettoEnv(run.window), kQuiet);
+    // In slices, so that a program that ended without opening the line is
+    // not waited for; then it settles (it discards what came before).
+    bool open = false;
+    for (int waited = 0; !open && waited < run.nReaderMs && !app.Ended(); waited += 500)
+        open = line.WaitForReader(milliseconds(500));
+    if (open)
+        std::this_thread::sleep_for(milliseconds(run.nSettleMs));
+    if (!open && app.Ended()) {
+        // An older build, for one, refuses an option it does not know.
+        why = "ended with status " + std::to_string(app.Wait()) + " before reading";
+        return false;
+    }
+    if (!open || !Replay(line, seq, run.nGapUs, run.done)) {
         why = "no reader";
         return false;
     }
@@ -263,6 +290,55 @@ void Throughput(bool uiq, int format) {
         Fmt(u, 1), Fmt(cu, 1), Fmt(u / cu, 2), "ratio <= 3");
 }
 
+// lumetto under callgrind on the sequence: the instructions it ran in user
+// space (all threads) and the frames it showed. False (and why) when it did
+// not run through.
+bool CountInstructions(const std::vector<const Frame*>& seq, long long& nInstructions,
+                       std::size_t& nShown, std::string& why) {
+    const std::string log = Tmp("callgrind.log");
+    TracedRun run;
+    run.wrapper = CallgrindCommand(log);
+    run.nReaderMs = 180000; // the program starts some fifty times slower
+    run.nWaitMs = 600000;
+    const bool ran = RunTraced(seq, run, why);
+    std::string whyNoCount;
+    nInstructions = CallgrindCount(log, whyNoCount);
+    if (nInstructions < 0)
+        why = whyNoCount; // also the reason when it did not run through
+    if (nInstructions < 0 || !ran)
+        return false;
+    nShown = run.trace.size();
+    return true;
+}
+
+// Instructions per frame, which a busy machine does not change: two runs of
+// different lengths, so that the start and the end drop out.
+void Instructions(bool uiq, int format) {
+    const std::string name = std::string(uiq ? "UIQ" : "S60") + " f" + std::to_string(format);
+    const std::string section = "instructions " + g_opt.label;
+    std::vector<Frame> frames;
+    if (!MakeFrames(uiq, format, frames)) {
+        Row(section, name + ": phone stream", "FAILED");
+        return;
+    }
+    const Frame close = CloseFrame();
+    long long n[2] = {};
+    std::size_t shown[2] = {};
+    for (int i = 0; i < 2; ++i) {
+        std::string why;
+        if (!CountInstructions(Sequence(frames, i == 0 ? 30 : 130, &close), n[i], shown[i], why)) {
+            Row(section, name, "FAILED (" + why + ")");
+            return;
+        }
+    }
+    if (shown[1] <= shown[0]) {
+        Row(section, name, "FAILED (" + std::to_string(shown[1]) + " frames shown)");
+        return;
+    }
+    Row(section, name + " user-space instructions per frame (callgrind)",
+        Fmt(double(n[1] - n[0]) / double(shown[1] - shown[0]), 0));
+}
+
 // lumetto on n frames from an S60 phone in format 12 and the closing notice;
 // a row tells when that could not run.
 bool TraceS60Phone(int n, TracedRun& run, const std::string& section, const std::string& name) {
@@ -336,7 +412,7 @@ void PresentationFlood() {
 
 // CPU share of one core over the idle window, and the resident size at its end.
 void MeasureIdle(CChildProcess& app, const std::string& section, const std::string& name,
-                 double* pCpuPercent = nullptr) {
+                 double* pCpuPercent = nullptr, const std::string& residentTarget = "") {
     const std::int64_t c0 = app.CpuNs();
     const auto t0 = std::chrono::steady_clock::now();
     std::this_thread::sleep_for(std::chrono::seconds(g_opt.idleSeconds));
@@ -348,7 +424,8 @@ void MeasureIdle(CChildProcess& app, const std::string& section, const std::stri
         *pCpuPercent = pct;
     Row(section, name + " CPU % of a core", Fmt(pct, 2), "", "",
         name.find("no data") != std::string::npos ? "< 0.5" : "< 1");
-    Row(section, name + " resident MiB", Fmt(app.ResidentKiB() / 1024.0, 1));
+    Row(section, name + " resident MiB", Fmt(app.ResidentKiB() / 1024.0, 1), "", "",
+        residentTarget);
 }
 
 void IdleNoData() {
@@ -360,7 +437,7 @@ void IdleNoData() {
         Row(section, "connected, no data", "FAILED (no reader)");
         return;
     }
-    MeasureIdle(app, section, "connected, no data");
+    MeasureIdle(app, section, "connected, no data", nullptr, "<= 32");
     app.Stop(milliseconds(5000));
 }
 
@@ -387,6 +464,11 @@ double ClockPhone(bool uiq, const std::string& record, bool fullscreen = false) 
     }
     CChildProcess app(g_opt.lumetto, args, LumettoEnv(fullscreen), kQuiet);
     std::this_thread::sleep_for(std::chrono::seconds(4)); // connected, header shown
+    if (app.Ended()) {
+        Row(section, name, "FAILED (ended with status " + std::to_string(app.Wait()) + ")");
+        phone.Stop(milliseconds(5000));
+        return 0;
+    }
     double pct = 0;
     MeasureIdle(app, section, name, &pct);
     app.Stop(milliseconds(10000));
@@ -400,10 +482,16 @@ int Usage() {
     std::cerr << "Usage: bench-e2e [--lumetto PATH] [--phone PATH] [--label TEXT] [--window]\n"
                  "                 [--skip-idle] [--idle-seconds N] [--frames N] [--repeat N]\n"
                  "                 [--tmp DIR] [--presentation WxH]\n"
+                 "                 [--only startup|instructions] [--startup-runs N]\n"
+                 "                 [--skip-instructions]\n"
                  "Measures the lumetto program end to end; prints tab-separated rows.\n"
                  "--window measures only the latency, with the window on the display in\n"
                  "DISPLAY (e.g. under xvfb-run). --presentation measures presentation mode\n"
-                 "on that display, whose screen is WxH: latency, a flood, idle CPU.\n";
+                 "on that display, whose screen is WxH: latency, a flood, idle CPU.\n"
+                 "--only measures only the start-up (each figure the median of N runs, 10\n"
+                 "unless given) or only the instructions per frame, counted under\n"
+                 "valgrind's callgrind (slow, but the same on a busy machine);\n"
+                 "--skip-instructions leaves those out.\n";
     return 2;
 }
 
@@ -429,6 +517,12 @@ int main(int argc, char** argv) {
             g_opt.window = true;
         else if (a == "--presentation")
             g_opt.presentation = value();
+        else if (a == "--skip-instructions")
+            g_opt.skipInstructions = true;
+        else if (a == "--only")
+            g_opt.only = value();
+        else if (a == "--startup-runs")
+            g_opt.startUpRuns = std::max(1, std::atoi(value().c_str()));
         else if (a == "--skip-idle")
             g_opt.skipIdle = true;
         else if (a == "--idle-seconds")
@@ -455,6 +549,18 @@ int main(int argc, char** argv) {
         Latency(true, true);
         return 0;
     }
+    if (g_opt.only.empty() || g_opt.only == "startup")
+        StartUpRows({.lumetto = g_opt.lumetto,
+                     .label = g_opt.label,
+                     .trace = Tmp("startup-trace.txt"),
+                     .environment = LumettoEnv(false),
+                     .runs = g_opt.startUpRuns});
+    if ((g_opt.only.empty() && !g_opt.skipInstructions) || g_opt.only == "instructions")
+        for (bool uiq : {false, true})
+            for (int format : {12, 8})
+                Instructions(uiq, format);
+    if (!g_opt.only.empty())
+        return 0;
     for (bool uiq : {false, true})
         for (int format : {12, 8})
             Throughput(uiq, format);

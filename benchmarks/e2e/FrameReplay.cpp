@@ -1,19 +1,19 @@
 #include "benchmarks/e2e/FrameReplay.h"
 
+#include "link/WireFormat.h"
+
 #include <cstring>
 #include <thread>
 
 std::vector<Frame> SplitFrames(const std::vector<std::uint8_t>& s) {
     std::vector<Frame> frames;
-    static const std::uint8_t kStx[8] = {'s', 't', 'x', '_', 'd', 'a', 't', 'a'};
-    for (std::size_t i = 0; i + 12 <= s.size();) {
-        if (std::memcmp(&s[i], kStx, 8) != 0) {
+    for (std::size_t i = 0; i + wire::kHeaderSize <= s.size();) {
+        if (std::memcmp(&s[i], wire::kStartMarker, wire::kMarkerSize) != 0) {
             ++i;
             continue;
         }
-        const std::uint32_t t =
-            s[i + 8] | (s[i + 9] << 8) | (s[i + 10] << 16) | (std::uint32_t(s[i + 11]) << 24);
-        if (t < 20 || i + t > s.size()) {
+        const std::uint32_t t = wire::FrameLength(&s[i + wire::kMarkerSize]);
+        if (t < wire::kFrameOverhead || t > wire::kMaxFrameSize || i + t > s.size()) {
             ++i;
             continue;
         }

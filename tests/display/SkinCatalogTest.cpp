@@ -38,9 +38,9 @@ struct CWindowsRecorder : ISkinWindows {
 };
 
 // A bitmap "loads" when its file exists and is not empty.
-bool FileLoads(const std::string& path) {
+SSkinBitmapInfo FileLoads(const std::string& path) {
     std::error_code ec;
-    return std::filesystem::file_size(path, ec) > 0 && !ec;
+    return {std::filesystem::file_size(path, ec) > 0 && !ec, 300, 400, "empty or missing"};
 }
 
 class SkinCatalogTest : public ::testing::Test {

@@ -1,7 +1,8 @@
 // What anyone can leave in a skin folder under a skin's or a bitmap's name:
-// FIFOs, devices, folders, huge files, files nobody may read. The scan, the
-// skin list, the skin check and the skin window's loading each leave such an
-// entry out with its reason, and none of them may block or read without end.
+// FIFOs, devices, folders, huge files, files nobody may read, bitmaps that do
+// not decode or are cut short. The scan, the skin list, the skin check and the
+// skin window's loading each leave such an entry out with its reason, and
+// none of them may block or read without end.
 #include "display/SkinBitmapInfo.h"
 #include "display/SkinCatalog.h"
 #include "display/SkinCheck.h"
@@ -16,6 +17,7 @@
 
 #include <chrono>
 #include <fcntl.h>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <future>
@@ -42,6 +44,10 @@ void SparseFile(const std::string& path, off_t size) {
 
 void WriteText(const std::string& path, const std::string& text) {
     std::ofstream(path, std::ios::binary) << text;
+}
+
+void CutShort(const std::string& path, off_t size) {
+    ASSERT_EQ(::truncate(path.c_str(), size), 0);
 }
 
 void WriteBitmap(const std::string& path, int w, int h) {
@@ -113,6 +119,38 @@ TEST(SkinFolderEntries, LeftOutWithTheirReasonAndNothingBlocks) {
          [&](const std::string& dir) {
              validSkin(dir);
              ASSERT_EQ(::symlink("x.bmp", (dir + "x.bmp").c_str()), 0);
+         }},
+        {"bitmap that is no picture", "x.lumetto", true,
+         "the image loader cannot decode it: Unable to read image data",
+         [&](const std::string& dir) {
+             validSkin(dir);
+             WriteText(dir + "x.bmp", "BM, and then no picture at all");
+         }},
+        {"24-bit bitmap cut short", "x.lumetto", true,
+         "it is cut short: the file ends after 5000 bytes, its pixels need 328566",
+         [&](const std::string& dir) {
+             validSkin(dir);
+             WriteBitmap(dir + "x.bmp", 232, 472);
+             CutShort(dir + "x.bmp", 5000);
+         }},
+        {"run-length coded bitmap cut short", "x.lumetto", true,
+         "it is cut short: the file ends after 5000 bytes, its pixels need more",
+         [&](const std::string& dir) {
+             validSkin(dir);
+             std::filesystem::copy_file(LUMETTO_TEST_SOURCE_DIR "/res/skins/S60/default.bmp",
+                                        dir + "x.bmp");
+             CutShort(dir + "x.bmp", 5000);
+         }},
+        {"PNG cut short under a bitmap's name", "x.lumetto", true,
+         "the image loader cannot decode it: Unable to read image data",
+         [&](const std::string& dir) {
+             validSkin(dir);
+             QImage image(232, 472, QImage::Format_RGB32);
+             for (int y = 0; y < image.height(); ++y)
+                 for (int x = 0; x < image.width(); ++x)
+                     image.setPixel(x, y, qRgb(x * 7 % 256, y * 13 % 256, (x ^ y) % 256));
+             ASSERT_TRUE(image.save(QString::fromStdString(dir + "x.bmp"), "PNG"));
+             CutShort(dir + "x.bmp", std::filesystem::file_size(dir + "x.bmp") / 2);
          }},
         {"unreadable skin file", "x.lumetto", false, "cannot open the file: Permission denied",
          [&](const std::string& dir) {

@@ -21,9 +21,9 @@ struct CMenuTexts : ISkinMenu {
     void AppendItem(int, const std::string& text) override { texts.push_back(text); }
 };
 
-bool FileLoads(const std::string& path) {
+SSkinBitmapInfo FileLoads(const std::string& path) {
     std::error_code ec;
-    return std::filesystem::file_size(path, ec) > 0 && !ec;
+    return {std::filesystem::file_size(path, ec) > 0 && !ec, 300, 400, "empty or missing"};
 }
 
 // An installed tree: <root>/prefix/bin/ holds the program, the installed skins

@@ -2,6 +2,7 @@
 #include "phone/HomeScreenScene.h"
 #include "phone/PhoneLink.h"
 #include "phone/StopSignal.h"
+#include "tests/support/PtyLine.h"
 #include "tests/support/StreamDecoder.h"
 #include "tests/support/TempFolder.h"
 
@@ -161,6 +162,25 @@ TEST(PhoneSimulator, SceneShowsTheClockAndTicks) {
     for (std::size_t i = 0; i < a.size(); ++i)
         changed += a[i] != b[i];
     EXPECT_LT(changed, a.size() / 8);
+}
+
+// A serial device the phone's end opens is set up as the program's end sets
+// its own: raw, so every byte passes unchanged (a terminal in its first
+// settings turns "\n" into "\r\n"), and locked, so a second program is told
+// the port is busy.
+TEST(PhoneLink, ASerialDeviceIsRawAndLocked) {
+    testsupport::CPtyLine line; // the kernel's first settings
+    CPhoneLink link;
+    ASSERT_TRUE(link.OpenPort(line.Path())) << link.ErrorText();
+    const std::string bytes = std::string("stx\n\r\x03\x11\x7f", 8) + '\0';
+    ASSERT_EQ(link.Send(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()),
+              CPhoneLink::Status::Ok);
+    ASSERT_TRUE(line.ReadUntil([&] { return line.Received().size() >= bytes.size(); }));
+    EXPECT_EQ(line.Received(), bytes);
+
+    CPhoneLink second;
+    EXPECT_FALSE(second.OpenPort(line.Path()));
+    EXPECT_NE(second.ErrorText().find("busy"), std::string::npos) << second.ErrorText();
 }
 
 } // namespace

@@ -1,242 +1,160 @@
-// The COM port list from the system's answers: which device names are taken,
-// the fixed list, the description rule, the failed version query, and the
-// POSIX answers from the port-name table.
+// The COM port list: the port-name table through the enumeration, with the
+// devices described from a fake sysfs tree; the one rule for COM names; the
+// device texts made fit to show.
 #include "ports/PortEnumeration.h"
+#include "platform/PortNameTable.h"
 #include "ports/PosixComPortQuery.h"
+#include "ports/TtyDeviceInfo.h"
+#include "tests/support/TempFolder.h"
 
-#include <algorithm>
-#include <cstring>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
 
 namespace {
 
-// Answers the two queries with fixed replies and counts the calls.
-class CFakeQuery : public IComPortQuery {
-public:
-    bool bVersionOk = true;
-    std::uint32_t dwPlatformId = VER_PLATFORM_WIN32_NT;
-    std::uint32_t dwError = 0;
-    bool bDevicesOk = true;
-    std::string strDevices; // names each ended by '\0', the list by another '\0'
-    int nDeviceCalls = 0;
-    std::uint32_t nCapacitySeen = 0;
-
-    static std::string List(const std::vector<std::string>& names) {
-        std::string s;
-        for (const std::string& n : names)
-            s += n + '\0';
-        return s + '\0';
-    }
-
-    bool QueryVersion(std::uint32_t& dwId) override {
-        dwId = dwPlatformId;
-        return bVersionOk;
-    }
-    std::uint32_t LastError() override { return dwError; }
-    std::uint32_t QueryDosDeviceNames(char* pBuffer, std::uint32_t nCapacity) override {
-        ++nDeviceCalls;
-        nCapacitySeen = nCapacity;
-        if (!bDevicesOk || strDevices.size() > nCapacity)
-            return 0;
-        std::memcpy(pBuffer, strDevices.data(), strDevices.size());
-        return static_cast<std::uint32_t>(strDevices.size());
-    }
-};
-
-std::vector<std::string> Names(const PortInfoArray& ports) {
-    std::vector<std::string> names;
-    for (const PortInfo& p : ports)
-        names.push_back(p.strPortName);
-    return names;
-}
-
 using Strings = std::vector<std::string>;
 
-struct SListCase {
-    const char* szName;
-    Strings devices;
-    Strings expected;
+Strings Texts(const PortInfoArray& ports) {
+    Strings texts;
+    for (const PortInfo& p : ports)
+        texts.push_back(p.strFriendlyName);
+    return texts;
+}
+
+// A sysfs tree as the kernel lays it out: the tty's "device" link points at
+// the USB interface (ttyACM) or at the usb-serial port below it (ttyUSB); the
+// USB device above holds the ids and the strings; rfcomm has its address.
+class CFakeSysfs {
+public:
+    CFakeSysfs() {
+        const std::string usb = "devices/pci0000:00/usb1/";
+        Device(usb + "1-2", {{"idVendor", "0bb4\n"},
+                             {"idProduct", "0c02\n"},
+                             {"manufacturer", "Maker\n"},
+                             {"product", "Phone\tModem \n"}});
+        Link("ttyACM0", usb + "1-2/1-2:1.0");
+        Device(usb + "1-3", {{"idVendor", "067b\n"}, {"idProduct", "2303\n"}});
+        Link("ttyUSB0", usb + "1-3/1-3:1.0/ttyUSB0");
+        Device(usb + "1-4",
+               {{"idVendor", "1234\n"}, {"manufacturer", "Acme"}, {"product", "ACME cable"}});
+        Link("ttyACM1", usb + "1-4/1-4:1.0");
+        m_root.Write("class/tty/rfcomm0/address", "00:11:22:33:44:55\n");
+        m_root.Write("devices/platform/serial8250/tty/ttyS0/type", "4\n");
+        Link("ttyS0", "devices/platform/serial8250");
+        // A link out of the tree is not followed, whatever lies there.
+        m_outside.Write("1-5/idVendor", "abcd\n");
+        std::filesystem::create_directories(m_outside.Dir() / "1-5/1-5:1.0");
+        std::filesystem::create_directories(m_root.Dir() / "class/tty/ttyACM2");
+        std::filesystem::create_directory_symlink(m_outside.Dir() / "1-5/1-5:1.0",
+                                                  m_root.Dir() / "class/tty/ttyACM2/device");
+    }
+    std::string Root() const { return m_root.Dir().string(); }
+
+private:
+    void Device(const std::string& dir,
+                const std::vector<std::pair<std::string, std::string>>& attributes) {
+        for (const auto& [name, text] : attributes)
+            m_root.Write(dir + "/" + name, text);
+    }
+    void Link(const std::string& tty, const std::string& target) {
+        std::filesystem::create_directories(m_root.Dir() / target);
+        std::filesystem::create_directories(m_root.Dir() / "class/tty" / tty);
+        std::filesystem::create_directory_symlink("../../../" + target,
+                                                  m_root.Dir() / "class/tty" / tty / "device");
+    }
+
+    CTempFolder m_root;
+    CTempFolder m_outside;
 };
 
 } // namespace
 
-TEST(PortEnumeration, TakesComNamesOfFourOrFiveCharactersInListOrder) {
-    const SListCase cases[] = {
-        {"mixed", {"LPT1", "COM1", "COM12", "COM123", "com4", "AUX"}, {"COM1", "COM12", "com4"}},
-        {"no COM names", {"LPT1", "AUX", "PRN", "NUL", "C:"}, {}},
-        {"empty list", {}, {}},
-        {"too short", {"COM", "CO", "C"}, {}},
-        {"rest not examined",
-         {"COMX", "cOm7", "COM99", "COMAB"},
-         {"COMX", "cOm7", "COM99", "COMAB"}},
-        {"six and more", {"COM100", "COM1000", "COMPORT"}, {}},
-        {"prefix elsewhere", {"XCOM1", "ACOM", "COM1X"}, {"COM1X"}},
-        {"order kept, not sorted", {"COM9", "COM10", "COM2"}, {"COM9", "COM10", "COM2"}},
+// What the "COM ports" dialog lists, from LUMETTO_PORTS and /dev through the
+// port-name table, and every entry opens the device it shows: the list and
+// --port follow one rule for COM names.
+TEST(PortEnumeration, ListsThePortNameTableWithEachDeviceDescribed) {
+    const CFakeSysfs sysfs;
+    const struct {
+        const char* szWhat;
+        const char* szAliases;
+        Strings devices; // names in /dev
+        Strings programPorts;
+        Strings expected;
+    } cases[] = {
+        {"no ports", "", {"tty0", "null"}, {}, {}},
+        {"devices described, the program's own port last",
+         "",
+         {"rfcomm0", "ttyS0", "ttyACM1", "ttyUSB0", "ttyACM0", "ttyACM2"},
+         {"Demo phone"},
+         {"COM1 \u2014 067b:2303 (USB, /dev/ttyUSB0)",
+          "COM2 \u2014 Maker Phone Modem (USB, /dev/ttyACM0)",
+          "COM3 \u2014 ACME cable (USB, /dev/ttyACM1)", "COM4 (/dev/ttyACM2)",
+          "COM5 \u2014 00:11:22:33:44:55 (Bluetooth, /dev/rfcomm0)", "COM6 (/dev/ttyS0)",
+          "Demo phone"}},
+        {"aliases first, in any spelling of a COM name, of any length",
+         "com07=/dev/pts/3;COM123=/dev/rfcomm0;COM2=/dev/pts/4",
+         {"ttyUSB0"},
+         {"Demo phone"},
+         {"COM7 (/dev/pts/3)", "COM123 \u2014 00:11:22:33:44:55 (Bluetooth, /dev/rfcomm0)",
+          "COM2 (/dev/pts/4)", "COM1 \u2014 067b:2303 (USB, /dev/ttyUSB0)", "Demo phone"}},
     };
-    for (const SListCase& c : cases) {
-        SCOPED_TRACE(c.szName);
-        CFakeQuery query;
-        query.strDevices = CFakeQuery::List(c.devices);
-        PortInfoArray ports;
-        EnumerateComPorts(ports, query);
-        EXPECT_EQ(Names(ports), c.expected);
-        EXPECT_EQ(query.nCapacitySeen, kDosDeviceCapacity);
-        for (const PortInfo& p : ports) {
-            EXPECT_EQ(p.strDevicePath, "\\\\.\\" + p.strPortName);
-            EXPECT_EQ(p.strFriendlyName, p.strPortName);
-            EXPECT_EQ(p.strDescription, p.strPortName);
-            EXPECT_FALSE(p.bUsb);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.szWhat);
+        const CPortNameTable table =
+            CPortNameTable::Build(c.szAliases, c.devices, [](const std::string&) { return true; });
+        CPosixComPortQuery query(table, sysfs.Root());
+        PortInfoArray ports = {PortInfo{}}; // emptied first
+        EnumerateComPorts(ports, query, c.programPorts);
+        EXPECT_EQ(Texts(ports), c.expected);
+        for (const PortInfo& port : ports) {
+            if (port.bNamed)
+                continue;
+            EXPECT_EQ(table.Resolve(port.strPortName), port.strDevicePath) << port.strPortName;
+            EXPECT_TRUE(NamesPort(port, port.strDevicePath));
         }
     }
 }
 
-TEST(PortEnumeration, AFailedDeviceNameQueryGivesAnEmptyList) {
-    CFakeQuery query;
-    query.bDevicesOk = false;
-    PortInfoArray ports = {PortInfo{}, PortInfo{}}; // emptied first
-    EnumerateComPorts(ports, query);
-    EXPECT_TRUE(ports.empty());
-    EXPECT_EQ(query.nDeviceCalls, 1);
-}
-
-TEST(PortEnumeration, AListLongerThanTheBufferGivesAnEmptyList) {
-    CFakeQuery query;
-    std::vector<std::string> many(14000, "COM1"); // 70,001 characters
-    query.strDevices = CFakeQuery::List(many);
-    PortInfoArray ports;
-    EnumerateComPorts(ports, query);
-    EXPECT_TRUE(ports.empty());
-}
-
-TEST(PortEnumeration, AListWithoutItsEndStopsAtTheCharactersStored) {
-    // A reply that fills the whole capacity with names and no closing empty
-    // name: the walk ends at the buffer's end.
-    class CFullQuery : public CFakeQuery {
-        std::uint32_t QueryDosDeviceNames(char* pBuffer, std::uint32_t nCapacity) override {
-            for (std::uint32_t i = 0; i < nCapacity; ++i)
-                pBuffer[i] = (i % 5 == 4) ? '\0' : "COM1"[i % 5];
-            return nCapacity;
+// Whatever names a system reports, the list holds COM names only, each in its
+// one spelling.
+TEST(PortEnumeration, KeepsComNamesOnlyInTheirOneSpelling) {
+    class CNamesQuery : public IComPortQuery {
+        PortInfoArray QueryPorts() override {
+            PortInfoArray ports;
+            for (const char* sz : {"LPT1", "COM1", "com4", "COM0", "COMX", "COM07", "COM123",
+                                   "COM1x", "AUX", " COM9 ", "COM99999999999"}) {
+                PortInfo port;
+                port.strPortName = sz;
+                ports.push_back(port);
+            }
+            return ports;
         }
     } query;
     PortInfoArray ports;
     EnumerateComPorts(ports, query);
-    EXPECT_EQ(ports.size(), kDosDeviceCapacity / 5);
-    EXPECT_EQ(ports.back().strPortName, "COM1");
+    EXPECT_EQ(Texts(ports), (Strings{"COM1", "COM4", "COM7", "COM123", "COM9"}));
 }
 
-TEST(PortEnumeration, OtherPlatformsGetComOneToFifty) {
-    for (std::uint32_t dwId : {0u, VER_PLATFORM_WIN32_WINDOWS, 3u}) {
-        SCOPED_TRACE(dwId);
-        CFakeQuery query;
-        query.dwPlatformId = dwId;
-        query.strDevices = CFakeQuery::List({"COM7"});
-        PortInfoArray ports;
-        EnumerateComPorts(ports, query);
-        ASSERT_EQ(ports.size(), 50u);
-        for (int i = 0; i < 50; ++i) {
-            const std::string name = "COM" + std::to_string(i + 1);
-            EXPECT_EQ(ports[i].strPortName, name);
-            EXPECT_EQ(ports[i].strDevicePath, "\\\\.\\" + name);
-            EXPECT_EQ(ports[i].strDescription, name);
-        }
-        EXPECT_EQ(query.nDeviceCalls, 0);
-    }
-}
-
-TEST(PortEnumeration, AFailedVersionQueryRaisesTheMessageAndLeavesTheListEmpty) {
+TEST(TtyDeviceInfo, DeviceTextsAreMadeFitToShow) {
+    const std::string longName(70, 'x');
     const struct {
-        std::uint32_t dwError;
-        const char* szText;
+        std::string raw;
+        std::string shown;
     } cases[] = {
-        {87, "Could not get OS version. (err=57)"},
-        {0, "Could not get OS version. (err=0)"},
-        {0xDEADBEEF, "Could not get OS version. (err=deadbeef)"},
+        {"Maker\n", "Maker"},
+        {"  Phone\t\r\nModem\x7f ", "Phone Modem"},
+        {"caf\xC3\xA9 \xE2\x80\x94 ok", "caf\xC3\xA9 \xE2\x80\x94 ok"},
+        {"bad \xC3 \xFF\xE2\x80 end", "bad ? ??? end"}, // one ? a byte
+        {std::string("nul\0inside", 10), "nul inside"},
+        {longName, std::string(kMaxDeviceText, 'x')},
+        // A character that does not fit whole is left out.
+        {std::string(kMaxDeviceText - 1, 'x') + "\xC3\xA9", std::string(kMaxDeviceText - 1, 'x')},
+        {"\n\t ", ""},
     };
     for (const auto& c : cases) {
-        CFakeQuery query;
-        query.bVersionOk = false;
-        query.dwError = c.dwError;
-        query.strDevices = CFakeQuery::List({"COM1"});
-        PortInfoArray ports = {PortInfo{}};
-        try {
-            EnumerateComPorts(ports, query);
-            ADD_FAILURE() << "no error raised";
-        } catch (const std::string& strError) {
-            EXPECT_EQ(strError, c.szText);
-        }
-        EXPECT_TRUE(ports.empty());
+        SCOPED_TRACE(c.raw);
+        EXPECT_EQ(CleanDeviceText(c.raw), c.shown);
     }
-}
-
-TEST(PortEnumeration, ListingAloneFallsBackToTheFixedListWhenTheVersionIsUnknown) {
-    CFakeQuery query;
-    query.bVersionOk = false;
-    PortInfoArray ports;
-    ListDosComPorts(ports, query);
-    EXPECT_EQ(ports.size(), 50u);
-}
-
-TEST(PortEnumeration, CompletionDerivesTheDescription) {
-    const struct {
-        const char* szPort;
-        const char* szFriendly;
-        const char* szDescription; // before completion
-        const char* szWantFriendly;
-        const char* szWantDescription;
-    } cases[] = {
-        {"COM3", "Standard Port (COM3)", "", "Standard Port (COM3)", "Standard Port"},
-        {"COM3", "Port (A) (COM3)", "", "Port (A) (COM3)", "Port (A) (COM3)"},
-        {"COM3", " (COM3)", "", " (COM3)", " (COM3)"},
-        {"COM3", "Port (COM3) x", "", "Port (COM3) x", "Port (COM3) x"},
-        {"COM3", "Port(COM3)", "", "Port(COM3)", "Port(COM3)"},
-        {"COM3", "COM3 (/dev/ttyUSB0)", "", "COM3 (/dev/ttyUSB0)", "COM3"},
-        {"COM3", "Port (COM3)", "kept", "Port (COM3)", "kept"},
-        {"COM3 (x)", "", "", "COM3 (x)", "COM3"},
-        {"COM4", "", "", "COM4", "COM4"},
-        {"", "", "", "", ""},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.szFriendly);
-        PortInfo port;
-        port.strPortName = c.szPort;
-        port.strFriendlyName = c.szFriendly;
-        port.strDescription = c.szDescription;
-        CompletePortInfo(port);
-        EXPECT_EQ(port.strFriendlyName, c.szWantFriendly);
-        EXPECT_EQ(port.strDescription, c.szWantDescription);
-    }
-}
-
-TEST(PortEnumeration, PosixListsThePortNameTableWithItsDevices) {
-    const CPortNameTable table = CPortNameTable::Build(
-        "COM7=/dev/pts/3;COM123=/dev/pts/4", {"ttyUSB0", "ttyACM1", "ttyS0", "tty0"},
-        [](const std::string&) { return false; }, "/dev");
-    CPosixComPortQuery query(table);
-    PortInfoArray ports;
-    EnumerateComPorts(ports, query);
-    // COM123 is longer than five characters and is not listed.
-    ASSERT_EQ(Names(ports), (Strings{"COM7", "COM1", "COM2"}));
-    EXPECT_EQ(ports[0].strFriendlyName, "COM7 (/dev/pts/3)");
-    EXPECT_EQ(ports[1].strFriendlyName, "COM1 (/dev/ttyUSB0)");
-    EXPECT_EQ(ports[2].strFriendlyName, "COM2 (/dev/ttyACM1)");
-    for (const PortInfo& p : ports) {
-        EXPECT_EQ(p.strDescription, p.strPortName);
-        EXPECT_EQ(p.strDevicePath, "\\\\.\\" + p.strPortName);
-        EXPECT_FALSE(p.bUsb);
-    }
-    EXPECT_EQ(ports[0].strDevicePath.size(), 8u); // two backslashes, a dot, a backslash, COM7
-
-    // The program's own port comes last, under its name.
-    CPortNameTable::SetProgramPort("Demo phone", "/dev/pts/5");
-    CPosixComPortQuery system(CPortNameTable::FromSystem());
-    CPortNameTable::SetProgramPort("Demo phone", "");
-    EnumerateComPorts(ports, system);
-    ASSERT_FALSE(ports.empty());
-    EXPECT_EQ(ports.back().strFriendlyName, "Demo phone");
-    EXPECT_EQ(ports.back().strPortName, "Demo phone");
-    EXPECT_TRUE(ports.back().bNamed);
-    EXPECT_EQ(std::count_if(ports.begin(), ports.end(), [](const PortInfo& p) { return p.bNamed; }),
-              1);
 }

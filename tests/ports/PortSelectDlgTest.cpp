@@ -11,7 +11,6 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
-#include <cstring>
 #include <functional>
 #include <gtest/gtest.h>
 #include <string>
@@ -44,38 +43,30 @@ private:
 [[maybe_unused]] ::testing::Environment* const g_pQtEnvironment =
     ::testing::AddGlobalTestEnvironment(new CQtEnvironment);
 
-// Reports the given DOS device names; each port is shown as its name followed
-// by strShownAfter (nothing more when that is empty).
+// Reports the given ports: a name, or "name=device" (a device path shown
+// after it).
 class CListQuery : public IComPortQuery {
 public:
-    explicit CListQuery(std::vector<std::string> names, std::string strShownAfter = " (/dev/fake)")
-        : m_names(std::move(names)), m_strShownAfter(std::move(strShownAfter)) {}
-    bool bVersionOk = true;
+    explicit CListQuery(std::vector<std::string> ports) : m_ports(std::move(ports)) {}
+    bool bFails = false;
 
-    bool QueryVersion(std::uint32_t& dwId) override {
-        dwId = VER_PLATFORM_WIN32_NT;
-        return bVersionOk;
+    PortInfoArray QueryPorts() override {
+        if (bFails)
+            throw std::string("The serial ports cannot be listed.");
+        PortInfoArray ports;
+        for (const std::string& entry : m_ports) {
+            PortInfo port;
+            const std::size_t eq = entry.find('=');
+            port.strPortName = entry.substr(0, eq);
+            if (eq != std::string::npos)
+                port.strDevicePath = entry.substr(eq + 1);
+            ports.push_back(port);
+        }
+        return ports;
     }
-    std::uint32_t LastError() override { return 5; }
-    std::uint32_t QueryDosDeviceNames(char* pBuffer, std::uint32_t nCapacity) override {
-        std::string s;
-        for (const std::string& n : m_names)
-            s += n + '\0';
-        s += '\0';
-        if (s.size() > nCapacity)
-            return 0;
-        std::memcpy(pBuffer, s.data(), s.size());
-        return static_cast<std::uint32_t>(s.size());
-    }
-    std::string FriendlyName(const std::string& strPortName) override {
-        return m_strShownAfter.empty() ? std::string() : strPortName + m_strShownAfter;
-    }
-    std::vector<std::string> NamedPorts() override { return named; }
-    std::vector<std::string> named; // the program's own ports
 
 private:
-    std::vector<std::string> m_names;
-    std::string m_strShownAfter;
+    std::vector<std::string> m_ports;
 };
 
 class PortSelectDlgTest : public ::testing::Test {
@@ -119,9 +110,10 @@ protected:
 } // namespace
 
 TEST_F(PortSelectDlgTest, ListsThePortsInEnumerationOrderWithTheFirstSelected) {
-    CListQuery query({"COM12", "COM2", "LPT1", "COM1"});
+    CListQuery query({"COM12=/dev/a", "COM2=/dev/b", "LPT1", "COM1"});
     CPortSelectDlg dlg;
     dlg.SetPortQuery(&query);
+    dlg.SetProgramPorts({"Demo phone"});
     QStringList shown;
     bool bListHasFocus = false;
     const int nResult = Run(dlg, [&] {
@@ -131,7 +123,7 @@ TEST_F(PortSelectDlgTest, ListsThePortsInEnumerationOrderWithTheFirstSelected) {
         EXPECT_FALSE(dlg.EmptyListNote()->isVisible());
         dlg.OkButton()->click();
     });
-    EXPECT_EQ(shown, (QStringList{"COM12 (/dev/fake)", "COM2 (/dev/fake)", "COM1 (/dev/fake)"}));
+    EXPECT_EQ(shown, (QStringList{"COM12 (/dev/a)", "COM2 (/dev/b)", "COM1", "Demo phone"}));
     EXPECT_TRUE(bListHasFocus);
     EXPECT_EQ(nResult, IDOK);
     EXPECT_EQ(dlg.GetPortName(), "COM12"); // the preselected entry
@@ -139,65 +131,52 @@ TEST_F(PortSelectDlgTest, ListsThePortsInEnumerationOrderWithTheFirstSelected) {
     EXPECT_EQ(dlg.windowTitle(), "COM ports");
 }
 
-TEST_F(PortSelectDlgTest, OkTakesTheNameFromTheSelectedEntry) {
+// The port comes from the entry itself, never from its text: a description
+// that holds another COM name, or a port of the program's own, cannot mislead.
+TEST_F(PortSelectDlgTest, OkTakesThePortOfTheSelectedEntry) {
     const struct {
         std::vector<std::string> ports;
-        const char* szShownAfter;
         int nRow;
         const char* szName;
-        bool bMessage;
-        std::vector<std::string> named = {};
     } cases[] = {
-        {{"COM1", "COM3"}, " (/dev/fake)", 1, "COM3", false},
-        {{"COM1", "COM12"}, "", 1, "COM12", false},
-        {{"COMX"}, " then COM5", 0, "COM5", false}, // "COMX then COM5"
-        {{"COMX"}, "", 0, "COM", true},
-        {{"com4"}, "", 0, "COM", true},
-        {{"com4"}, " (/dev/fake)", 0, "COM", true},
-        // A port of the program's own is taken by its name, COM in it or not.
-        {{"COM1"}, " (/dev/fake)", 1, "Demo phone", false, {"Demo phone"}},
-        {{"COM1"}, " (/dev/fake)", 1, "Demo COM7", false, {"Demo COM7"}},
+        {{"COM1=/dev/a", "COM3=/dev/b"}, 1, "COM3"},
+        {{"COM1=/dev/COM5"}, 0, "COM1"},
+        {{"com0004"}, 0, "COM4"},
+        {{"COM123=/dev/pts/3"}, 0, "COM123"},
+        {{"COM1"}, 1, "Demo COM7"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.szName);
-        CScopedRecordingPresenter presenter;
-        CListQuery query(c.ports, c.szShownAfter);
-        query.named = c.named;
+        CListQuery query(c.ports);
         CPortSelectDlg dlg;
         dlg.SetPortQuery(&query);
+        dlg.SetProgramPorts({"Demo COM7"});
         const int nResult = Run(dlg, [&] {
             dlg.PortList()->setCurrentRow(c.nRow);
             dlg.OkButton()->click();
         });
         EXPECT_EQ(nResult, IDOK);
         EXPECT_EQ(dlg.GetPortName(), c.szName);
-        ASSERT_EQ(presenter.Count(), c.bMessage ? 1u : 0u);
-        if (c.bMessage) {
-            const auto msg = presenter.Messages().front();
-            EXPECT_EQ(msg.strText, "Selection of the communication port has failed");
-            EXPECT_EQ(msg.strCaption, "Morvane Lumetto");
-            EXPECT_EQ(msg.eIcon, MessageIcon::Warning);
-        }
     }
+    EXPECT_EQ(m_presenter.Count(), 0u);
 }
 
 TEST_F(PortSelectDlgTest, TheLastPortOpenedIsPreselectedWhileItIsListed) {
     const struct {
-        const char* szPreferred; // as remembered: a COM name or a device path
-        const char* szShownAfter;
+        const char* szPreferred; // as remembered: a COM name, a device path, a port's own name
         int nRow;
     } cases[] = {
-        {"COM3", " (/dev/fake)", 2},
-        {"/dev/ttyACM0", " (/dev/ttyACM0)", 0}, // the first entry naming that device
-        {"COM9", " (/dev/fake)", 0},            // gone: the first entry, as without one
-        {"COM1", " (/dev/fake)", 1},            // "COM12" does not name it
-        {"", " (/dev/fake)", 0},
+        {"COM3", 2},       {"com03", 2}, {"/dev/ttyACM0", 1}, // the entry of that device
+        {"COM9", 0}, // gone: the first entry, as without one
+        {"COM1", 1}, // "COM12" does not name it
+        {"Demo phone", 3}, {"", 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.szPreferred);
-        CListQuery query({"COM12", "COM1", "COM3"}, c.szShownAfter);
+        CListQuery query({"COM12=/dev/a", "COM1=/dev/ttyACM0", "COM3=/dev/b"});
         CPortSelectDlg dlg;
         dlg.SetPortQuery(&query);
+        dlg.SetProgramPorts({"Demo phone"});
         dlg.SetPreferredPort(c.szPreferred);
         dlg.OnInitDialog();
         EXPECT_EQ(dlg.PortList()->currentRow(), c.nRow);
@@ -243,37 +222,56 @@ TEST_F(PortSelectDlgTest, EscapeCancelAndTheCloseBoxLeaveTheNameEmpty) {
     EXPECT_EQ(m_presenter.Count(), 0u);
 }
 
-TEST_F(PortSelectDlgTest, AnEmptyListSaysHowToAddAPortAndOkGivesCom) {
-    CListQuery query({"LPT1"});
-    CPortSelectDlg dlg;
-    dlg.SetPortQuery(&query);
-    bool bNoteShown = false;
-    QString note;
-    const int nResult = Run(dlg, [&] {
-        bNoteShown = dlg.EmptyListNote()->isVisible();
-        note = dlg.EmptyListNote()->text();
-        dlg.OkButton()->click();
-    });
-    EXPECT_TRUE(bNoteShown);
-    EXPECT_TRUE(note.contains("No serial port was found"));
-    EXPECT_TRUE(note.contains("LUMETTO_PORTS=\"COM7=/dev/pts/3\""));
-    EXPECT_EQ(nResult, IDOK);
-    EXPECT_EQ(dlg.GetPortName(), "COM");
-    ASSERT_EQ(m_presenter.Count(), 1u);
-    EXPECT_EQ(m_presenter.Messages().front().strText,
-              "Selection of the communication port has failed");
+// Without a serial port the list says how to add one, also below the
+// program's own ports; OK on an empty list gives "COM" and says it failed.
+TEST_F(PortSelectDlgTest, WithoutASerialPortTheListSaysHowToAddOne) {
+    const struct {
+        std::vector<std::string> programPorts;
+        const char* szName;
+        std::size_t nMessages;
+    } cases[] = {
+        {{}, "COM", 1},
+        {{"Demo phone"}, "Demo phone", 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.szName);
+        CScopedRecordingPresenter presenter;
+        CListQuery query({"LPT1"});
+        CPortSelectDlg dlg;
+        dlg.SetPortQuery(&query);
+        dlg.SetProgramPorts(c.programPorts);
+        bool bNoteShown = false;
+        QString note;
+        const int nResult = Run(dlg, [&] {
+            bNoteShown = dlg.EmptyListNote()->isVisible();
+            note = dlg.EmptyListNote()->text();
+            dlg.OkButton()->click();
+        });
+        EXPECT_TRUE(bNoteShown);
+        EXPECT_TRUE(note.contains("No serial port was found"));
+        EXPECT_TRUE(note.contains("LUMETTO_PORTS=\"COM7=/dev/pts/3\""));
+        EXPECT_EQ(nResult, IDOK);
+        EXPECT_EQ(dlg.GetPortName(), c.szName);
+        ASSERT_EQ(presenter.Count(), c.nMessages);
+        if (c.nMessages > 0) {
+            const auto msg = presenter.Messages().front();
+            EXPECT_EQ(msg.strText, "Selection of the communication port has failed");
+            EXPECT_EQ(msg.strCaption, "Morvane Lumetto");
+            EXPECT_EQ(msg.eIcon, MessageIcon::Warning);
+        }
+    }
 }
 
-TEST_F(PortSelectDlgTest, TheEnumerationErrorPassesOutAndTheDialogNeverShows) {
+TEST_F(PortSelectDlgTest, TheQuerysErrorPassesOutAndTheDialogNeverShows) {
     CListQuery query({"COM1"});
-    query.bVersionOk = false;
+    query.bFails = true;
     CPortSelectDlg dlg;
     dlg.SetPortQuery(&query);
     try {
         dlg.DoModal();
         ADD_FAILURE() << "no error raised";
     } catch (const std::string& strError) {
-        EXPECT_EQ(strError, "Could not get OS version. (err=5)");
+        EXPECT_EQ(strError, "The serial ports cannot be listed.");
     }
     EXPECT_FALSE(dlg.isVisible());
     EXPECT_EQ(m_presenter.Count(), 0u);

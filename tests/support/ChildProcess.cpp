@@ -177,6 +177,7 @@ int CChildProcess::Wait(std::chrono::milliseconds within) {
             return std::int64_t(t.tv_sec) * 1000000000 + std::int64_t(t.tv_usec) * 1000;
         };
         m_nFinalCpuNs = ns(ru.ru_utime) + ns(ru.ru_stime);
+        m_nFinalPeakKiB = ru.ru_maxrss;
     }
     // What it wrote last, up to the end of its output.
     const auto drained = Clock::now() + std::chrono::seconds(5);
@@ -193,6 +194,14 @@ int CChildProcess::Stop(std::chrono::milliseconds within) {
 void CChildProcess::Signal(int sig) {
     if (m_bRunning)
         ::kill(m_pid, sig);
+}
+
+bool CChildProcess::Ended() const {
+    if (!m_bRunning)
+        return true;
+    siginfo_t info{};
+    return ::waitid(P_PID, static_cast<id_t>(m_pid), &info, WEXITED | WNOHANG | WNOWAIT) != 0 ||
+           info.si_pid == m_pid;
 }
 
 std::int64_t CChildProcess::CpuNs() const {

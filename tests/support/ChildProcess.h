@@ -58,6 +58,9 @@ public:
     // Asks it to end (SIGTERM), then waits as Wait does.
     int Stop(std::chrono::milliseconds within = kChildDeadline);
     void Signal(int sig);
+    // Whether the program has ended; it stays for Wait, which still gets its
+    // status and its account.
+    bool Ended() const;
 
     const std::string& Stdout() const { return m_stdout; }
     const std::string& Stderr() const { return m_stderr; }
@@ -69,6 +72,8 @@ public:
     long ResidentKiB() const;
     // CPU time of the ended program from the kernel's account, in ns.
     std::int64_t FinalCpuNs() const { return m_nFinalCpuNs; }
+    // The largest resident size the ended program reached, in KiB.
+    long FinalPeakKiB() const { return m_nFinalPeakKiB; }
 
 private:
     // Reads whatever the pipes hold, waiting at most timeoutMs; false once
@@ -81,6 +86,7 @@ private:
     std::string m_stdout, m_stderr;
     int m_nStatus = -1;
     std::int64_t m_nFinalCpuNs = -1;
+    long m_nFinalPeakKiB = -1;
 };
 
 } // namespace testsupport
