@@ -1,5 +1,7 @@
 #include "app/CaptureNames.h"
 
+#include <limits>
+
 #include <cctype>
 #include <cstdio>
 
@@ -33,6 +35,16 @@ std::string NumberedPath(const std::string& strPath, int n) {
     if (dot == std::string::npos || dot <= nameStart)
         dot = strPath.size();
     return strPath.substr(0, dot) + "-" + std::to_string(n) + strPath.substr(dot);
+}
+
+std::string FreeNumberedPath(const std::string& strPath, int& n,
+                             const std::function<bool(const std::string&)>& exists) {
+    if (n <= 1)
+        return strPath;
+    std::string path = NumberedPath(strPath, n);
+    while (exists(path) && n < std::numeric_limits<int>::max())
+        path = NumberedPath(strPath, ++n);
+    return path;
 }
 
 bool HasExtension(const std::string& strPath, const std::string& strExt) {

@@ -21,6 +21,13 @@ std::string FreeFileName(const std::string& strFolder, const std::string& strBas
 // "talk" -> "talk-2").
 std::string NumberedPath(const std::string& strPath, int n);
 
+// The name of the nth movie of a run (NumberedPath) that replaces nothing:
+// for n >= 2 the first number from n on whose name exists() says is free; n
+// is set to the number taken. n = 1 is strPath itself, which the user chose
+// to replace.
+std::string FreeNumberedPath(const std::string& strPath, int& n,
+                             const std::function<bool(const std::string&)>& exists);
+
 // Whether the file name ends in "." + strExt, in any case.
 bool HasExtension(const std::string& strPath, const std::string& strExt);
 

@@ -1,5 +1,6 @@
 #include "app/CommandLine.h"
 
+#include "media/MovieFormat.h"
 #include "platform/OptionParser.h"
 
 #include <string>
@@ -53,10 +54,15 @@ std::vector<CommandOption> OwnOptions(CommandLineOptions& o) {
          StoresText(o.strPort)},
         {"--record", "FILE",
          "record a movie into FILE from the first live picture\n"
-         "on: MP4 when FILE ends in .mp4, AVI otherwise; after\n"
-         "a pause of the phone the next movie goes into FILE\n"
-         "with -2, -3 ... before the extension",
-         StoresText(o.strRecord)},
+         "on, in the format its extension names: .avi (AVI), or\n"
+         ".mp4, .mkv, .mov (H.264); after a pause of the phone\n"
+         "the next movie goes into FILE with -2, -3 ... before\n"
+         "the extension (the first number no file has)",
+         [&o](const std::string& strValue) {
+             o.strRecord = strValue;
+             return lumetto::MovieFormatOf(strValue) != lumetto::MovieFormat::Unknown;
+         },
+         "needs a movie name ending in .avi, .mp4, .mkv or .mov, which picks its format"},
         {"--record-scale", "N",
          "MP4 movies: each phone pixel as N x N pixels (1 to 8)\n"
          "instead of the smallest size at least 720 pixels tall",

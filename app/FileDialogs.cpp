@@ -42,10 +42,16 @@ std::string QtFilterFromPipes(const std::string& strFilter) {
     return out;
 }
 
-std::string WithDefaultExtension(const std::string& strPath, const std::string& strDefExt) {
+std::string WithDefaultExtension(const std::string& strPath, const std::string& strDefExt,
+                                 const std::vector<std::string>& known) {
     const std::string name = FileNameOf(strPath);
-    if (strDefExt.empty() || name.empty() || name.find('.') != std::string::npos)
+    if (strDefExt.empty() || name.empty())
         return strPath;
+    // An extension that names one of the dialog's types picks that type; any
+    // other is part of the name, and the chosen type's extension follows it.
+    for (const std::string& ext : known)
+        if (HasExtension(name, ext))
+            return strPath;
     return strPath + "." + strDefExt;
 }
 
@@ -88,14 +94,11 @@ std::optional<std::string> CQtFileDialogs::GetSaveFileName(const SaveFileRequest
     });
     if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
         return std::nullopt;
-    // A name with an extension that none of the types has gets the chosen
-    // type's: the type decides the format.
-    const std::string path = dlg.selectedFiles().front().toStdString();
-    const std::string ext = extensionOf(dlg.selectedNameFilter()).toStdString();
-    const bool known = std::any_of(entries.begin(), entries.end(), [&](const auto& e) {
-        return !e.second.empty() && HasExtension(path, e.second);
-    });
-    return known || ext.empty() ? WithDefaultExtension(path, ext) : path + "." + ext;
+    std::vector<std::string> known;
+    for (const auto& e : entries)
+        known.push_back(e.second);
+    return WithDefaultExtension(dlg.selectedFiles().front().toStdString(),
+                                extensionOf(dlg.selectedNameFilter()).toStdString(), known);
 }
 
 std::optional<std::string> AskSaveFile(IFileDialogs& dialogs, CSettings& settings, SaveKind eKind,

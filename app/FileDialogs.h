@@ -26,7 +26,7 @@ class IFileDialogs {
 public:
     virtual ~IFileDialogs() = default;
     // Asks for a file to save. The chosen filter's extension is added when
-    // the user types none. Asks before replacing an existing file. Nothing
+    // the user types none, or one no filter has. Asks before replacing an existing file. Nothing
     // when the user cancels.
     virtual std::optional<std::string> GetSaveFileName(const SaveFileRequest& request) = 0;
 };
@@ -54,5 +54,8 @@ std::optional<std::string> AskSaveFile(IFileDialogs& dialogs, CSettings& setting
 std::string QtFilterFromPipes(const std::string& strFilter);
 // The filter's entries: description and extension ("mp4" of "*.mp4").
 std::vector<std::pair<std::string, std::string>> FilterEntries(const std::string& strFilter);
-// The path with ".ext" added when its file name has no extension.
-std::string WithDefaultExtension(const std::string& strPath, const std::string& strDefExt);
+// The path with ".ext" added unless its file name ends in one of the known
+// extensions (any case): a name without one, or with one no type of the
+// dialog has ("talk.webm"), gets the chosen type's.
+std::string WithDefaultExtension(const std::string& strPath, const std::string& strDefExt,
+                                 const std::vector<std::string>& known);

@@ -4,7 +4,8 @@
 #include "app/ScreenImage.h"
 #include "display/ScreenDib.h"
 #include "media/AviRecorder.h"
-#include "media/Mp4Recorder.h"
+#include "media/MovieEncoder.h"
+#include "media/MovieFormat.h"
 #include "media/OutputFile.h"
 
 #include <QPainter>
@@ -32,22 +33,29 @@ bool CMovieRecording::Open(const std::string& strPath, const CScreenDib& screen,
     m_strPath = strPath;
     m_nWidth = screen.Width();
     m_nHeight = screen.Height();
-    if (!HasExtension(strPath, "mp4")) {
+    const lumetto::MovieFormat format = lumetto::MovieFormatOf(strPath);
+    if (format == lumetto::MovieFormat::Unknown) {
+        m_strOpenError = lumetto::UnknownMovieFormatText(strPath);
+        return false;
+    }
+    m_pFormatName = lumetto::MovieFormatName(format);
+    if (format == lumetto::MovieFormat::Avi) {
         m_pAvi = std::make_unique<lumetto::CAviRecorder>();
         return m_pAvi->Open(strPath, m_nWidth, m_nHeight);
     }
-    m_pMp4 = std::make_unique<lumetto::CMp4Recorder>();
+    m_pMp4 = lumetto::CreateMovieEncoder(m_strOpenError);
+    if (!m_pMp4)
+        return false;
     m_screen = ScreenImage(screen);
     if (!skin.image.isNull() && skin.rcScreen.Width() > 0 && skin.rcScreen.Height() > 0) {
         m_skin = skin;
         m_composite = skin.image.convertToFormat(QImage::Format_RGB32);
     }
     const QImage& picture = Picture();
-    const int scale = nScale > 0 ? nScale : lumetto::Mp4ScaleForHeight(picture.height());
-    if (!m_pMp4->Open(strPath, picture.width(), picture.height(), scale))
+    if (!m_pMp4->Open(strPath, picture.width(), picture.height(), nScale))
         return false;
-    m_bHasPicture =
-        m_pMp4->AddFrame(picture.constBits(), static_cast<std::size_t>(picture.bytesPerLine()));
+    m_bHasPicture = m_pMp4->AddFrame(picture.constBits(), picture.width(), picture.height(),
+                                     static_cast<std::size_t>(picture.bytesPerLine()));
     if (m_bHasPicture)
         return true;
     // Not even the first picture: leave no file behind.
@@ -76,8 +84,12 @@ bool CMovieRecording::WriteTimerFrame(const CScreenDib& screen) {
 bool CMovieRecording::AddPicture(const CScreenDib& screen, int nFirst, int nEnd) {
     if (!m_pMp4)
         return false;
-    if (screen.Width() != m_nWidth || screen.Height() != m_nHeight)
-        return false; // the owner ends the movie first
+    if (screen.Width() != m_screen.width() || screen.Height() != m_screen.height()) {
+        // Another screen size: the whole new picture, placed in the movie.
+        m_screen = ScreenImage(screen);
+        nFirst = 0;
+        nEnd = screen.Height();
+    }
     // A payload that changed nothing leaves the movie's picture as it is: the
     // recorder already shows it (and repeats it once a second), so the encoder
     // keeps its time for the pictures that do change.
@@ -85,7 +97,12 @@ bool CMovieRecording::AddPicture(const CScreenDib& screen, int nFirst, int nEnd)
         return !m_pMp4->HasFailed();
     CopyScreenRows(screen, m_screen, nFirst, nEnd);
     const QImage& picture = Picture();
-    return m_pMp4->AddFrame(picture.constBits(), static_cast<std::size_t>(picture.bytesPerLine()));
+    return m_pMp4->AddFrame(picture.constBits(), picture.width(), picture.height(),
+                            static_cast<std::size_t>(picture.bytesPerLine()));
+}
+
+const char* CMovieRecording::FormatName() const {
+    return m_pFormatName;
 }
 
 long long CMovieRecording::FrameCount() const {
@@ -105,7 +122,8 @@ std::string CMovieRecording::GetLastError() const {
 MovieSummary CMovieRecording::Close(bool bRemoveEmpty) {
     MovieSummary s;
     s.strPath = m_strPath;
-    s.bMp4 = m_pMp4 != nullptr;
+    s.bEncoded = m_pMp4 != nullptr;
+    s.strFormat = m_pFormatName;
     bool wasOpen = false;
     if (m_pAvi) {
         wasOpen = m_pAvi->IsOpen();

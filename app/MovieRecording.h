@@ -1,13 +1,17 @@
-// One movie being recorded. Its format follows the file name: a name ending
-// in ".mp4" gives an H.264 MP4 that takes every picture the moment it is
-// shown (CMp4Recorder); any other name gives the AVI of 5 frames a second
-// that the view's 200 ms timer samples (CAviRecorder).
+// One movie being recorded. Its format follows the file name's extension
+// (media/MovieFormat.h): ".mp4", ".mkv" and ".mov" give an H.264 movie that
+// takes every picture the moment it is shown (CMp4Recorder, through the video
+// encoder module, media/MovieEncoder.h, loaded when the first one starts); ".avi" (or no
+// extension) gives the AVI of 5 frames a second that the view's 200 ms timer
+// samples (CAviRecorder).
 //
-// An MP4 movie may show the phone in its skin: the skin picture and the
-// screen's rectangle in it are taken when the movie starts and kept for the
-// whole movie; each picture is the skin with the screen stretched into that
-// rectangle, as the window shows it, and the whole is drawn at one whole
-// scale factor. UI thread only.
+// An encoded movie keeps the size it started with: a screen of another size
+// is placed in it, centred on black (PlaceInMovie). It may show the phone in
+// its skin: the skin picture and the screen's rectangle in it are taken when
+// the movie starts and kept for the whole movie; each picture is the skin
+// with the screen stretched into that rectangle, as the window shows it, and
+// the whole is drawn at one whole scale factor (shrunk smoothly when even
+// factor 1 is too large for the encoder). UI thread only.
 #pragma once
 
 #include "app/MovieReport.h"
@@ -21,7 +25,7 @@
 class CScreenDib;
 namespace lumetto {
 class CAviRecorder;
-class CMp4Recorder;
+class IMovieEncoder;
 } // namespace lumetto
 
 class CMovieRecording {
@@ -39,20 +43,26 @@ public:
     CMovieRecording& operator=(const CMovieRecording&) = delete;
 
     // Creates the movie strPath for pictures of the held screen's size. An
-    // MP4 movie takes the picture shown now as its first frame; nScale is its
-    // factor (1..8), 0 for the smallest that makes it at least 720 pixels
-    // tall. False with GetLastError saying why; no file is left then.
+    // encoded movie takes the picture shown now as its first frame; nScale is
+    // its factor (1..8), 0 for the smallest that makes it at least 720 pixels
+    // tall (less where the encoder's limits ask for it). False with
+    // GetLastError saying why; no file is left then.
     bool Open(const std::string& strPath, const CScreenDib& screen, int nScale, const Skin& skin);
 
-    bool IsMp4() const { return m_pMp4 != nullptr; }
-    // The screen size the movie was opened for.
+    // An H.264 movie through FFmpeg (MP4, MKV, MOV), which takes every
+    // picture of any size; else an AVI.
+    bool IsEncoded() const { return m_pMp4 != nullptr; }
+    // "AVI", "MP4", "MKV", "MOV".
+    const char* FormatName() const;
+    // The screen size the movie was opened for (an AVI's frame size).
     int ScreenWidth() const { return m_nWidth; }
     int ScreenHeight() const { return m_nHeight; }
 
     // AVI: one frame of the 200 ms timer. False when it could not be written.
     bool WriteTimerFrame(const CScreenDib& screen);
-    // MP4: the picture shown now, whose rows [nFirst, nEnd) (top row 0)
-    // changed since the last call. False when the encoder has failed.
+    // Encoded: the picture shown now, whose rows [nFirst, nEnd) (top row 0)
+    // changed since the last call (all of them when its size changed).
+    // False when the encoder has failed.
     bool AddPicture(const CScreenDib& screen, int nFirst, int nEnd);
 
     // Finishes the movie and says what it holds. A movie without any frame is
@@ -68,12 +78,13 @@ private:
 
     std::string m_strPath;
     std::string m_strOpenError;
+    const char* m_pFormatName = "AVI";
     int m_nWidth = 0;
     int m_nHeight = 0;
     std::unique_ptr<lumetto::CAviRecorder> m_pAvi;
-    std::unique_ptr<lumetto::CMp4Recorder> m_pMp4;
-    QImage m_screen;            // MP4: the screen, top row first, 32 bits
-    bool m_bHasPicture = false; // MP4: a picture went to the recorder
-    Skin m_skin;                // MP4 with the skin: the skin, and where the screen goes
-    QImage m_composite;         // MP4 with the skin: the picture of each frame
+    std::unique_ptr<lumetto::IMovieEncoder> m_pMp4; // from the video encoder module
+    QImage m_screen;                                // MP4: the screen, top row first, 32 bits
+    bool m_bHasPicture = false;                     // MP4: a picture went to the recorder
+    Skin m_skin;        // MP4 with the skin: the skin, and where the screen goes
+    QImage m_composite; // MP4 with the skin: the picture of each frame
 };

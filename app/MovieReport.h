@@ -5,12 +5,13 @@
 
 struct MovieSummary {
     std::string strPath;
-    bool bMp4 = false;
-    long long nFrames = 0;  // pictures in the movie
-    long long nDropped = 0; // MP4: pictures the encoder could not keep up with
-    double dSeconds = 0;    // the movie's duration
-    bool bRemoved = false;  // it ended before its first frame and its empty file was removed
-    std::string strError;   // what could not be written or finished; empty when all went well
+    std::string strFormat = "AVI"; // "AVI", "MP4", "MKV", "MOV"
+    bool bEncoded = false;         // an H.264 movie through FFmpeg (MP4, MKV, MOV)
+    long long nFrames = 0;         // pictures in the movie
+    long long nDropped = 0;        // encoded: pictures the encoder could not keep up with
+    double dSeconds = 0;           // the movie's duration
+    bool bRemoved = false;         // it ended before its first frame and its empty file was removed
+    std::string strError; // what could not be written or finished; empty when all went well
 };
 
 // Why a movie ended.
@@ -30,7 +31,12 @@ std::string MovieEndMessage(const MovieSummary& s, MovieEnd eWhy, bool bGoesOn);
 // "57 frames (0 dropped), 11.4 seconds"; AVI movies drop nothing.
 std::string MovieCountsText(const MovieSummary& s);
 // "recording "talk.mp4" (MP4)"
-std::string MovieStartText(const std::string& strPath, bool bMp4);
+std::string MovieStartText(const std::string& strPath, const std::string& strFormat);
+// The movie ended at the phone's pause and the recording goes on into the
+// next file when the phone's picture comes back.
+std::string MovieGoesOnText(const MovieSummary& s);
+// The recording went on into strPath after the phone's pause.
+std::string MovieWentOnText(const std::string& strPath);
 // "recorded "talk.mp4": 57 frames (0 dropped), 11.4 seconds", or that the
 // empty file was removed.
 std::string MovieEndText(const MovieSummary& s);

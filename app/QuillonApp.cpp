@@ -12,6 +12,8 @@
 #include "app/ViewChoices.h"
 #include "display/FrameClient.h"
 #include "display/ScreenWnd.h"
+#include "media/MovieEncoder.h"
+#include "media/MovieFormat.h"
 #include "platform/MessagePresenter.h"
 #include "platform/SystemError.h"
 #include "platform/qt/QtHandOverPump.h"
@@ -120,6 +122,10 @@ void CQuillonApp::ApplyOptions() {
         pFrame->show();
 
     m_bRecordPending = !m_options.strRecord.empty();
+    m_strRecordPath = m_options.strRecord;
+    if (lumetto::IsEncodedMovie(lumetto::MovieFormatOf(m_strRecordPath)))
+        lumetto::PreloadMovieEncoder(); // before the first picture comes
+
     if (m_options.dTimeLimit > 0)
         m_pTimeLimit =
             std::make_unique<CTimeLimit>(m_options.dTimeLimit, [this] { OnTimeLimit(); });

@@ -138,9 +138,14 @@ private:
     std::unique_ptr<CReconnector> m_pReconnector;
     std::unique_ptr<CQtSignalWatcher> m_pSignalWatcher; // SIGINT, SIGTERM: Quit(0)
     std::unique_ptr<CTimeLimit> m_pTimeLimit;
-    bool m_bRecordPending = false;     // --record: the next live picture starts a movie
-    int m_nRecordNumber = 1;           // --record: the number of its next movie's name
-    bool m_bRecordOptionMovie = false; // the movie being recorded is one of --record
+    // A run of movies (--record, or Record movie): after the phone's pause
+    // or at a new screen size the recording goes on into the next numbered
+    // file.
+    std::string m_strRecordPath;       // the run's first name
+    bool m_bRecordPending = false;     // the next live picture starts the run's next movie
+    int m_nRecordNumber = 1;           // the number of its next movie's name
+    bool m_bRecordOptionMovie = false; // the movie being recorded is one of the run
+    bool m_bRecordFromMenu = false;    // the run was started from the menu
     bool m_bEverLive = false;          // a picture of the phone was shown
     bool m_bPhoneClosed = false;       // the phone sent its closing notice
     bool m_bWaitedForPort = false;     // a chosen port did not exist yet and was waited for

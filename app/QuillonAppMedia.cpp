@@ -12,12 +12,16 @@
 #include "app/ScreenshotSaver.h"
 #include "app/Settings.h"
 #include "display/ScreenWnd.h"
+#include "media/MovieEncoder.h"
+#include "media/MovieFormat.h"
 #include "platform/MessagePresenter.h"
 #include "res/ResourceIds.h"
 #include "res/Strings.h"
 
 #include <QTimer>
 
+#include <filesystem>
+#include <system_error>
 #include <utility>
 
 namespace {
@@ -34,9 +38,19 @@ IFileDialogs& CQuillonApp::FileDialogs() {
 }
 
 void CQuillonApp::OnRecordMovie() {
+    lumetto::PreloadMovieEncoder(); // while the dialog is open
     const auto path = AskSaveFile(FileDialogs(), Settings(), SaveKind::Movie,
                                   LoadStringResource(IDS_MOVIE_FILTER));
-    if (path && View() && View()->StartRecording(*path))
+    if (!path || !View())
+        return;
+    // A run of its own, which goes on after the phone's pauses as --record does.
+    View()->StopRecording();
+    m_strRecordPath = *path;
+    m_nRecordNumber = 1;
+    m_bRecordPending = false;
+    m_bRecordFromMenu = true;
+    m_bRecordOptionMovie = View()->StartRecording(*path);
+    if (m_bRecordOptionMovie)
         ShowNotice("Recording " + FileNameOf(*path));
 }
 
@@ -110,26 +124,39 @@ void CQuillonApp::OnLivePicture() {
     StartRecordOption();
 }
 
-// --record: a movie from the picture shown now, into the run's next name.
+// --record (or a run from the menu that goes on): a movie from the picture
+// shown now, into the run's next name that replaces no file.
 void CQuillonApp::StartRecordOption() {
     if (!m_bRecordPending || !View() || !View()->HasLivePicture())
         return;
     m_bRecordPending = false;
-    const std::string path = NumberedPath(m_options.strRecord, m_nRecordNumber);
+    const std::string path =
+        FreeNumberedPath(m_strRecordPath, m_nRecordNumber, [](const std::string& p) {
+            std::error_code ec; // a dangling link counts: its name is taken
+            return std::filesystem::exists(std::filesystem::symlink_status(p, ec));
+        });
     m_bRecordOptionMovie = View()->StartRecording(path);
-    if (m_bRecordOptionMovie && !m_options.bNoWindow)
-        ShowNotice("Recording " + FileNameOf(path));
-    if (m_bRecordOptionMovie)
-        PrintLine(MovieStartText(path, HasExtension(path, "mp4")));
-    else if (m_options.bNoWindow)
-        Quit(1);
+    if (!m_bRecordOptionMovie) {
+        if (m_options.bNoWindow)
+            Quit(1);
+        return;
+    }
+    const std::string format = lumetto::MovieFormatName(lumetto::MovieFormatOf(path));
+    if (m_bRecordFromMenu)
+        ShowNotice(MovieWentOnText(path));
+    else {
+        if (!m_options.bNoWindow)
+            ShowNotice("Recording " + FileNameOf(path));
+        PrintLine(MovieStartText(path, format));
+    }
 }
 
 void CQuillonApp::OnMovieEnded(const MovieSummary& s, MovieEnd eWhy) {
     const bool fromOption = std::exchange(m_bRecordOptionMovie, false);
     const bool failed = eWhy == MovieEnd::Failed || !s.strError.empty();
     if (fromOption) {
-        PrintLine(MovieEndText(s));
+        if (!m_bRecordFromMenu)
+            PrintLine(MovieEndText(s));
         if (!s.bRemoved)
             ++m_nRecordNumber;
         // After the phone's pause, or at a new screen size, the pictures
@@ -139,6 +166,11 @@ void CQuillonApp::OnMovieEnded(const MovieSummary& s, MovieEnd eWhy) {
     if (!s.bRemoved && !m_options.bNoWindow)
         ShowNotice("Saved " + FileNameOf(s.strPath) + ": " + MovieCountsText(s),
                    failed ? NoticeKind::Error : NoticeKind::Info);
+    if (m_bRecordPending && eWhy == MovieEnd::Paused && m_bRecordFromMenu) {
+        // The run goes on: a notice says so (and standard error, for the record).
+        ShowNotice(MovieGoesOnText(s));
+        PrintLine(MovieEndText(s) + "; the recording goes on when the phone's picture comes back");
+    }
     if (s.bRemoved && eWhy == MovieEnd::Paused && !fromOption)
         PrintLine(MovieEndText(s));
 

@@ -59,10 +59,9 @@ void CQuillonView::OnPortFrame(const std::uint8_t* pPayload, std::uint32_t nLeng
     if (!m_decoder.HasPicture())
         return; // nothing to show: no header yet, or a payload that did not fit the kept picture
     const bool wasLive = HasLivePicture();
-    // A movie has one picture size: a new size ends it before the window
-    // takes the new picture.
-    const bool sizeChanged = m_pMovie && (m_decoder.PictureWidth() != m_pMovie->ScreenWidth() ||
-                                          m_decoder.PictureHeight() != m_pMovie->ScreenHeight());
+    // An AVI has one picture size: a new size ends it (when it is old
+    // enough) before the window takes the new picture.
+    const bool sizeChanged = EndsAvi(m_decoder.PictureWidth(), m_decoder.PictureHeight());
     MovieSummary ended;
     if (sizeChanged)
         ended = EndMovie(true);
@@ -70,8 +69,8 @@ void CQuillonView::OnPortFrame(const std::uint8_t* pPayload, std::uint32_t nLeng
     const int first = m_decoder.ChangedRowFirst(), rows = m_decoder.ChangedRowCount();
     m_pScreenWnd->SetScreenData(m_decoder.ScreenBits(), first, rows);
     m_pScreenWnd->RepaintChanged(); // those rows only, where the picture is not new
-    // An MP4 movie takes every picture as it is shown.
-    if (m_pMovie && m_pMovie->IsMp4())
+    // An encoded movie takes every picture as it is shown.
+    if (m_pMovie && m_pMovie->IsEncoded())
         if (const CScreenDib* pDib = m_pScreenWnd->GetScreenBitmap();
             pDib && !m_pMovie->AddPicture(*pDib, first, first + rows))
             EndMovieAndTell(MovieEnd::Failed);
@@ -223,7 +222,8 @@ bool CQuillonView::StartRecording(const std::string& strPath) {
         return false;
     }
     m_pMovie = std::move(pMovie);
-    if (!m_pMovie->IsMp4())
+    m_movieAge.start();
+    if (!m_pMovie->IsEncoded())
         m_timer.start(m_nFramePeriodMs, Qt::PreciseTimer, this);
     m_bRecording = true;
     m_recordingTime.start();
@@ -287,10 +287,25 @@ long long CQuillonView::RecordedFrames() const {
     return m_pMovie ? m_pMovie->FrameCount() : 0;
 }
 
+bool CQuillonView::EndsAvi(int nWidth, int nHeight) const {
+    return m_pMovie && !m_pMovie->IsEncoded() &&
+           (nWidth != m_pMovie->ScreenWidth() || nHeight != m_pMovie->ScreenHeight()) &&
+           m_movieAge.elapsed() >= m_nAviSizeHoldMs;
+}
+
 void CQuillonView::OnTimer() {
     const CScreenDib* pDib = m_pScreenWnd->GetScreenBitmap();
-    if (!m_pMovie || m_pMovie->IsMp4() || !pDib)
+    if (!m_pMovie || m_pMovie->IsEncoded() || !pDib)
         return;
+    if (pDib->Width() != m_pMovie->ScreenWidth() || pDib->Height() != m_pMovie->ScreenHeight()) {
+        // A screen of another size that stayed: the next file takes it.
+        if (EndsAvi(pDib->Width(), pDib->Height())) {
+            const MovieSummary ended = EndMovie(true);
+            if (onMovieEnded)
+                onMovieEnded(ended, MovieEnd::SizeChanged);
+        }
+        return;
+    }
     if (!m_pMovie->WriteTimerFrame(*pDib))
         EndMovieAndTell(MovieEnd::Failed);
 }

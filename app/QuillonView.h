@@ -83,15 +83,22 @@ public:
     int LargestFittingZoom() const;
     void OnSelectSkin(int nCommandId);
 
-    // Recording: MP4 when the name ends in ".mp4", AVI otherwise.
-    // StartRecording shows the program's message when the movie cannot be
-    // opened and returns false.
+    // Recording in the format the name's extension asks for (CMovieRecording).
+    // An encoded movie takes screens of any size; an AVI's frames have its
+    // screen's size: a screen of another size ends it (MovieEnd::SizeChanged,
+    // the owner may start the next file) once the AVI is a second old; until
+    // then, and for sizes that come and go faster, frames are written only
+    // while the screen has the AVI's size. StartRecording shows the program's message when the
+    // movie cannot be opened and returns false.
     bool StartRecording(const std::string& strPath);
     void StopRecording();
     // One frame of an AVI movie: the screen window's current picture.
     void OnTimer();
     // Sets the AVI recording period (tests shorten it); 200 ms in the program.
     void SetFramePeriodMs(int nMs) { m_nFramePeriodMs = nMs; }
+    // Sets how old an AVI must be before a new screen size ends it (tests
+    // change it); 1000 ms in the program.
+    void SetAviSizeHoldMs(int nMs) { m_nAviSizeHoldMs = nMs; }
     // MP4 movies: the scale factor (0: the rule for the picture's height), and
     // whether they show the phone in its skin. For the next movie.
     void SetRecordScale(int nScale) { m_nRecordScale = nScale; }
@@ -124,6 +131,8 @@ protected:
 private:
     MovieSummary EndMovie(bool bRemoveEmpty);
     void LoadWaitingPicture(int nPlatform);
+    // Whether a screen of nWidth x nHeight ends the AVI being recorded now.
+    bool EndsAvi(int nWidth, int nHeight) const;
     void EndMovieAndTell(MovieEnd eWhy);
 
     CMainFrame* m_pFrame;
@@ -141,6 +150,8 @@ private:
     QElapsedTimer m_recordingTime;
     bool m_bIndicatorInPresentation = true;
     int m_nFramePeriodMs = 200;
+    int m_nAviSizeHoldMs = 1000;
+    QElapsedTimer m_movieAge;
     int m_nRecordScale = 0;
     bool m_bMoviesWithSkin = false;
     std::string m_strWaiting;

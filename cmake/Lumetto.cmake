@@ -20,7 +20,7 @@ function(lumetto_test name)
 endfunction()
 
 # The libraries of plain C++ (no Qt): built with the stricter warnings below.
-set(LUMETTO_PLAIN_LIBS lumetto_codec lumetto_link lumetto_media lumetto_platform
+set(LUMETTO_PLAIN_LIBS lumetto_codec lumetto_link lumetto_media lumetto_media_ffmpeg lumetto_platform
     lumetto_display_core lumetto_ports lumetto_app_core lumetto_test_support)
 
 # lumetto_library(NAME SOURCES ... [PUBLIC_LIBS ...] [PRIVATE_LIBS ...])

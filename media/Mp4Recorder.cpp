@@ -1,12 +1,14 @@
 #include "media/Mp4Recorder.h"
 
-#include "codec/ScreenFormat.h"
+#include "media/MovieFormat.h"
+#include "media/MovieRemux.h"
 #include "media/Mp4Writer.h"
 #include "media/OutputFile.h"
 
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
+#include <cstdio>
 #include <cstring>
 #include <deque>
 #include <mutex>
@@ -18,34 +20,25 @@ namespace lumetto {
 
 namespace {
 
-constexpr int kWantedHeight = 720;
-// The largest movie side H.264 levels describe; also bounds the memory a
-// picture takes once scaled.
-constexpr int kMaxMovieSide = 8192;
-
 using Pixels = std::vector<std::uint32_t>;
 
 struct QueuedPicture {
     Pixels pixels;
+    int nWidth = 0, nHeight = 0;
     std::int64_t nPts = 0; // milliseconds since Open
 };
 
 } // namespace
-
-int Mp4ScaleForHeight(int nScreenHeight) {
-    if (nScreenHeight <= 0)
-        return 1;
-    const int nScale = (kWantedHeight + nScreenHeight - 1) / nScreenHeight;
-    return std::clamp(nScale, 1, kMp4MaxScale);
-}
 
 struct CMp4Recorder::Impl {
     Mp4RecorderTuning tuning;
 
     // Set by Open before the encoder thread starts, read-only while it runs.
     bool bOpen = false;
-    int nWidth = 0, nHeight = 0;
+    int nWidth = 0, nHeight = 0; // of the first picture
+    MovieSize size;
     std::string strPath;
+    const char* pMuxer = "mp4";
     std::chrono::steady_clock::time_point start;
     CMp4Writer writer; // the encoder thread's while it runs
     std::thread encoder;
@@ -58,6 +51,8 @@ struct CMp4Recorder::Impl {
     std::int64_t nEndPts = 0;
     std::int64_t nEncoded = 0;
     std::int64_t nDropped = 0;
+    std::int64_t nWrittenFrames = 0; // after a failure: what the file holds
+    std::int64_t nWrittenEndPts = 0;
     std::string strError;
     std::atomic<bool> bFailed{false};
 
@@ -72,6 +67,15 @@ struct CMp4Recorder::Impl {
     void SetError(std::string strText) {
         std::lock_guard<std::mutex> lock(mutex);
         strError = std::move(strText);
+    }
+    // The encoder thread after a failure: the error, and what the file holds.
+    void SetFailed() {
+        std::lock_guard<std::mutex> lock(mutex);
+        if (strError.empty())
+            strError = writer.GetLastError();
+        nWrittenFrames = writer.WrittenPictures();
+        nWrittenEndPts = writer.WrittenEndPts();
+        bFailed = true;
     }
 
     void RunEncoder();
@@ -128,10 +132,8 @@ void CMp4Recorder::Impl::RunEncoder() {
             continue;
         }
         const bool bOk = bPicture ? EncodePicture(picture) : writer.RepeatPicture(nRepeatPts);
-        if (!bOk) {
-            SetError(writer.GetLastError());
-            bFailed = true;
-        }
+        if (!bOk)
+            SetFailed();
     }
 
     std::int64_t nEnd = 0;
@@ -145,8 +147,11 @@ void CMp4Recorder::Impl::RunEncoder() {
     if (bFailed) {
         writer.Discard(); // the first error is the one to tell
     } else if (!bOk || !writer.Finish(nEnd)) {
-        SetError(writer.GetLastError());
-        bFailed = true;
+        SetFailed();
+    } else if (std::string strWhy; !RemuxFinishedMovie(strPath, pMuxer, strWhy)) {
+        // The movie is whole as it was recorded; only the rewrite failed.
+        std::fprintf(stderr, "lumetto: %s The movie stays as it was recorded, in fragments.\n",
+                     strWhy.c_str());
     }
 }
 
@@ -155,7 +160,8 @@ bool CMp4Recorder::Impl::EncodePicture(QueuedPicture& picture) {
     bool bOk = true;
     while (bOk && writer.HasPicture() && picture.nPts - writer.LastPts() > kMp4KeyPeriodMs)
         bOk = writer.RepeatPicture(writer.LastPts() + kMp4KeyPeriodMs);
-    bOk = bOk && writer.AddPicture(picture.pixels.data(), picture.nPts);
+    bOk = bOk &&
+          writer.AddPicture(picture.pixels.data(), picture.nWidth, picture.nHeight, picture.nPts);
     std::lock_guard<std::mutex> lock(mutex);
     if (bOk)
         ++nEncoded;
@@ -179,13 +185,15 @@ bool CMp4Recorder::Open(const std::string& strPath, int nWidth, int nHeight, int
     if (d.bOpen)
         Close();
     d.SetError({});
-    if (nWidth <= 0 || nHeight <= 0 || nWidth > kMaxScreenSide || nHeight > kMaxScreenSide ||
-        nScale < 1 || nScale > kMp4MaxScale || nWidth * nScale > kMaxMovieSide ||
-        nHeight * nScale > kMaxMovieSide) {
+    if (nWidth <= 0 || nHeight <= 0 || nWidth > kMp4MaxPictureSide ||
+        nHeight > kMp4MaxPictureSide || nScale < 0 || nScale > kMp4MaxScale) {
         d.SetError("A movie of " + std::to_string(nWidth) + " x " + std::to_string(nHeight) +
                    " pixels at scale " + std::to_string(nScale) + " cannot be recorded.");
         return false;
     }
+    const char* pMuxer = MovieMuxerName(MovieFormatOf(strPath));
+    if (!pMuxer)
+        pMuxer = "mp4";
     std::string strResolved, strError;
     bool bCreated = false;
     const int hFile = OpenOutputInPlace(strPath, strResolved, bCreated, strError);
@@ -193,7 +201,9 @@ bool CMp4Recorder::Open(const std::string& strPath, int nWidth, int nHeight, int
         d.SetError(std::move(strError));
         return false;
     }
-    if (!d.writer.Open(hFile, strPath, nWidth, nHeight, nScale)) {
+    d.size = MovieSizeFor(nWidth, nHeight, nScale);
+    if (!d.writer.Open(hFile, strPath, pMuxer, d.size.nWidth, d.size.nHeight, nWidth, nHeight,
+                       d.size.nScale)) {
         d.SetError(d.writer.GetLastError());
         d.writer.Discard();
         if (bCreated)
@@ -203,6 +213,7 @@ bool CMp4Recorder::Open(const std::string& strPath, int nWidth, int nHeight, int
     d.nWidth = nWidth;
     d.nHeight = nHeight;
     d.strPath = strPath;
+    d.pMuxer = pMuxer;
     {
         std::lock_guard<std::mutex> lock(d.mutex);
         d.queue.clear();
@@ -210,6 +221,7 @@ bool CMp4Recorder::Open(const std::string& strPath, int nWidth, int nHeight, int
         d.nEndPts = 0;
         d.nEncoded = 0;
         d.nDropped = 0;
+        d.nWrittenFrames = d.nWrittenEndPts = 0;
     }
     d.bFailed = false;
     d.start = d.Now();
@@ -219,6 +231,11 @@ bool CMp4Recorder::Open(const std::string& strPath, int nWidth, int nHeight, int
 }
 
 bool CMp4Recorder::AddFrame(const std::uint8_t* pPixels, std::size_t nStride) {
+    return AddFrame(pPixels, m_pImpl->nWidth, m_pImpl->nHeight, nStride);
+}
+
+bool CMp4Recorder::AddFrame(const std::uint8_t* pPixels, int nWidth, int nHeight,
+                            std::size_t nStride) {
     Impl& d = *m_pImpl;
     if (!d.bOpen) {
         d.SetError("No movie is being recorded.");
@@ -226,14 +243,15 @@ bool CMp4Recorder::AddFrame(const std::uint8_t* pPixels, std::size_t nStride) {
     }
     if (d.bFailed)
         return false;
-    const std::size_t nRowBytes = static_cast<std::size_t>(d.nWidth) * 4;
-    if (!pPixels) {
+    if (!pPixels || nWidth <= 0 || nHeight <= 0 || nWidth > kMp4MaxPictureSide ||
+        nHeight > kMp4MaxPictureSide) {
         d.SetError("There is no screen picture to record.");
         return false;
     }
+    const std::size_t nRowBytes = static_cast<std::size_t>(nWidth) * 4;
     if (nStride < nRowBytes) {
-        d.SetError("The screen picture's rows are shorter than the movie's width of " +
-                   std::to_string(d.nWidth) + " pixels.");
+        d.SetError("The screen picture's rows are shorter than its width of " +
+                   std::to_string(nWidth) + " pixels.");
         return false;
     }
     Pixels pixels;
@@ -244,10 +262,10 @@ bool CMp4Recorder::AddFrame(const std::uint8_t* pPixels, std::size_t nStride) {
             d.spare.pop_back();
         }
     }
-    pixels.resize(static_cast<std::size_t>(d.nWidth) * static_cast<std::size_t>(d.nHeight));
-    for (int y = 0; y < d.nHeight; ++y)
-        std::memcpy(pixels.data() +
-                        static_cast<std::size_t>(y) * static_cast<std::size_t>(d.nWidth),
+    const auto width = static_cast<std::size_t>(nWidth);
+    pixels.resize(width * static_cast<std::size_t>(nHeight));
+    for (int y = 0; y < nHeight; ++y)
+        std::memcpy(pixels.data() + static_cast<std::size_t>(y) * width,
                     pPixels + static_cast<std::size_t>(y) * nStride, nRowBytes);
     {
         std::lock_guard<std::mutex> lock(d.mutex);
@@ -259,10 +277,14 @@ bool CMp4Recorder::AddFrame(const std::uint8_t* pPixels, std::size_t nStride) {
             d.queue.pop_back();
             ++d.nDropped;
         }
-        d.queue.push_back(QueuedPicture{std::move(pixels), d.NowPts()});
+        d.queue.push_back(QueuedPicture{std::move(pixels), nWidth, nHeight, d.NowPts()});
     }
     d.wake.notify_one();
     return true;
+}
+
+MovieSize CMp4Recorder::Size() const {
+    return m_pImpl->size;
 }
 
 bool CMp4Recorder::Close() {
@@ -295,7 +317,12 @@ MovieStats CMp4Recorder::Stats() const {
     std::lock_guard<std::mutex> lock(d.mutex);
     MovieStats stats;
     stats.nDropped = d.nDropped;
-    stats.nFrames = d.nEncoded + (d.bFailed ? 0 : static_cast<std::int64_t>(d.queue.size()));
+    if (d.bFailed) {
+        stats.nFrames = d.nWrittenFrames;
+        stats.dSeconds = static_cast<double>(d.nWrittenEndPts) / 1000.0;
+        return stats;
+    }
+    stats.nFrames = d.nEncoded + static_cast<std::int64_t>(d.queue.size());
     const std::int64_t nMs = d.bOpen ? d.NowPts() : d.nEndPts;
     stats.dSeconds = static_cast<double>(nMs) / 1000.0;
     return stats;

@@ -1,5 +1,7 @@
 #include "media/Mp4Writer.h"
 
+#include "media/MovieGeometry.h"
+
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
@@ -52,26 +54,20 @@ std::string AvErrorText(int nAvError) {
 }
 
 // Draws each pixel of the nWidth x nHeight picture as an nScale x nScale
-// block into pOut (nOutWidth x nOutHeight, at least the scaled size); the
-// padding beyond the scaled picture is black.
-void ScaleNearest(const std::uint32_t* pIn, int nWidth, int nHeight, int nScale,
-                  std::uint32_t* pOut, int nOutWidth, int nOutHeight) {
-    const auto outStride = static_cast<std::size_t>(nOutWidth);
+// block at pOut, whose rows are nOutStride pixels apart.
+void DrawNearest(const std::uint32_t* pIn, int nWidth, int nHeight, int nScale, std::uint32_t* pOut,
+                 std::size_t nOutStride) {
     const auto width = static_cast<std::size_t>(nWidth);
     const auto scale = static_cast<std::size_t>(nScale);
     for (std::size_t y = 0; y < static_cast<std::size_t>(nHeight); ++y) {
         const std::uint32_t* pRow = pIn + y * width;
-        std::uint32_t* pFirst = pOut + y * scale * outStride;
+        std::uint32_t* pFirst = pOut + y * scale * nOutStride;
         std::uint32_t* p = pFirst;
         for (std::size_t x = 0; x < width; ++x)
             p = std::fill_n(p, scale, pRow[x]);
-        std::fill(p, pFirst + outStride, 0xff000000u);
         for (std::size_t k = 1; k < scale; ++k)
-            std::copy_n(pFirst, outStride, pFirst + k * outStride);
+            std::copy_n(pFirst, width * scale, pFirst + k * nOutStride);
     }
-    const auto nScaledRows = static_cast<std::size_t>(nHeight) * scale;
-    std::fill(pOut + nScaledRows * outStride,
-              pOut + static_cast<std::size_t>(nOutHeight) * outStride, 0xff000000u);
 }
 
 } // namespace
@@ -88,8 +84,7 @@ bool CMp4Writer::Fail(std::string strError) {
 bool CMp4Writer::FailFfmpeg(const char* pWhat, int nAvError) {
     if (m_nWriteErrno != 0)
         return Fail("Could not write the movie file \"" + m_strPath +
-                    "\": " + std::strerror(m_nWriteErrno) +
-                    ". The movie keeps the pictures recorded up to the last second.");
+                    "\": " + std::strerror(m_nWriteErrno) + ".");
     return Fail(std::string(pWhat) + ": " + AvErrorText(nAvError) + ".");
 }
 
@@ -104,25 +99,32 @@ int CMp4Writer::WritePacket(void* pOpaque, const std::uint8_t* pBuf, int nSize) 
             self->m_nWriteErrno = k < 0 ? errno : EIO;
             return AVERROR(self->m_nWriteErrno);
         }
+        self->m_nBytesWritten += static_cast<std::uint64_t>(k);
         pBuf += k;
         n -= static_cast<std::size_t>(k);
     }
     return nSize;
 }
 
-bool CMp4Writer::Open(int hFile, const std::string& strPath, int nWidth, int nHeight, int nScale) {
+bool CMp4Writer::Open(int hFile, const std::string& strPath, const char* pMuxer, int nMovieWidth,
+                      int nMovieHeight, int nFirstWidth, int nFirstHeight, int nFirstScale) {
     InstallLogFilter();
     Discard();
     m_hFile = hFile;
     m_strPath = strPath;
-    m_nWidth = nWidth;
-    m_nHeight = nHeight;
-    m_nScale = nScale;
+    m_bMatroska = std::strcmp(pMuxer, "matroska") == 0;
+    m_nFirstWidth = nFirstWidth;
+    m_nFirstHeight = nFirstHeight;
+    m_nFirstScale = nFirstScale;
     // yuv420p holds chroma for 2 x 2 blocks: the sides must be even.
-    m_nOutWidth = (nWidth * nScale + 1) & ~1;
-    m_nOutHeight = (nHeight * nScale + 1) & ~1;
+    m_nOutWidth = (nMovieWidth + 1) & ~1;
+    m_nOutHeight = (nMovieHeight + 1) & ~1;
     m_nLastPts = m_nLastKeyPts = -1;
     m_nWriteErrno = 0;
+    m_nBytesWritten = m_nWrittenBytes = 0;
+    m_inEncoder.clear();
+    m_nPendingPictures = m_nPendingPackets = m_nWrittenPictures = m_nWrittenEndPts = 0;
+    m_nPlacedX = m_nPlacedY = -1;
     m_strError.clear();
     m_scaled.assign(static_cast<std::size_t>(m_nOutWidth) * static_cast<std::size_t>(m_nOutHeight),
                     0xff000000u);
@@ -133,12 +135,12 @@ bool CMp4Writer::Open(int hFile, const std::string& strPath, int nWidth, int nHe
     if (!pEncoder)
         return Fail("FFmpeg's libraries on this system have no H.264 encoder: install them with "
                     "libx264 to record MP4 movies.");
-    return OpenMuxer() && OpenEncoder(pEncoder) && OpenConversion() && WriteHeader();
+    return OpenMuxer(pMuxer) && OpenEncoder(pEncoder) && OpenConversion() && WriteHeader();
 }
 
-// The MP4 muxer, writing through our own descriptor.
-bool CMp4Writer::OpenMuxer() {
-    int nResult = avformat_alloc_output_context2(&m_pFormat, nullptr, "mp4", nullptr);
+// The muxer, writing through our own descriptor.
+bool CMp4Writer::OpenMuxer(const char* pMuxer) {
+    int nResult = avformat_alloc_output_context2(&m_pFormat, nullptr, pMuxer, nullptr);
     if (nResult < 0)
         return FailFfmpeg("Could not start the MP4 writer", nResult);
     auto* pIoBuffer = static_cast<unsigned char*>(av_malloc(kIoBufferSize));
@@ -232,10 +234,16 @@ bool CMp4Writer::WriteHeader() {
 
     // Fragments: an empty moov first, then a moof + mdat per key frame (and
     // at most a second each), so the file plays whenever it is cut.
+    // Matroska: a cluster per key frame, ended by WriteOut.
     AVDictionary* pMuxOptions = nullptr;
-    av_dict_set(&pMuxOptions, "movflags", "frag_keyframe+empty_moov+default_base_moof", 0);
-    av_dict_set(&pMuxOptions, "frag_duration", "1000000", 0); // microseconds
-    av_dict_set(&pMuxOptions, "video_track_timescale", "1000", 0);
+    if (m_bMatroska) {
+        av_dict_set(&pMuxOptions, "cluster_time_limit", "100000", 0);
+        av_dict_set(&pMuxOptions, "cluster_size_limit", "1000000000", 0);
+    } else {
+        av_dict_set(&pMuxOptions, "movflags", "frag_keyframe+empty_moov+default_base_moof", 0);
+        av_dict_set(&pMuxOptions, "frag_duration", "1000000", 0); // microseconds
+        av_dict_set(&pMuxOptions, "video_track_timescale", "1000", 0);
+    }
     nResult = avformat_write_header(m_pFormat, &pMuxOptions);
     av_dict_free(&pMuxOptions);
     if (nResult >= 0) {
@@ -245,14 +253,50 @@ bool CMp4Writer::WriteHeader() {
     if (nResult < 0)
         return FailFfmpeg("Could not write the movie's header", nResult);
     m_bHeaderWritten = true;
+    m_nWrittenBytes = m_nBytesWritten;
     return true;
 }
 
-bool CMp4Writer::AddPicture(const std::uint32_t* pPixels, std::int64_t nPts) {
+// Draws the picture into m_scaled where it goes in the movie.
+bool CMp4Writer::Place(const std::uint32_t* pPixels, int nWidth, int nHeight) {
+    Placement place = PlaceInMovie(nWidth, nHeight, m_nOutWidth, m_nOutHeight);
+    if (nWidth == m_nFirstWidth && nHeight == m_nFirstHeight && m_nFirstScale > 0)
+        place = Placement{0, 0, nWidth * m_nFirstScale, nHeight * m_nFirstScale, m_nFirstScale};
+    const auto stride = static_cast<std::size_t>(m_nOutWidth);
+    if (place.x != m_nPlacedX || place.y != m_nPlacedY || place.nWidth != m_nPlacedW ||
+        place.nHeight != m_nPlacedH) {
+        // Another size: black around it.
+        std::fill(m_scaled.begin(), m_scaled.end(), 0xff000000u);
+        m_nPlacedX = place.x;
+        m_nPlacedY = place.y;
+        m_nPlacedW = place.nWidth;
+        m_nPlacedH = place.nHeight;
+    }
+    std::uint32_t* pOut = m_scaled.data() + static_cast<std::size_t>(place.y) * stride +
+                          static_cast<std::size_t>(place.x);
+    if (place.nScale > 0) {
+        DrawNearest(pPixels, nWidth, nHeight, place.nScale, pOut, stride);
+        return true;
+    }
+    m_pShrink =
+        sws_getCachedContext(m_pShrink, nWidth, nHeight, AV_PIX_FMT_RGB32, place.nWidth,
+                             place.nHeight, AV_PIX_FMT_RGB32, SWS_AREA, nullptr, nullptr, nullptr);
+    if (!m_pShrink)
+        return FailFfmpeg("Could not scale the picture to the movie's size", AVERROR(EINVAL));
+    const auto* pSource = reinterpret_cast<const std::uint8_t*>(pPixels);
+    const int nSourceStride = nWidth * 4;
+    auto* pTarget = reinterpret_cast<std::uint8_t*>(pOut);
+    const int nTargetStride = m_nOutWidth * 4;
+    sws_scale(m_pShrink, &pSource, &nSourceStride, 0, nHeight, &pTarget, &nTargetStride);
+    return true;
+}
+
+bool CMp4Writer::AddPicture(const std::uint32_t* pPixels, int nWidth, int nHeight,
+                            std::int64_t nPts) {
     if (!m_bHeaderWritten)
         return Fail("No movie is being recorded.");
-    ScaleNearest(pPixels, m_nWidth, m_nHeight, m_nScale, m_scaled.data(), m_nOutWidth,
-                 m_nOutHeight);
+    if (!Place(pPixels, nWidth, nHeight))
+        return false;
     // The encoder may still hold the last frame's buffers.
     const int nResult = av_frame_make_writable(m_pFrame);
     if (nResult < 0)
@@ -261,10 +305,14 @@ bool CMp4Writer::AddPicture(const std::uint32_t* pPixels, std::int64_t nPts) {
     const int nSourceStride = m_nOutWidth * 4;
     sws_scale(m_pSws, &pSource, &nSourceStride, 0, m_nOutHeight, m_pFrame->data,
               m_pFrame->linesize);
-    return RepeatPicture(nPts);
+    return EncodeAt(nPts, true);
 }
 
 bool CMp4Writer::RepeatPicture(std::int64_t nPts) {
+    return EncodeAt(nPts, false);
+}
+
+bool CMp4Writer::EncodeAt(std::int64_t nPts, bool bNewPicture) {
     if (!m_bHeaderWritten)
         return Fail("No movie is being recorded.");
     if (nPts <= m_nLastPts)
@@ -275,6 +323,7 @@ bool CMp4Writer::RepeatPicture(std::int64_t nPts) {
     if (bKey)
         m_nLastKeyPts = nPts;
     m_nLastPts = nPts;
+    m_inEncoder.emplace_back(nPts, bNewPicture);
     return Encode(m_pFrame);
 }
 
@@ -294,17 +343,46 @@ bool CMp4Writer::Encode(AVFrame* pFrame) {
 }
 
 bool CMp4Writer::WriteOut(AVPacket* pPacket) {
+    const std::int64_t nPts = pPacket->pts;
+    bool bNewPicture = false;
+    while (!m_inEncoder.empty() && m_inEncoder.front().first <= nPts) {
+        bNewPicture = m_inEncoder.front().first == nPts && m_inEncoder.front().second;
+        m_inEncoder.pop_front();
+    }
+    const bool bKey = (pPacket->flags & AV_PKT_FLAG_KEY) != 0;
+    int nResult = 0;
+    // A key frame starts a new fragment; Matroska's cluster is ended here
+    // (the MP4 muxer ends its fragment itself, knowing the last sample's
+    // duration from this packet).
+    if (bKey && m_bMatroska && m_nPendingPackets > 0) {
+        nResult = av_write_frame(m_pFormat, nullptr);
+        if (nResult >= 0)
+            nResult = m_pIo->error;
+        if (nResult < 0) {
+            av_packet_unref(pPacket);
+            return FailFfmpeg("Could not write the movie", nResult);
+        }
+    }
     // Each sample lasts until the next one; the muxer takes that from the
     // next time stamp, and this duration only for the very last sample.
     pPacket->duration = 1;
     av_packet_rescale_ts(pPacket, kTimeBase, m_pStream->time_base);
     pPacket->stream_index = m_pStream->index;
-    int nResult = av_write_frame(m_pFormat, pPacket);
+    nResult = av_write_frame(m_pFormat, pPacket);
     av_packet_unref(pPacket);
     if (nResult >= 0)
         nResult = m_pIo->error;
     if (nResult < 0)
         return FailFfmpeg("Could not write the movie", nResult);
+    if (bKey) {
+        // Everything before this key frame is in the file now.
+        m_nWrittenPictures += m_nPendingPictures;
+        m_nWrittenEndPts = nPts;
+        m_nWrittenBytes = m_nBytesWritten;
+        m_nPendingPictures = m_nPendingPackets = 0;
+    }
+    m_nPendingPictures += bNewPicture ? 1 : 0;
+    ++m_nPendingPackets;
     return true;
 }
 
@@ -320,6 +398,14 @@ bool CMp4Writer::Finish(std::int64_t nEndPts) {
         if (nResult < 0 || m_pIo->error < 0)
             bOk = FailFfmpeg("Could not finish the movie", nResult < 0 ? nResult : m_pIo->error);
     }
+    if (bOk) {
+        m_nWrittenPictures += m_nPendingPictures;
+        m_nWrittenEndPts = std::max(m_nLastPts, nEndPts);
+        m_nWrittenBytes = m_nBytesWritten;
+        m_nPendingPictures = m_nPendingPackets = 0;
+    } else if (m_hFile >= 0) {
+        (void)::ftruncate(m_hFile, static_cast<off_t>(m_nWrittenBytes));
+    }
     m_bHeaderWritten = false;
     Free();
     if (!CloseFile() && bOk)
@@ -328,6 +414,10 @@ bool CMp4Writer::Finish(std::int64_t nEndPts) {
 }
 
 void CMp4Writer::Discard() {
+    // A fragment cut short by a failed write would end the file in the
+    // middle of a sample: the file ends where its last complete one does.
+    if (m_bHeaderWritten && m_hFile >= 0 && m_nBytesWritten > m_nWrittenBytes)
+        (void)::ftruncate(m_hFile, static_cast<off_t>(m_nWrittenBytes));
     Free();
     CloseFile();
 }
@@ -347,6 +437,8 @@ bool CMp4Writer::CloseFile() {
 void CMp4Writer::Free() {
     sws_freeContext(m_pSws);
     m_pSws = nullptr;
+    sws_freeContext(m_pShrink);
+    m_pShrink = nullptr;
     av_packet_free(&m_pPacket);
     av_frame_free(&m_pFrame);
     avcodec_free_context(&m_pCodec);

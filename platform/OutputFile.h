@@ -16,6 +16,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <initializer_list>
 #include <string>
 
@@ -58,6 +59,16 @@ struct OutputPiece {
 
 // WriteFileReplacing with the content given as pieces written one after the other.
 bool WriteFileReplacing(const std::string& strPath, std::initializer_list<OutputPiece> pieces,
+                        std::string& strError);
+
+// WriteFileReplacing with the content written by write(hFile, strTemporary,
+// strError): into the new, empty temporary file, named strTemporary (for a
+// writer that opens it by name again) and open for writing as hFile (-1 on
+// Windows, where the file is closed before write runs). False from write
+// (with strError set, or the system's error) leaves the target untouched.
+using ContentWriter =
+    std::function<bool(int hFile, const std::string& strTemporary, std::string& strError)>;
+bool WriteFileReplacing(const std::string& strPath, const ContentWriter& write,
                         std::string& strError);
 
 // Writes the pieces one after the other at byte nOffset of hFile (from

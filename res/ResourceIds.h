@@ -53,4 +53,4 @@ constexpr int IDS_BMP_FILTER = 61411;
 constexpr int IDS_AVI_FILTER = 61412;
 constexpr int IDS_BMP_EXT = 61413;
 constexpr int IDS_AVI_EXT = 61414;
-constexpr int IDS_MOVIE_FILTER = 61420;      // the record dialog: MP4 first, then AVI
+constexpr int IDS_MOVIE_FILTER = 61420; // the record dialog: MP4, MKV, MOV, AVI

@@ -28,7 +28,8 @@ constexpr SStringEntry kStrings[] = {
     {IDS_AVI_FILTER, "AVI Files (*.avi)|*.avi||"},
     {IDS_BMP_EXT, "bmp"},
     {IDS_AVI_EXT, "avi"},
-    {IDS_MOVIE_FILTER, "MP4 video (*.mp4)|*.mp4|AVI Files (*.avi)|*.avi||"},
+    {IDS_MOVIE_FILTER, "MP4 video (*.mp4)|*.mp4|Matroska video (*.mkv)|*.mkv|QuickTime movie "
+                       "(*.mov)|*.mov|AVI Files (*.avi)|*.avi||"},
 };
 
 const SStringEntry* Find(int id) {

@@ -38,11 +38,23 @@ for size in 16 48 256; do
     fi
 done
 desktop-file-validate "$prefix/share/applications/lumetto.desktop" || fail=1
+# The video encoder module, loaded by the program when an MP4 movie starts.
+if [ -z "$(find "$prefix" -path '*/lumetto/lumetto-encoder.so' -type f)" ]; then
+    echo "check-install: lumetto-encoder.so is missing from the installed tree" >&2
+    fail=1
+fi
 
 # The installed program: its skins come from <prefix>/share/lumetto/skins/, and
 # a user's skin dropped into the user's folder follows them.
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0}
 lumetto=$prefix/bin/lumetto
+# The installed program finds its installed module: an MP4 of the demo phone.
+if ! out=$("$lumetto" --demo --no-window --record "$work/demo.mp4" --time-limit 2 2>&1) ||
+    [ ! -s "$work/demo.mp4" ]; then
+    echo "check-install: the installed program could not record an MP4 movie:" >&2
+    echo "$out" >&2
+    fail=1
+fi
 for f in "$prefix"/share/lumetto/skins/*/*.lumetto; do
     if ! out=$("$lumetto" --check-skin "$f"); then
         echo "check-install: the installed program leaves out $f:" >&2

@@ -167,6 +167,19 @@ bool ResolveOutputTarget(const std::string& strPath, std::string& strResolved,
 
 bool WriteFileReplacing(const std::string& strPath, std::initializer_list<OutputPiece> pieces,
                         std::string& strError) {
+    return WriteFileReplacing(
+        strPath,
+        [pieces](int hFile, const std::string&, std::string&) {
+            bool bOk = true;
+            for (const OutputPiece& piece : pieces)
+                bOk = bOk && WriteAll(hFile, piece.pData, piece.nSize);
+            return bOk;
+        },
+        strError);
+}
+
+bool WriteFileReplacing(const std::string& strPath, const ContentWriter& write,
+                        std::string& strError) {
     IgnoreFileSizeSignal();
     std::string strTarget;
     if (!ResolveOutputTarget(strPath, strTarget, strError))
@@ -185,9 +198,9 @@ bool WriteFileReplacing(const std::string& strPath, std::initializer_list<Output
             (void)::fchown(hFile, old.st_uid, old.st_gid);
         (void)::fchmod(hFile, old.st_mode & 07777);
     }
-    bool bOk = true;
-    for (const OutputPiece& piece : pieces)
-        bOk = bOk && WriteAll(hFile, piece.pData, piece.nSize);
+    std::string strWriteError;
+    errno = 0;
+    bool bOk = write(hFile, strTemporary, strWriteError);
     bOk = bOk && ::fsync(hFile) == 0;
     int nErrno = bOk ? 0 : errno;
     if (::close(hFile) != 0 && bOk) {
@@ -200,7 +213,8 @@ bool WriteFileReplacing(const std::string& strPath, std::initializer_list<Output
     }
     if (!bOk) {
         ::unlink(strTemporary.c_str());
-        strError = WriteText(strPath, nErrno);
+        strError =
+            strWriteError.empty() ? WriteText(strPath, nErrno != 0 ? nErrno : EIO) : strWriteError;
         return false;
     }
     SyncFolder(FolderOf(strTarget));

@@ -159,6 +159,34 @@ bool WriteFileReplacing(const std::string& strPath, std::initializer_list<Output
     return true;
 }
 
+bool WriteFileReplacing(const std::string& strPath, const ContentWriter& write,
+                        std::string& strError) {
+    std::string strTarget;
+    if (!ResolveOutputTarget(strPath, strTarget, strError))
+        return false;
+    std::wstring strTemporary;
+    const HANDLE h = CreateTemporaryBeside(strTarget, strTemporary);
+    if (h == INVALID_HANDLE_VALUE) {
+        strError = CreateText(strPath, LastText());
+        return false;
+    }
+    ::CloseHandle(h); // the writer opens it by name
+    std::string strWriteError;
+    bool bOk = write(-1, Utf8FromUtf16(strTemporary), strWriteError);
+    std::string strSystemText;
+    if (bOk && !::MoveFileExW(strTemporary.c_str(), Utf16FromUtf8(strTarget).c_str(),
+                              MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        bOk = false;
+        strSystemText = LastText();
+    }
+    if (!bOk) {
+        ::DeleteFileW(strTemporary.c_str());
+        strError = strWriteError.empty() ? WriteText(strPath, strSystemText) : strWriteError;
+        return false;
+    }
+    return true;
+}
+
 bool WriteFileReplacing(const std::string& strPath, const void* pData, std::size_t nSize,
                         std::string& strError) {
     return WriteFileReplacing(strPath, {OutputPiece{pData, nSize}}, strError);

@@ -1,14 +1,17 @@
 // The whole program in one process: the application object with its window
 // on the offscreen platform, a phone played on a pseudo-terminal.
 #include "app/DemoPhone.h"
+#include "app/FileDialogs.h"
 #include "app/NoticeWnd.h"
 #include "app/Reconnector.h"
 #include "app/Settings.h"
 #include "app/TimeLimit.h"
 #include "display/FrameClient.h"
 #include "media/AviRecorder.h"
+#include "media/MovieEncoder.h"
 #include "res/ResourceIds.h"
 #include "tests/app/PhoneLine.h"
+#include "tests/support/MovieFrames.h"
 
 #include <QClipboard>
 #include <QElapsedTimer>
@@ -108,7 +111,8 @@ TEST(App, ShowsThePhoneRecordsCapturesAndCloses) {
     ASSERT_TRUE(p.Run(ID_FILE_STOP_RECORDING));
     EXPECT_FALSE(p.View()->IsRecording());
     EXPECT_EQ(p.dialogs.asked.front().strFilter,
-              "MP4 video (*.mp4)|*.mp4|AVI Files (*.avi)|*.avi||");
+              "MP4 video (*.mp4)|*.mp4|Matroska video (*.mkv)|*.mkv|QuickTime movie "
+              "(*.mov)|*.mov|AVI Files (*.avi)|*.avi||");
     EXPECT_GT(fs::file_size(p.dir.File("movie.avi")), 3 * 110000u);
 
     // Closing while a live picture shows tells the phone.
@@ -119,21 +123,39 @@ TEST(App, ShowsThePhoneRecordsCapturesAndCloses) {
     ASSERT_TRUE(WaitFor([&] { return p.phone.Received() == "close_tx"; }));
 }
 
-TEST(App, PhoneClosingResetsTheScreenButKeepsThePort) {
+// The phone's pause ends the movie recorded from the menu; a notice says
+// the recording goes on, and it does, into the next numbered file, when the
+// picture comes back.
+TEST(App, PhoneClosingResetsTheScreenKeepsThePortAndTheRecordingGoesOn) {
     LiveProgram p;
-    p.dialogs.answer = p.dir.File("m.avi");
+    p.View()->SetFramePeriodMs(20);
+    const std::string movie = p.dir.File("m.avi"), next = p.dir.File("m-2.avi");
+    p.dialogs.answer = movie;
     ASSERT_TRUE(p.Run(ID_FILE_RECORD_MOVIE));
+    ASSERT_TRUE(WaitFor([&] { return p.View()->RecordedFrames() >= 1; }));
 
     p.phone.Write(CloseNotice());
     ASSERT_TRUE(WaitFor([&] { return !p.View()->HasLivePicture(); }));
     EXPECT_FALSE(p.View()->IsRecording());
     EXPECT_TRUE(p.app.m_serial.IsOpen());
-    EXPECT_EQ(p.Caption(), p.phone.Path() + " - Morvane Lumetto");
+    const auto notice = [&] { return p.app.MainWindow()->Notice()->Text().toStdString(); };
+    EXPECT_EQ(notice().rfind("The phone paused: \"" + movie +
+                                 "\" is finished; the recording goes on into a new file",
+                             0),
+              0u)
+        << notice();
 
-    // The next header brings the picture back.
-    const Picture next = BlockPicture(3);
-    p.phone.Write(ScreenFrame(next, nullptr));
-    ASSERT_TRUE(p.Shows(next));
+    // The next header brings the picture back, and the recording.
+    const Picture again = BlockPicture(3);
+    p.phone.Write(ScreenFrame(again, nullptr));
+    ASSERT_TRUE(p.Shows(again));
+    ASSERT_TRUE(WaitFor([&] { return p.View()->IsRecording() && fs::exists(next); }));
+    EXPECT_EQ(notice().rfind("The recording goes on into \"" + next + "\".", 0), 0u) << notice();
+    ASSERT_TRUE(WaitFor([&] { return p.View()->RecordedFrames() >= 1; }));
+    ASSERT_TRUE(p.Run(ID_FILE_STOP_RECORDING));
+    EXPECT_EQ(p.presenter.Count(), 0u) << p.Messages();
+    EXPECT_EQ(testsupport::ProbeMovie(movie).rfind("rawvideo 176x208 ", 0), 0u);
+    EXPECT_EQ(testsupport::ProbeMovie(next).rfind("rawvideo 176x208 ", 0), 0u);
 }
 
 // A phone that sends its header only when it starts: after a pause long
@@ -186,7 +208,7 @@ TEST(App, ThePictureComesBackAfterAPauseWithoutAHeader) {
     EXPECT_FALSE(WaitFor([&] { return p.View()->HasLivePicture(); }, 1000));
 }
 
-TEST(App, ScreenSizeChangeEndsTheRecordingAndSwitchesPlatform) {
+TEST(App, ScreenSizeChangeSwitchesPlatformAndTheRecordingGoesOn) {
     LiveProgram p;
     p.dialogs.answer = p.dir.File("m.avi");
     ASSERT_TRUE(p.Run(ID_FILE_RECORD_MOVIE));
@@ -194,10 +216,90 @@ TEST(App, ScreenSizeChangeEndsTheRecordingAndSwitchesPlatform) {
     const Picture uiq = Noise(208, 320, 5);
     p.phone.Write(ScreenFrame(uiq, nullptr, 208, 320));
     ASSERT_TRUE(p.Shows(uiq, 208, 320));
-    EXPECT_FALSE(p.View()->IsRecording());
+    EXPECT_TRUE(p.View()->IsRecording());
     EXPECT_EQ(p.View()->CurrentPlatform(), 1);
     EXPECT_EQ(p.View()->size(), QSize(208, 320)); // the built-in UIQ frame
-    EXPECT_NE(p.Messages().find("screen size changed"), std::string::npos);
+    EXPECT_EQ(p.presenter.Count(), 0u) << p.Messages();
+}
+
+// Screens of other sizes while a movie is recorded from the menu, odd ones
+// among them (any size a phone may announce): an encoded movie keeps its
+// size and takes them all, in one file; an AVI goes on in the next file at a
+// size that stays (for a second in the program, at once here), and writes
+// no frame of a size that comes and goes faster. An AVI that got no frame
+// before the change is removed, and its name taken again. No box, no file
+// beyond these; each read back with ffprobe.
+TEST(App, ScreenSizesThatChangeWhileRecording) {
+    using Size = std::pair<int, int>;
+    const Size s60{kWidth, kHeight}, uiq{208, 320}, line{2048, 1}, strip{2047, 3};
+    const struct {
+        const char* name;
+        const char* file;
+        int framePeriodMs, holdMs;
+        std::vector<Size> screens; // in turn; the movie starts at the first
+        std::vector<std::pair<const char*, const char*>> probed; // file, ffprobe's start
+        const char* absent;
+    } cases[] = {
+        {"mp4",
+         "m.mp4",
+         20,
+         0,
+         {s60, line, strip, uiq, s60},
+         {{"m.mp4", "h264 704x832 "}},
+         "m-2.mp4"},
+        {"mp4 of a line", "m.mp4", 20, 0, {line, s60}, {{"m.mp4", "h264 4096x2 "}}, "m-2.mp4"},
+        {"avi, sizes that come and go",
+         "m.avi",
+         20,
+         3600000,
+         {s60, uiq, line, s60},
+         {{"m.avi", "rawvideo 176x208 "}},
+         "m-2.avi"},
+        {"avi, a size that stays",
+         "m.avi",
+         20,
+         0,
+         {s60, line},
+         {{"m.avi", "rawvideo 176x208 "}, {"m-2.avi", "rawvideo 2048x1 "}},
+         "m-3.avi"},
+        {"avi, empty before the change",
+         "m.avi",
+         3600000,
+         0,
+         {s60, uiq},
+         {{"m.avi", "rawvideo 208x320 "}},
+         "m-2.avi"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        CProgram p;
+        ASSERT_TRUE(p.Start());
+        p.View()->SetFramePeriodMs(c.framePeriodMs);
+        p.View()->SetAviSizeHoldMs(c.holdMs);
+        int seed = 0;
+        for (const Size& size : c.screens) {
+            const Picture pic = Noise(size.first, size.second, ++seed);
+            p.phone.Write(ScreenFrame(pic, nullptr, size.first, size.second));
+            ASSERT_TRUE(WaitFor([&] {
+                const CScreenDib* dib = p.View()->ScreenWindow()->GetScreenBitmap();
+                return dib && dib->Width() == size.first && dib->Height() == size.second;
+            }));
+            if (seed == 1) {
+                p.dialogs.answer = p.dir.File(c.file);
+                ASSERT_TRUE(p.Run(ID_FILE_RECORD_MOVIE));
+            }
+            ASSERT_TRUE(WaitFor([&] {
+                return p.View()->IsRecording() &&
+                       (c.framePeriodMs > 1000 || p.View()->RecordedFrames() >= 1);
+            }));
+        }
+        ASSERT_TRUE(p.Run(ID_FILE_STOP_RECORDING));
+        EXPECT_EQ(p.presenter.Count(), 0u) << p.Messages();
+        for (const auto& [file, probed] : c.probed)
+            EXPECT_EQ(testsupport::ProbeMovie(p.dir.File(file)).rfind(probed, 0), 0u)
+                << file << ": " << testsupport::ProbeMovie(p.dir.File(file));
+        EXPECT_FALSE(fs::exists(p.dir.File(c.absent)));
+    }
 }
 
 TEST(App, ExitAsksWhileAPictureShows) {
@@ -512,41 +614,25 @@ TEST(App, SharesThePictureExactly) {
     EXPECT_TRUE(CSettings(p.dir.File("lumetto.conf")).MoviesWithSkin());
 }
 
-// A screen size change before the first frame was written leaves no empty
-// movie: the file is removed, and the user is told.
-TEST(App, SizeChangeBeforeTheFirstFrameRemovesTheEmptyMovie) {
-    LiveProgram p;
-    p.View()->SetFramePeriodMs(3600 * 1000); // no frame before the change
-    p.dialogs.answer = p.dir.File("early.avi");
-    ASSERT_TRUE(p.Run(ID_FILE_RECORD_MOVIE));
-    ASSERT_TRUE(fs::exists(p.dir.File("early.avi")));
-    const Picture uiq = Noise(208, 320, 4);
-    p.phone.Write(ScreenFrame(uiq, nullptr, 208, 320));
-    ASSERT_TRUE(p.Shows(uiq, 208, 320));
-    EXPECT_FALSE(p.View()->IsRecording());
-    EXPECT_FALSE(fs::exists(p.dir.File("early.avi")));
-    EXPECT_NE(p.Messages().find("before the first frame of the movie was written, so its empty "
-                                "file \"" +
-                                p.dir.File("early.avi") + "\" was removed"),
-              std::string::npos)
-        << p.Messages();
-}
-
 // --record goes on at a new screen size in a new movie: each movie holds
-// its own size's pictures, whole.
+// its own size's pictures, whole. A numbered name replaces no file: the
+// next free number is taken.
 TEST(App, RecordOptionGoesOnAtANewScreenSize) {
     CProgram p;
     CommandLineOptions options;
     options.strRecord = p.dir.File("r.avi");
+    p.dir.Write("r-2.avi", "kept");
     ASSERT_TRUE(p.app.InitInstance(options));
     ASSERT_TRUE(WaitFor([&] { return p.app.m_serial.IsOpen(); }));
     p.View()->SetFramePeriodMs(20);
+    p.View()->SetAviSizeHoldMs(0);
     const Picture s60 = Noise(kWidth, kHeight, 2), uiq = Noise(208, 320, 3);
     p.phone.Write(ScreenFrame(s60, nullptr));
     ASSERT_TRUE(WaitFor([&] { return p.View()->RecordedFrames() >= 2; }));
     p.phone.Write(ScreenFrame(uiq, nullptr, 208, 320));
     ASSERT_TRUE(p.Shows(uiq, 208, 320));
-    ASSERT_TRUE(WaitFor([&] { return p.View()->RecordedFrames() >= 2; }));
+    ASSERT_TRUE(WaitFor(
+        [&] { return fs::exists(p.dir.File("r-3.avi")) && p.View()->RecordedFrames() >= 2; }));
     EXPECT_EQ(p.app.ExitInstance(), 0);
     EXPECT_EQ(p.presenter.Count(), 0u) << p.Messages();
 
@@ -554,7 +640,7 @@ TEST(App, RecordOptionGoesOnAtANewScreenSize) {
         std::string file;
         Bytes picture;
     } movies[] = {{p.dir.File("r.avi"), TopDown(s60)},
-                  {p.dir.File("r-2.avi"), [&] {
+                  {p.dir.File("r-3.avi"), [&] {
                        const Bytes up = Expected(uiq, 208, 320);
                        Bytes out;
                        for (int y = 319; y >= 0; --y)
@@ -569,6 +655,82 @@ TEST(App, RecordOptionGoesOnAtANewScreenSize) {
         for (std::size_t at = 0; at < frames.size(); at += m.picture.size())
             ASSERT_TRUE(std::equal(m.picture.begin(), m.picture.end(), frames.begin() + at));
     }
+    EXPECT_EQ(fs::file_size(p.dir.File("r-2.avi")), 4u);
+}
+
+// The movie's name picks its format: AVI, or the same H.264 stream in MP4,
+// Matroska or QuickTime, as ffprobe reads them back; the case of the
+// extension does not matter. A recording that ended normally is an ordinary
+// MP4 (MOV): no fragments, its index (moov) before the pictures (mdat). A name typed in the dialog
+// with an extension no type has gets the chosen type's.
+TEST(App, TheExtensionPicksTheMovieFormat) {
+    const struct {
+        const char* file;
+        const char* probed; // ffprobe: codec, format, brand
+    } cases[] = {
+        {"m.avi", "rawvideo,avi"},
+        {"m.mp4", "h264,\"mov,mp4,m4a,3gp,3g2,mj2\",isom"},
+        {"m.MKV", "h264,\"matroska,webm\""},
+        {"m.mov", "h264,\"mov,mp4,m4a,3gp,3g2,mj2\",qt  "},
+    };
+    LiveProgram p;
+    p.View()->SetFramePeriodMs(20);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        p.dialogs.answer = p.dir.File(c.file);
+        ASSERT_TRUE(p.Run(ID_FILE_RECORD_MOVIE));
+        ASSERT_TRUE(WaitFor([&] { return p.View()->RecordedFrames() >= 1; }));
+        ASSERT_TRUE(p.Run(ID_FILE_STOP_RECORDING));
+        std::string probed;
+        if (FILE* pipe = ::popen(("ffprobe -v error -show_entries format=format_name:format_tags="
+                                  "major_brand:stream=codec_name -of csv=p=0 '" +
+                                  p.dir.File(c.file) + "' 2>&1")
+                                     .c_str(),
+                                 "r")) {
+            char buf[512];
+            for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, pipe)) > 0;)
+                probed.append(buf, n);
+            ::pclose(pipe);
+        }
+        std::replace(probed.begin(), probed.end(), '\n', ',');
+        EXPECT_EQ(probed, std::string(c.probed) + ",") << probed;
+        if (probed.find("mov,mp4") != std::string::npos) {
+            std::ifstream in(p.dir.File(c.file), std::ios::binary);
+            const std::string bytes((std::istreambuf_iterator<char>(in)), {});
+            EXPECT_EQ(bytes.find("moof"), std::string::npos);
+            EXPECT_LT(bytes.find("moov"), bytes.find("mdat"));
+        }
+    }
+    EXPECT_EQ(p.presenter.Count(), 0u) << p.Messages();
+
+    const std::vector<std::string> known = {"mp4", "mkv", "mov", "avi"};
+    EXPECT_EQ(WithDefaultExtension("/v/talk.webm", "mp4", known), "/v/talk.webm.mp4");
+    EXPECT_EQ(WithDefaultExtension("/v/Lumetto 07.05.03", "mkv", known), "/v/Lumetto 07.05.03.mkv");
+    EXPECT_EQ(WithDefaultExtension("/v/talk.AVI", "mp4", known), "/v/talk.AVI");
+}
+
+// Without the video encoder module (a package split, a missing library) an
+// H.264 movie is refused with a message that names what is missing, and no
+// file; AVI movies work as ever.
+TEST(App, WithoutTheEncoderModuleAviMoviesStillWork) {
+    LiveProgram p;
+    const std::string module = p.dir.File("gone/lumetto-encoder.so");
+    lumetto::SetMovieEncoderModule(module);
+    p.dialogs.answer = p.dir.File("m.mp4");
+    ASSERT_TRUE(p.Run(ID_FILE_RECORD_MOVIE));
+    EXPECT_FALSE(p.View()->IsRecording());
+    EXPECT_NE(p.Messages().find("video encoder module lumetto-encoder.so"), std::string::npos)
+        << p.Messages();
+    EXPECT_NE(p.Messages().find("it is not in " + module), std::string::npos) << p.Messages();
+    EXPECT_FALSE(fs::exists(p.dir.File("m.mp4")));
+
+    p.View()->SetFramePeriodMs(20);
+    p.dialogs.answer = p.dir.File("m.avi");
+    ASSERT_TRUE(p.Run(ID_FILE_RECORD_MOVIE));
+    ASSERT_TRUE(WaitFor([&] { return p.View()->RecordedFrames() >= 2; }));
+    ASSERT_TRUE(p.Run(ID_FILE_STOP_RECORDING));
+    lumetto::SetMovieEncoderModule({});
+    EXPECT_EQ(testsupport::ProbeMovie(p.dir.File("m.avi")).rfind("rawvideo 176x208 ", 0), 0u);
 }
 
 // A time limit beyond what one Qt timer counts (about 24.8 days) is waited

@@ -48,6 +48,7 @@ TEST(CommandLine, RejectsWhatItCannotUse) {
         {{"--record-scale", "2x"}, "from 1 to 8"},
         {{"--screen", "0"}, "screen number from 1"},
         {{"--record", "-x.avi", "--bogus"}, "Unknown option \"--bogus\""},
+        {{"--record", "talk.webm"}, "needs a movie name ending in .avi, .mp4, .mkv or .mov"},
         {{"-bogus"}, "Unknown option \"-bogus\""},
         {{"-platform"}, "-platform needs a value"},
         {{"--frobnicate"}, "Unknown option \"--frobnicate\""},

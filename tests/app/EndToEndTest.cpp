@@ -184,6 +184,7 @@ TEST(EndToEnd, MistakesAndAMissingDisplayAreAnsweredOnAnyMachine) {
     const Case cases[] = {
         {{"--time-limit", "-1"}, 2, "--time-limit needs a number of seconds above 0"},
         {{"--record", "-x.avi", "--bogus"}, 2, "Unknown option \"--bogus\""},
+        {{"--demo", "--record", "talk.webm"}, 2, "--record needs a movie name ending in .avi, "},
         {{"--record-scale", "0"}, 2, "--record-scale needs a whole number from 1 to 8"},
         {{"--screen", "first"}, 2, "--screen needs a screen number"},
         {{"-x"}, 2, "Unknown option \"-x\""},

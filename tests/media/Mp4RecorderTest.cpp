@@ -47,9 +47,8 @@ Pixels MakeScreen(int w, int h, int index) {
 }
 
 // The picture as the movie must show it, in bgr24: each pixel a scale x scale
-// block, the sides padded with black to even numbers.
-Bytes ScaledBgr(const Pixels& p, int w, int h, int scale) {
-    const int ow = (w * scale + 1) & ~1, oh = (h * scale + 1) & ~1;
+// block from the top left of the ow x oh movie, the rest black.
+Bytes ScaledBgr(const Pixels& p, int w, int h, int scale, int ow, int oh) {
     Bytes out(static_cast<std::size_t>(ow) * oh * 3, 0);
     for (int y = 0; y < h * scale; ++y)
         for (int x = 0; x < w * scale; ++x) {
@@ -96,17 +95,53 @@ Bytes DecodeEveryFrame(const std::string& path) {
 
 struct Sent {
     Pixels pixels;
-    long at; // arrival, milliseconds since Open
+    long at;   // arrival, milliseconds since Open
+    int w = 0; // its size when it is not the movie's first picture's
+    int h = 0;
 };
 
-// Reads the movie back: H.264 in yuv420p of the scaled size; each picture
-// sent shown from its arrival (within 20 ms); every decoded frame shows the
-// last picture that arrived before it (repeats included) at a luma PSNR of
-// at least 40 dB;
-// no gap of more than a second between frames. Returns the frame times.
+// A picture of w x h in a movie of ow x oh, by the rule the user sees: the
+// largest whole factor that fits, centred on black; larger than the movie,
+// shrunk to fit, its shape kept, each movie pixel the mean of the picture's
+// pixels it covers. Sets bSmooth for the latter.
+Bytes PlacedBgr(const Pixels& p, int w, int h, int ow, int oh, bool& bSmooth) {
+    int scale = 1;
+    while (w * (scale + 1) <= ow && h * (scale + 1) <= oh)
+        ++scale;
+    bSmooth = w > ow || h > oh;
+    const double shrink = bSmooth ? std::min(double(ow) / w, double(oh) / h) : scale;
+    const int pw = static_cast<int>(w * shrink + 1e-6), ph = static_cast<int>(h * shrink + 1e-6);
+    const int x0 = (ow - pw) / 2, y0 = (oh - ph) / 2;
+    Bytes out(static_cast<std::size_t>(ow) * oh * 3, 0);
+    for (int y = 0; y < ph; ++y)
+        for (int x = 0; x < pw; ++x) {
+            double sum[3] = {0, 0, 0};
+            int n = 0;
+            for (int sy = int(y / shrink); sy < std::min(h, int((y + 1) / shrink + 0.999)); ++sy)
+                for (int sx = int(x / shrink); sx < std::min(w, int((x + 1) / shrink + 0.999));
+                     ++sx, ++n) {
+                    const std::uint32_t c = p[static_cast<std::size_t>(sy) * w + sx];
+                    sum[0] += c & 0xff, sum[1] += (c >> 8) & 0xff, sum[2] += (c >> 16) & 0xff;
+                }
+            std::uint8_t* o = &out[(static_cast<std::size_t>(y0 + y) * ow + x0 + x) * 3];
+            for (int k = 0; k < 3; ++k)
+                o[k] = static_cast<std::uint8_t>(std::lround(sum[k] / std::max(1, n)));
+        }
+    return out;
+}
+
+// Reads the movie back: H.264 in yuv420p of ow x oh; each picture sent shown
+// from its arrival (within 20 ms); every decoded frame shows the last picture
+// that arrived before it (repeats included) at a luma PSNR of at least 40 dB
+// (36 dB at factor 1, 25 dB where it was shrunk): the first picture's size (w x h) at the
+// factor scale from the top left, other sizes placed by PlacedBgr; no gap of
+// more than a second between frames. Returns the frame times.
 std::vector<long> ExpectMovie(const std::string& path, const std::vector<Sent>& sent, int w, int h,
-                              int scale, long endMs) {
-    const int ow = (w * scale + 1) & ~1, oh = (h * scale + 1) & ~1;
+                              int scale, long endMs, int ow = 0, int oh = 0) {
+    if (ow == 0) {
+        ow = (w * scale + 1) & ~1;
+        oh = (h * scale + 1) & ~1;
+    }
     auto stream = Run("ffprobe -v error -select_streams v:0 -show_entries "
                       "stream=codec_name,profile,pix_fmt,width,height,time_base -of "
                       "default=noprint_wrappers=1 '" +
@@ -126,15 +161,26 @@ std::vector<long> ExpectMovie(const std::string& path, const std::vector<Sent>& 
         return times;
 
     std::vector<Bytes> expected;
-    for (const Sent& s : sent)
-        expected.push_back(ScaledBgr(s.pixels, w, h, scale));
+    std::vector<double> least;
+    for (const Sent& s : sent) {
+        bool smooth = false;
+        if ((s.w == 0 || (s.w == w && s.h == h)) && scale > 0)
+            expected.push_back(ScaledBgr(s.pixels, w, h, scale, ow, oh));
+        else
+            expected.push_back(PlacedBgr(s.pixels, s.w ? s.w : w, s.h ? s.h : h, ow, oh, smooth));
+        // Fine text at factor 1 costs the encoder more than at a larger
+        // factor; shrinking filters differ in their detail.
+        const bool whole = s.w == 0 || (s.w == w && s.h == h) ? scale : 0;
+        least.push_back(smooth ? 25.0 : (whole == 1 || (ow == s.w && !smooth)) ? 36.0 : 40.0);
+    }
     for (std::size_t f = 0; f < times.size(); ++f) {
         std::size_t shown = 0;
         while (shown + 1 < sent.size() && sent[shown + 1].at <= times[f] + 20)
             ++shown;
         const double psnr =
             LumaPsnr(&decoded[f * frameSize], expected[shown].data(), frameSize / 3);
-        EXPECT_GE(psnr, 40.0) << "frame " << f << " at " << times[f] << " ms, picture " << shown;
+        EXPECT_GE(psnr, least[shown])
+            << "frame " << f << " at " << times[f] << " ms, picture " << shown;
         if (f > 0) {
             EXPECT_GT(times[f], times[f - 1]);
             EXPECT_LE(times[f] - times[f - 1], 1000) << "a repeat at least every second";
@@ -164,7 +210,9 @@ struct CFakeClock {
 
 struct SizeCase {
     const char* name;
-    int w, h, scale, outW, outH;
+    int w, h, scale; // scale 0: the recorder's choice
+    int outScale;    // the factor the movie takes; 0: shrunk smoothly
+    int outW, outH;
 };
 
 void PrintTo(const SizeCase& c, std::ostream* os) {
@@ -175,14 +223,14 @@ class Mp4Movie : public ::testing::TestWithParam<SizeCase> {};
 
 TEST_P(Mp4Movie, EveryPictureAtItsArrivalTimeAndSharp) {
     const SizeCase c = GetParam();
-    const int scale = c.scale ? c.scale : lumetto::Mp4ScaleForHeight(c.h);
-    EXPECT_EQ((c.w * scale + 1) & ~1, c.outW);
-    EXPECT_EQ((c.h * scale + 1) & ~1, c.outH);
     CTempDir dir;
     const std::string path = dir.File("movie.mp4");
     CFakeClock clock;
     CMp4Recorder rec(clock.Tuning());
-    ASSERT_TRUE(rec.Open(path, c.w, c.h, scale)) << rec.GetLastError();
+    ASSERT_TRUE(rec.Open(path, c.w, c.h, c.scale)) << rec.GetLastError();
+    EXPECT_EQ(rec.Size().nScale, c.outScale);
+    EXPECT_EQ(rec.Size().nWidth, c.outW);
+    EXPECT_EQ(rec.Size().nHeight, c.outH);
     // Arrivals at least 100 ms apart, with a still second (a repeat) between
     // the third and the fourth.
     std::vector<Sent> sent;
@@ -200,16 +248,50 @@ TEST_P(Mp4Movie, EveryPictureAtItsArrivalTimeAndSharp) {
     EXPECT_EQ(stats.nDropped, 0);
     EXPECT_DOUBLE_EQ(stats.dSeconds, 2.3);
 
-    const auto times = ExpectMovie(path, sent, c.w, c.h, scale, 2300);
+    const auto times = ExpectMovie(path, sent, c.w, c.h, c.outScale, 2300, c.outW, c.outH);
     EXPECT_EQ(times.size(), 7u) << "five pictures, a repeat at 1400 ms and the end";
 }
 
-INSTANTIATE_TEST_SUITE_P(Screens, Mp4Movie,
-                         ::testing::Values(SizeCase{"S60", 176, 208, 0, 704, 832},
-                                           SizeCase{"UIQ", 208, 320, 0, 624, 960},
-                                           SizeCase{"OddSidesPadded", 175, 99, 3, 526, 298},
-                                           SizeCase{"PhoneInItsSkin", 232, 472, 4, 928, 1888}),
-                         [](const auto& info) { return std::string(info.param.name); });
+// Every size a phone may announce (up to 2048 on a side) and every skin
+// picture is recorded: the factor keeps both sides within the encoder's
+// 4096, and only a picture too large at factor 1 is shrunk.
+INSTANTIATE_TEST_SUITE_P(
+    Screens, Mp4Movie,
+    ::testing::Values(SizeCase{"S60", 176, 208, 0, 4, 704, 832},
+                      SizeCase{"UIQ", 208, 320, 0, 3, 624, 960},
+                      SizeCase{"OddSidesPadded", 175, 99, 3, 3, 526, 298},
+                      SizeCase{"PhoneInItsSkin", 232, 472, 4, 4, 928, 1888},
+                      SizeCase{"WideLineFactorForBothSides", 2048, 1, 0, 2, 4096, 2},
+                      SizeCase{"OddWideStrip", 2047, 3, 8, 2, 4094, 6},
+                      SizeCase{"TallSkinOverAScreenSide", 1200, 2100, 0, 1, 1200, 2100},
+                      SizeCase{"SkinBeyondTheEncoderShrunk", 5000, 600, 0, 0, 4096, 490}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// A phone that switches between screen sizes: one movie of the size it
+// started with, each picture in it at the largest whole factor that fits,
+// centred on black, shrunk smoothly when it is larger than the movie.
+TEST(Mp4Recorder, OtherScreenSizesArePlacedInTheMovieOfTheFirst) {
+    CTempDir dir;
+    const std::string path = dir.File("switching.mp4");
+    CFakeClock clock;
+    CMp4Recorder rec(clock.Tuning());
+    ASSERT_TRUE(rec.Open(path, 176, 208, 0)) << rec.GetLastError();
+    const struct {
+        int w, h;
+    } sizes[] = {{176, 208}, {208, 320}, {2048, 1}, {176, 208}, {1000, 1000}, {208, 320}};
+    std::vector<Sent> sent;
+    for (const auto& size : sizes) {
+        clock.ms = 150L * static_cast<long>(sent.size());
+        sent.push_back({MakeScreen(size.w, size.h, int(sent.size())), clock.ms, size.w, size.h});
+        ASSERT_TRUE(rec.AddFrame(reinterpret_cast<const std::uint8_t*>(sent.back().pixels.data()),
+                                 size.w, size.h, std::size_t(size.w) * 4));
+    }
+    clock.ms = 1000;
+    ASSERT_TRUE(rec.Close()) << rec.GetLastError();
+    EXPECT_EQ(rec.Stats().nFrames, 6);
+    const auto times = ExpectMovie(path, sent, 176, 208, 4, 1000);
+    EXPECT_EQ(times.size(), 7u) << "six pictures and the end";
+}
 
 // The encoder is held still (the clock blocks on its thread) while pictures
 // pour in: AddFrame never waits, the queue keeps its oldest pictures and the
@@ -322,10 +404,9 @@ TEST(Mp4Recorder, RefusalsAndAFullDiskAreReportedAndLeaveNothingBehind) {
         const char* message;
     } refused[] = {
         {dir.File("a.mp4"), 0, 208, 4, "cannot be recorded"},
-        {dir.File("a.mp4"), 176, 5000, 4, "cannot be recorded"},
-        {dir.File("a.mp4"), 176, 208, 0, "cannot be recorded"},
+        {dir.File("a.mp4"), 176, 9000, 4, "cannot be recorded"},
+        {dir.File("a.mp4"), 176, 208, -1, "cannot be recorded"},
         {dir.File("a.mp4"), 176, 208, 9, "cannot be recorded"},
-        {dir.File("a.mp4"), 2048, 1024, 5, "cannot be recorded"},
         {dir.File("missing/a.mp4"), 176, 208, 4, std::strerror(ENOENT)},
         {dir.Path(), 176, 208, 4, "is a folder"},
     };
@@ -338,19 +419,32 @@ TEST(Mp4Recorder, RefusalsAndAFullDiskAreReportedAndLeaveNothingBehind) {
     EXPECT_TRUE(rec.Close()) << "nothing open";
 
     // A file size limit makes the writes fail (EFBIG, as a full disk gives
-    // ENOSPC): in a child process, so the limit stays there.
-    const std::string full = dir.File("full.mp4");
+    // ENOSPC): in a child process, so the limit stays there. First not even
+    // the header fits: no movie, and the message does not pretend one. Then
+    // the disk fills after a few fragments: the file ends cleanly where its
+    // last complete fragment does, and the counts are what it holds.
+    const std::string early = dir.File("early.mp4"), full = dir.File("full.mp4");
+    const std::string counts = dir.File("counts");
     const pid_t child = ::fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
-        rlimit limit{8 * 1024, 8 * 1024};
+        rlimit limit{100, 300 * 1024};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        CMp4Recorder first;
+        bool ok = !first.Open(early, 176, 208, 4);
+        ok = ok && first.GetLastError().find(std::strerror(EFBIG)) != std::string::npos &&
+             first.GetLastError().find("keeps") == std::string::npos &&
+             !std::filesystem::exists(early);
+        limit.rlim_cur = limit.rlim_max;
         ::setrlimit(RLIMIT_FSIZE, &limit);
         CFakeClock clock;
-        CMp4Recorder movie(clock.Tuning());
-        bool ok = movie.Open(full, 176, 208, 4);
-        for (int i = 0; ok && i < 20; ++i) {
+        lumetto::Mp4RecorderTuning tuning = clock.Tuning();
+        tuning.nQueueLimit = 256; // none dropped
+        CMp4Recorder movie(tuning);
+        ok = ok && movie.Open(full, 176, 208, 4);
+        for (int i = 0; ok && i < 200 && !movie.HasFailed(); ++i) {
             clock.ms = 250L * i;
-            const Pixels p = MakeScreen(176, 208, i);
+            const Pixels p = MakeScreen(176, 208, i * 5);
             movie.AddFrame(reinterpret_cast<const std::uint8_t*>(p.data()), 176 * 4);
         }
         ok = ok && !movie.Close() && movie.HasFailed();
@@ -360,11 +454,23 @@ TEST(Mp4Recorder, RefusalsAndAFullDiskAreReportedAndLeaveNothingBehind) {
         ok = ok && !movie.AddFrame(bits, 176 * 4);
         if (!ok)
             std::fprintf(stderr, "%s\n", error.c_str());
+        std::ofstream(counts) << movie.Stats().nFrames << " " << movie.Stats().dSeconds;
         ::_exit(ok ? 0 : 1);
     }
     int status = 0;
     ASSERT_EQ(::waitpid(child, &status, 0), child);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    long long frames = -1;
+    double seconds = -1;
+    std::ifstream(counts) >> frames >> seconds;
+    const std::vector<long> times = FrameTimes(full);
+    EXPECT_GT(frames, 2) << "some fragments fit";
+    EXPECT_EQ(static_cast<long long>(times.size()), frames) << "pictures every 250 ms, no repeats";
+    ASSERT_FALSE(times.empty());
+    EXPECT_NEAR(seconds * 1000.0, double(times.back() + 250), 1.0) << "up to the cut fragment";
+    const std::string errors =
+        moviesupport::Run("ffmpeg -nostdin -v error -i '" + full + "' -f null - 2>&1");
+    EXPECT_EQ(errors, "") << "the file ends cleanly";
 }
 
 } // namespace

@@ -26,4 +26,29 @@ inline std::vector<std::uint8_t> MovieFrames(const std::filesystem::path& movie)
     return out;
 }
 
+// What ffprobe says of a movie's video stream: "codec WxH frames" (frames
+// counted by reading them all), e.g. "h264 704x832 5"; empty when it cannot.
+inline std::string ProbeMovie(const std::filesystem::path& movie) {
+    const std::string cmd = "ffprobe -v error -count_frames -select_streams v:0 -show_entries "
+                            "stream=codec_name,width,height,nb_read_frames -of csv=p=0 '" +
+                            movie.string() + "' 2>/dev/null";
+    std::string out;
+    if (FILE* p = ::popen(cmd.c_str(), "r")) {
+        char buf[256];
+        std::size_t n;
+        while ((n = std::fread(buf, 1, sizeof buf, p)) > 0)
+            out.append(buf, n);
+        ::pclose(p);
+    }
+    while (!out.empty() && (out.back() == '\n' || out.back() == ' '))
+        out.pop_back();
+    // "h264,704,832,5" -> "h264 704x832 5"
+    const char marks[] = {' ', 'x', ' '};
+    std::size_t at = 0;
+    for (char mark : marks)
+        if ((at = out.find(',', at)) != std::string::npos)
+            out[at] = mark;
+    return out;
+}
+
 } // namespace testsupport

@@ -1,0 +1,34 @@
+// The movie formats the program writes, picked by the file name's
+// extension: ".avi" (CAviRecorder, uncompressed) and, through FFmpeg's
+// muxers with the same H.264 stream (CMp4Recorder), ".mp4", ".mkv" and
+// ".mov". A name without an extension is an AVI, as it always was.
+#pragma once
+
+#include <string>
+
+namespace lumetto {
+
+enum class MovieFormat { Unknown, Avi, Mp4, Matroska, QuickTime };
+
+// The format strPath's extension (any case) asks for; Unknown for an
+// extension no format has.
+MovieFormat MovieFormatOf(const std::string& strPath);
+
+// Whether the format is written by FFmpeg (CMp4Recorder).
+inline bool IsEncodedMovie(MovieFormat e) {
+    return e == MovieFormat::Mp4 || e == MovieFormat::Matroska || e == MovieFormat::QuickTime;
+}
+
+// "AVI", "MP4", "MKV", "MOV".
+const char* MovieFormatName(MovieFormat e);
+
+// FFmpeg's muxer: "mp4", "matroska", "mov"; null for the others.
+const char* MovieMuxerName(MovieFormat e);
+
+// The extensions, without their dots, in the order the dialogs list them.
+inline constexpr const char* kMovieExtensions[] = {"avi", "mp4", "mkv", "mov"};
+
+// "A movie name must end in .avi, .mp4, .mkv or .mov: "x.webm" has none of them."
+std::string UnknownMovieFormatText(const std::string& strPath);
+
+} // namespace lumetto
