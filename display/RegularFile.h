@@ -1,29 +1,12 @@
-// Reading the files of a skin folder without ever blocking.
-//
-// Anyone who can write to a skin folder can put there a FIFO, a device, a
-// symlink to /dev/zero or a file of hundreds of megabytes under a skin's name.
-// The program reads these folders at start, before any time limit or signal
-// handler exists, so a read that blocks or never ends would hang it for good.
-// Only regular files (after following symlinks) of a bounded size are read;
-// anything else is refused with a reason a skin maker understands.
+// The size limits of a skin folder's files, read by the platform layer's
+// ReadRegularFile: the program reads these folders at start, before any time
+// limit or signal handler exists, so nothing there may block or run on.
 #pragma once
 
+#include "platform/RegularFile.h"
+
 #include <cstddef>
-#include <string>
 
 // A skin file needs its first two lines; a bitmap is a picture of a phone.
 constexpr std::size_t kSkinFileMaxBytes = 64 * 1024;
 constexpr std::size_t kSkinBitmapMaxBytes = 64 * 1024 * 1024;
-
-// Reads at most nReadBytes bytes from the start of the file at strPath into
-// strBytes, provided the file is a regular file of at most nMaxBytes bytes.
-// Otherwise returns false and says why in strProblem, with strSubject ("the
-// file", "it") as the sentence's subject: "cannot open the file: Permission
-// denied", "the path names a folder, not a file", "the file is a FIFO (named pipe), not
-// a regular file", "it is 300 MiB, more than the 64 KiB ...".
-bool ReadRegularFile(const std::string& strPath, std::size_t nMaxBytes, std::size_t nReadBytes,
-                     std::string& strBytes, std::string& strProblem,
-                     const std::string& strSubject = "the file");
-
-// The size as people read it: "512 bytes", "64 KiB", "300 MiB".
-std::string ByteSizeText(unsigned long long nBytes);

@@ -1,6 +1,7 @@
 #include "media/Mp4Writer.h"
 
 #include "media/MovieGeometry.h"
+#include "platform/OutputFile.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -16,7 +17,6 @@ extern "C" {
 #include <cstdio>
 #include <cstring>
 #include <mutex>
-#include <unistd.h>
 #include <utility>
 
 namespace lumetto {
@@ -82,28 +82,24 @@ bool CMp4Writer::Fail(std::string strError) {
 }
 
 bool CMp4Writer::FailFfmpeg(const char* pWhat, int nAvError) {
-    if (m_nWriteErrno != 0)
-        return Fail("Could not write the movie file \"" + m_strPath +
-                    "\": " + std::strerror(m_nWriteErrno) + ".");
+    if (!m_strWriteError.empty())
+        return Fail("Could not write the movie file \"" + m_strPath + "\": " + m_strWriteError +
+                    ".");
     return Fail(std::string(pWhat) + ": " + AvErrorText(nAvError) + ".");
 }
 
 int CMp4Writer::WritePacket(void* pOpaque, const std::uint8_t* pBuf, int nSize) {
     auto* self = static_cast<CMp4Writer*>(pOpaque);
-    auto n = static_cast<std::size_t>(nSize);
-    while (n > 0) {
-        const ssize_t k = ::write(self->m_hFile, pBuf, n);
-        if (k < 0 && errno == EINTR)
-            continue;
-        if (k <= 0) {
-            self->m_nWriteErrno = k < 0 ? errno : EIO;
-            return AVERROR(self->m_nWriteErrno);
-        }
-        self->m_nBytesWritten += static_cast<std::uint64_t>(k);
-        pBuf += k;
-        n -= static_cast<std::size_t>(k);
-    }
-    return nSize;
+    if (nSize <= 0)
+        return nSize;
+    // The muxer never seeks: each packet goes where the last one ended.
+    const OutputPiece piece{pBuf, static_cast<std::size_t>(nSize)};
+    const bool bWritten =
+        WriteOutputAt(self->m_hFile, self->m_nBytesWritten, &piece, 1, self->m_strWriteError);
+    // Part of a packet that failed may be in the file: it counts as written,
+    // so that the file is cut back to its last complete fragment.
+    self->m_nBytesWritten += static_cast<std::uint64_t>(nSize);
+    return bWritten ? nSize : AVERROR(EIO);
 }
 
 bool CMp4Writer::Open(int hFile, const std::string& strPath, const char* pMuxer, int nMovieWidth,
@@ -120,7 +116,7 @@ bool CMp4Writer::Open(int hFile, const std::string& strPath, const char* pMuxer,
     m_nOutWidth = (nMovieWidth + 1) & ~1;
     m_nOutHeight = (nMovieHeight + 1) & ~1;
     m_nLastPts = m_nLastKeyPts = -1;
-    m_nWriteErrno = 0;
+    m_strWriteError.clear();
     m_nBytesWritten = m_nWrittenBytes = 0;
     m_inEncoder.clear();
     m_nPendingPictures = m_nPendingPackets = m_nWrittenPictures = m_nWrittenEndPts = 0;
@@ -404,7 +400,7 @@ bool CMp4Writer::Finish(std::int64_t nEndPts) {
         m_nWrittenBytes = m_nBytesWritten;
         m_nPendingPictures = m_nPendingPackets = 0;
     } else if (m_hFile >= 0) {
-        (void)::ftruncate(m_hFile, static_cast<off_t>(m_nWrittenBytes));
+        (void)TruncateOutput(m_hFile, m_nWrittenBytes);
     }
     m_bHeaderWritten = false;
     Free();
@@ -417,7 +413,7 @@ void CMp4Writer::Discard() {
     // A fragment cut short by a failed write would end the file in the
     // middle of a sample: the file ends where its last complete one does.
     if (m_bHeaderWritten && m_hFile >= 0 && m_nBytesWritten > m_nWrittenBytes)
-        (void)::ftruncate(m_hFile, static_cast<off_t>(m_nWrittenBytes));
+        (void)TruncateOutput(m_hFile, m_nWrittenBytes);
     Free();
     CloseFile();
 }
@@ -425,12 +421,10 @@ void CMp4Writer::Discard() {
 bool CMp4Writer::CloseFile() {
     if (m_hFile < 0)
         return true;
-    const int nResult = ::close(m_hFile);
+    const bool bClosed = CloseOutput(m_hFile, m_strWriteError);
     m_hFile = -1;
-    if (nResult != 0) {
-        m_nWriteErrno = errno;
+    if (!bClosed)
         return FailFfmpeg("", 0);
-    }
     return true;
 }
 

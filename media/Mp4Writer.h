@@ -116,7 +116,7 @@ private:
 
     std::int64_t m_nLastPts = -1;
     std::int64_t m_nLastKeyPts = -1;
-    int m_nWriteErrno = 0; // the system's error of the write that failed
+    std::string m_strWriteError; // the system's text for the write that failed
     std::uint64_t m_nBytesWritten = 0;
     // Frames handed to the encoder and not yet out of it: their time, and
     // whether each is a new picture (not a repeat).

@@ -1,56 +1,64 @@
+// The stop requests through the platform layer's console stop: its event is
+// the wake-up a wait sees, its count tells a first request from a second.
+// A simulator inside another program has an event of its own and only
+// Raise() counts.
 #include "phone/StopSignal.h"
 
+#include "platform/Console.h"
+#include "platform/Event.h"
+
 #include <atomic>
-#include <csignal>
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace {
 
-std::atomic<int> g_nStops{0};
-int g_wakePipe[2] = {-1, -1};
-
-void OnSignal(int) {
-    g_nStops.fetch_add(1);
-    if (g_wakePipe[1] >= 0) {
-        const char c = 's';
-        [[maybe_unused]] ssize_t n = write(g_wakePipe[1], &c, 1);
-    }
-}
+std::atomic<int> g_nRaised{0};
+std::atomic<int> g_nForgotten{0}; // console requests before the last Reset
+std::atomic<CEvent*> g_pWake{nullptr};
 
 } // namespace
 
 bool CStopSignal::CreateWakePipe() {
-    return g_wakePipe[0] >= 0 || pipe2(g_wakePipe, O_CLOEXEC | O_NONBLOCK) == 0;
+    if (g_pWake.load() != nullptr)
+        return true;
+    auto* pEvent = new CEvent; // lives as long as the process
+    if (!pEvent->IsValid()) {
+        delete pEvent;
+        return false;
+    }
+    CEvent* pNone = nullptr;
+    if (!g_pWake.compare_exchange_strong(pNone, pEvent))
+        delete pEvent;
+    return true;
 }
 
 bool CStopSignal::Install() {
-    if (!CreateWakePipe())
+    // Without SA_RESTART: a write into a full pipe or the open of a FIFO
+    // ends on a stop request too.
+    CEvent* pEvent = InstallConsoleStop(true);
+    if (pEvent == nullptr)
         return false;
-    struct sigaction sa = {};
-    sa.sa_handler = OnSignal;
-    sigemptyset(&sa.sa_mask);
-    sa.sa_flags = 0;
-    return sigaction(SIGINT, &sa, nullptr) == 0 && sigaction(SIGTERM, &sa, nullptr) == 0;
+    g_pWake.store(pEvent);
+    return true;
 }
 
 int CStopSignal::WakeFd() {
-    return g_wakePipe[0];
+    const CEvent* pEvent = g_pWake.load();
+    return pEvent != nullptr ? pEvent->Fd() : -1;
 }
 
 int CStopSignal::Count() {
-    return g_nStops.load();
+    return g_nRaised.load() + ConsoleStopCount() - g_nForgotten.load();
 }
 
 void CStopSignal::Raise() {
-    OnSignal(0);
+    g_nRaised.fetch_add(1);
+    if (CEvent* pEvent = g_pWake.load())
+        pEvent->Set();
 }
 
 void CStopSignal::Reset() {
-    g_nStops.store(0);
-    if (g_wakePipe[0] >= 0) {
-        char buf[64];
-        while (read(g_wakePipe[0], buf, sizeof buf) > 0) {
-        }
-    }
+    g_nRaised.store(0);
+    g_nForgotten.store(ConsoleStopCount());
+    if (CEvent* pEvent = g_pWake.load())
+        pEvent->Reset();
 }

@@ -2,17 +2,19 @@
 //
 // The first signal asks for a clean stop (the frame on the line is finished,
 // the closing notice sent when asked for); a second one asks to stop at once.
-// The handler writes a byte into a pipe so that a poll() wakes up.
+// A stop request sets an event whose descriptor a poll() waits on beside the
+// line.
 #pragma once
 
 class CStopSignal {
 public:
-    // Installs the handlers (without SA_RESTART) and creates the wake pipe.
+    // Installs the handlers (without SA_RESTART) and makes the wake-up.
     static bool Install();
-    // Creates only the wake pipe, for a simulator inside another program that
+    // Makes only the wake-up, for a simulator inside another program that
     // stops it with Raise() and keeps its own signal handlers.
     static bool CreateWakePipe();
-    // A descriptor that becomes readable when a signal arrived; -1 before Install.
+    // A descriptor that becomes readable when a stop was asked for (reading
+    // it clears it); -1 before Install or CreateWakePipe.
     static int WakeFd();
     // Number of stop requests so far.
     static int Count();

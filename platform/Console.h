@@ -26,7 +26,13 @@ bool MakeFolder(const std::string& strPath, std::string& strError);
 
 // Turns the console's stop requests into the returned event, which stays set
 // until it is reset. Every call returns the same event; null when the system
-// refused. Any thread.
-CEvent* InstallConsoleStop();
+// refused. Any thread. With bInterruptCalls, a stop request also ends a call
+// that blocks (on POSIX the handlers go without SA_RESTART: opening a FIFO or
+// writing into a full pipe fails with EINTR instead of waiting on); without,
+// only waits end and other calls go on.
+CEvent* InstallConsoleStop(bool bInterruptCalls = false);
+// How many stop requests arrived since the first InstallConsoleStop, for a
+// program where a second request means "stop at once". Any thread.
+int ConsoleStopCount();
 // Gives the stop requests their default handling back (they end the program).
 void RemoveConsoleStop();

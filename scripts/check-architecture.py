@@ -24,11 +24,9 @@ BACKENDS = {"platform/posix": POSIX, "platform/win32": WINDOWS}
 # The C runtime of Windows has these too (_O_BINARY, _wstat).
 WIN32_CRT = ("fcntl.h", "sys/stat.h", "sys/types.h")
 # Files that still call the system themselves, each to move behind the
-# platform layer: the skin files' reading rules, the MP4 writer's file
-# output, and the phone simulator's own pseudo-terminal and stop signal. The
-# list only shrinks.
-WAITING = {"display/RegularFile.cpp",
-           "media/Mp4Writer.cpp", "phone/PhoneLink.cpp", "phone/StopSignal.cpp"}
+# platform layer: the phone simulator's own pseudo-terminal. The list only
+# shrinks.
+WAITING = {"phone/PhoneLink.cpp"}
 
 
 def read_table():

@@ -3,6 +3,7 @@
 #include "platform/Event.h"
 #include "platform/SystemError.h"
 
+#include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <mutex>
@@ -11,8 +12,10 @@
 namespace {
 
 CEvent* g_pStopEvent = nullptr;
+std::atomic<int> g_nStops{0}; // lock-free: safe in a signal handler
 
 void OnStopSignal(int) {
+    g_nStops.fetch_add(1);
     // CEvent::Set is one write(2) on an eventfd: safe in a signal handler.
     if (g_pStopEvent != nullptr)
         g_pStopEvent->Set();
@@ -38,7 +41,7 @@ bool MakeFolder(const std::string& strPath, std::string& strError) {
     return false;
 }
 
-CEvent* InstallConsoleStop() {
+CEvent* InstallConsoleStop(bool bInterruptCalls) {
     static std::once_flag once;
     std::call_once(once, [] {
         auto* pEvent = new CEvent; // lives as long as the process
@@ -51,10 +54,14 @@ CEvent* InstallConsoleStop() {
     struct sigaction sa = {};
     sa.sa_handler = OnStopSignal;
     sigemptyset(&sa.sa_mask);
-    sa.sa_flags = SA_RESTART;
+    sa.sa_flags = bInterruptCalls ? 0 : SA_RESTART;
     ::sigaction(SIGINT, &sa, nullptr);
     ::sigaction(SIGTERM, &sa, nullptr);
     return g_pStopEvent;
+}
+
+int ConsoleStopCount() {
+    return g_nStops.load();
 }
 
 void RemoveConsoleStop() {

@@ -4,6 +4,7 @@
 #include "platform/SystemError.h"
 #include "platform/win32/Utf16.h"
 
+#include <atomic>
 #include <cstdio>
 #include <fcntl.h>
 #include <io.h>
@@ -15,11 +16,13 @@
 namespace {
 
 CEvent* g_pStopEvent = nullptr;
+std::atomic<int> g_nStops{0};
 
 // Runs on a thread the system starts for the console event.
 BOOL WINAPI OnConsoleEvent(DWORD dwType) {
     if (dwType != CTRL_C_EVENT && dwType != CTRL_BREAK_EVENT && dwType != CTRL_CLOSE_EVENT)
         return FALSE;
+    g_nStops.fetch_add(1);
     if (g_pStopEvent != nullptr)
         g_pStopEvent->Set();
     return TRUE;
@@ -56,7 +59,7 @@ bool MakeFolder(const std::string& strPath, std::string& strError) {
     return false;
 }
 
-CEvent* InstallConsoleStop() {
+CEvent* InstallConsoleStop(bool /*bInterruptCalls*/) {
     static std::once_flag once;
     std::call_once(once, [] {
         auto* pEvent = new CEvent; // lives as long as the process
@@ -66,6 +69,10 @@ CEvent* InstallConsoleStop() {
     if (g_pStopEvent == nullptr || !::SetConsoleCtrlHandler(OnConsoleEvent, TRUE))
         return nullptr;
     return g_pStopEvent;
+}
+
+int ConsoleStopCount() {
+    return g_nStops.load();
 }
 
 void RemoveConsoleStop() {

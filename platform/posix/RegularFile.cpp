@@ -1,4 +1,7 @@
-#include "display/RegularFile.h"
+// Reading a regular file of bounded size with the POSIX calls: stat before
+// open so that a device is never opened, O_NONBLOCK so that a FIFO put in
+// its place never blocks the open, fstat to learn what was really opened.
+#include "platform/RegularFile.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -38,17 +41,6 @@ private:
 };
 
 } // namespace
-
-std::string ByteSizeText(unsigned long long nBytes) {
-    constexpr unsigned long long kKiB = 1024, kMiB = kKiB * 1024, kGiB = kMiB * 1024;
-    if (nBytes >= kGiB && nBytes % kGiB == 0)
-        return std::to_string(nBytes / kGiB) + " GiB";
-    if (nBytes >= kMiB)
-        return std::to_string((nBytes + kMiB / 2) / kMiB) + " MiB";
-    if (nBytes >= kKiB)
-        return std::to_string((nBytes + kKiB / 2) / kKiB) + " KiB";
-    return std::to_string(nBytes) + (nBytes == 1 ? " byte" : " bytes");
-}
 
 bool ReadRegularFile(const std::string& strPath, std::size_t nMaxBytes, std::size_t nReadBytes,
                      std::string& strBytes, std::string& strProblem,
