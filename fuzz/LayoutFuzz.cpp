@@ -37,7 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // The skin rectangle as the catalog hands it on: within the one a skin
     // file gave, and the same when that lies within the layout's range.
-    static CSkinCatalog catalog([](const std::string&) { return true; });
+    static CSkinCatalog catalog([](const std::string&) { return SSkinBitmapInfo{true, 0, 0, {}}; });
     catalog.ClearSkins();
     catalog.AddSkin("x.bmp", 0, given.left, given.top, given.right, given.bottom);
     catalog.OnSelectSkin(CSkinCatalog::kFirstCommand);
