@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 
 // Reads at most nReadBytes bytes from the start of the file at strPath into
@@ -23,3 +24,13 @@ bool ReadRegularFile(const std::string& strPath, std::size_t nMaxBytes, std::siz
 
 // The size as people read it: "512 bytes", "64 KiB", "300 MiB".
 std::string ByteSizeText(unsigned long long nBytes);
+
+// What the backends share once the file is open and known to be a regular
+// file of nSize bytes: the size limit, and the reading of at most nReadBytes
+// with read(pBuffer, nBytes, strSystemText), which returns how many bytes it
+// read, 0 at the end, or -1 with strSystemText the system's reason.
+using ReadSomeBytes =
+    std::function<long long(char* pBuffer, std::size_t nBytes, std::string& strSystemText)>;
+bool ReadOpenRegularFile(unsigned long long nSize, std::size_t nMaxBytes, std::size_t nReadBytes,
+                         const ReadSomeBytes& read, std::string& strBytes, std::string& strProblem,
+                         const std::string& strSubject);

@@ -73,40 +73,17 @@ bool ReadRegularFile(const std::string& strPath, std::size_t nMaxBytes, std::siz
         return false;
     }
     const auto size = static_cast<unsigned long long>(std::max<off_t>(st.st_size, 0));
-    if (size > nMaxBytes) {
-        strProblem = strSubject + " is " + ByteSizeText(size) + ", more than the " +
-                     ByteSizeText(nMaxBytes) + " it may have";
-        return false;
-    }
-    // The file may grow while it is read: never more than the limit, plus one
-    // byte to notice that it did.
-    const std::size_t want = std::min<std::size_t>(nReadBytes, nMaxBytes + 1);
-    strBytes.resize(std::min<std::size_t>(want, static_cast<std::size_t>(size)));
-    std::size_t got = 0;
-    for (;;) {
-        if (got == strBytes.size()) {
-            if (got >= want)
-                break;
-            // Larger than fstat said: read on in steps, up to the limit.
-            strBytes.resize(std::min(want, got + 4096));
-        }
-        const ssize_t n = ::read(fd.Get(), strBytes.data() + got, strBytes.size() - got);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0) {
-            strProblem = "cannot read " + strSubject + ": " + std::strerror(errno);
-            strBytes.clear();
-            return false;
-        }
-        if (n == 0)
-            break;
-        got += static_cast<std::size_t>(n);
-    }
-    strBytes.resize(got);
-    if (got > nMaxBytes) {
-        strProblem = strSubject + " grew past the " + ByteSizeText(nMaxBytes) + " it may have";
-        strBytes.clear();
-        return false;
-    }
-    return true;
+    return ReadOpenRegularFile(
+        size, nMaxBytes, nReadBytes,
+        [&fd](char* pBuffer, std::size_t nBytes, std::string& strSystemText) -> long long {
+            for (;;) {
+                const ssize_t n = ::read(fd.Get(), pBuffer, nBytes);
+                if (n < 0 && errno == EINTR)
+                    continue;
+                if (n < 0)
+                    strSystemText = std::strerror(errno);
+                return n;
+            }
+        },
+        strBytes, strProblem, strSubject);
 }

@@ -73,40 +73,17 @@ bool ReadRegularFile(const std::string& strPath, std::size_t nMaxBytes, std::siz
         return false;
     }
     const auto size = static_cast<unsigned long long>(std::max<LONGLONG>(fileSize.QuadPart, 0));
-    if (size > nMaxBytes) {
-        strProblem = strSubject + " is " + ByteSizeText(size) + ", more than the " +
-                     ByteSizeText(nMaxBytes) + " it may have";
-        return false;
-    }
-    // The file may grow while it is read (FILE_SHARE_READ keeps writers out,
-    // but one may have had it open before): never more than the limit, plus
-    // one byte to notice that it did.
-    const std::size_t want = std::min<std::size_t>(nReadBytes, nMaxBytes + 1);
-    strBytes.resize(std::min<std::size_t>(want, static_cast<std::size_t>(size)));
-    std::size_t got = 0;
-    for (;;) {
-        if (got == strBytes.size()) {
-            if (got >= want)
-                break;
-            strBytes.resize(std::min(want, got + 4096));
-        }
-        const DWORD dwWant =
-            static_cast<DWORD>(std::min<std::size_t>(strBytes.size() - got, 1u << 30));
-        DWORD dwRead = 0;
-        if (!::ReadFile(file.Get(), strBytes.data() + got, dwWant, &dwRead, nullptr)) {
-            strProblem = "cannot read " + strSubject + ": " + LastText();
-            strBytes.clear();
-            return false;
-        }
-        if (dwRead == 0)
-            break;
-        got += dwRead;
-    }
-    strBytes.resize(got);
-    if (got > nMaxBytes) {
-        strProblem = strSubject + " grew past the " + ByteSizeText(nMaxBytes) + " it may have";
-        strBytes.clear();
-        return false;
-    }
-    return true;
+    // FILE_SHARE_READ keeps writers out, but one may have had it open before.
+    return ReadOpenRegularFile(
+        size, nMaxBytes, nReadBytes,
+        [&file](char* pBuffer, std::size_t nBytes, std::string& strSystemText) -> long long {
+            const DWORD dwWant = static_cast<DWORD>(std::min<std::size_t>(nBytes, 1u << 30));
+            DWORD dwRead = 0;
+            if (!::ReadFile(file.Get(), pBuffer, dwWant, &dwRead, nullptr)) {
+                strSystemText = LastText();
+                return -1;
+            }
+            return dwRead;
+        },
+        strBytes, strProblem, strSubject);
 }
