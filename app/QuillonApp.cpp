@@ -40,7 +40,7 @@ CSettings& CQuillonApp::Settings() {
         // Standard error has it already; a window shows it too.
         m_pSettings->SetUnsavedHandler([this](const std::string& strText) {
             if (!m_options.bNoWindow && !m_bEnded)
-                ShowNotice(strText);
+                ShowNotice(strText, NoticeKind::Error);
         });
     }
     return *m_pSettings;
@@ -323,6 +323,8 @@ bool CQuillonApp::OpenOrWaitForPort(const std::string& strPortName) {
     m_bWaitedForPort = true;
     Reconnector().WaitForDevice(strPortName);
     SetConnectionTitle(false, true);
+    if (!m_options.bNoWindow) // standard error has the reconnector's line
+        ShowNotice("Waiting for the phone on " + strPortName + ": plug it in");
     return true;
 }
 
