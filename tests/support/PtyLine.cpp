@@ -161,8 +161,30 @@ bool CPtyLine::WaitUntilRead(milliseconds within) {
     if (fd < 0 && m_bPrimary)
         fd = ::open(m_strPath.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     const auto deadline = Clock::now() + within;
-    while (Queued(fd) > 0 && Clock::now() < deadline)
-        WaitSlice([fd] { return Queued(fd) <= 0; }, -1, 0, kSlice);
+    // Bytes written to the primary side reach the subordinate's queue a
+    // moment later (the kernel hands them on from a work queue), so an empty
+    // queue right after a write may mean "not there yet": it counts as read
+    // once it has stayed empty for a few milliseconds.
+    constexpr milliseconds kSettle{5};
+    auto emptySince = Clock::now();
+    bool bEmpty = false;
+    while (Clock::now() < deadline) {
+        const int q = Queued(fd);
+        if (q != 0) {
+            bEmpty = false;
+            if (q < 0)
+                break;
+            WaitSlice([fd] { return Queued(fd) <= 0; }, -1, 0, kSlice);
+            continue;
+        }
+        if (!bEmpty) {
+            bEmpty = true;
+            emptySince = Clock::now();
+        } else if (Clock::now() - emptySince >= kSettle) {
+            break;
+        }
+        WaitSlice([] { return false; }, -1, 0, milliseconds(1));
+    }
     const bool read = Queued(fd) == 0;
     if (fd != m_subordinate && fd >= 0)
         ::close(fd);
