@@ -64,7 +64,7 @@ bool WriteFileReplacing(const std::string& strPath, std::initializer_list<Output
 // WriteFileReplacing with the content written by write(hFile, strTemporary,
 // strError): into the new, empty temporary file, named strTemporary (for a
 // writer that opens it by name again) and open for writing as hFile (-1 on
-// Windows, where the file is closed before write runs). False from write
+// Windows, where the writer opens it by name). False from write
 // (with strError set, or the system's error) leaves the target untouched.
 using ContentWriter =
     std::function<bool(int hFile, const std::string& strTemporary, std::string& strError)>;

@@ -6,7 +6,6 @@
 
 #include <atomic>
 #include <cstdio>
-#include <fcntl.h>
 #include <io.h>
 #include <mutex>
 #include <windows.h>
@@ -43,8 +42,11 @@ std::vector<std::string> ProgramArguments(int argc, char** argv) {
 }
 
 void UseBinaryStandardStreams() {
-    ::_setmode(::_fileno(stdin), _O_BINARY);
-    ::_setmode(::_fileno(stdout), _O_BINARY);
+    // _O_BINARY, the Microsoft C runtime's documented value for "no line-end
+    // translation", named here rather than through the POSIX-style header.
+    constexpr int kBinaryMode = 0x8000;
+    ::_setmode(::_fileno(stdin), kBinaryMode);
+    ::_setmode(::_fileno(stdout), kBinaryMode);
 }
 
 std::FILE* OpenForReading(const std::string& strPath) {

@@ -7,7 +7,7 @@
 #include "platform/SystemError.h"
 #include "platform/win32/Utf16.h"
 
-#include <fcntl.h>
+#include <functional>
 #include <io.h>
 #include <random>
 #include <windows.h>
@@ -85,8 +85,11 @@ HANDLE CreateTemporaryBeside(const std::string& strTarget, std::wstring& strTemp
         for (int i = 0; i < 12; ++i)
             strName += kLetters[pick(random)];
         strTemporary = Utf16FromUtf8(strFolder + "\\" + strName);
-        const HANDLE h = ::CreateFileW(strTemporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                       FILE_ATTRIBUTE_NORMAL, nullptr);
+        // Shared for writing, so that a writer may open it by name as well
+        // (the movie rewrite); nobody else knows the name.
+        const HANDLE h =
+            ::CreateFileW(strTemporary.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                          nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (h != INVALID_HANDLE_VALUE || ::GetLastError() != ERROR_FILE_EXISTS)
             return h;
     }
@@ -116,8 +119,18 @@ bool ResolveOutputTarget(const std::string& strPath, std::string& strResolved,
     return true;
 }
 
-bool WriteFileReplacing(const std::string& strPath, std::initializer_list<OutputPiece> pieces,
-                        std::string& strError) {
+namespace {
+
+// Every whole-file write: the target resolved and checked, the content
+// written by fill into a new temporary file beside it, synced, and moved over
+// the target in one step. fill may write through h or open the file by its
+// name; false from it (with strWriteError set, or the system's error) leaves
+// the target untouched and no temporary file behind.
+using FillTemporary =
+    std::function<bool(HANDLE h, const std::wstring& strTemporary, std::string& strWriteError)>;
+
+bool ReplaceThroughTemporary(const std::string& strPath, const FillTemporary& fill,
+                             std::string& strError) {
     std::string strTarget;
     if (!ResolveOutputTarget(strPath, strTarget, strError))
         return false;
@@ -140,9 +153,9 @@ bool WriteFileReplacing(const std::string& strPath, std::initializer_list<Output
         strError = CreateText(strPath, LastText());
         return false;
     }
-    bool bOk = true;
-    for (const OutputPiece& piece : pieces)
-        bOk = bOk && WriteAll(h, piece.pData, piece.nSize);
+    std::string strWriteError;
+    bool bOk = fill(h, strTemporary, strWriteError);
+    // FlushFileBuffers writes out the file's data, also what another handle wrote.
     bOk = bOk && ::FlushFileBuffers(h);
     std::string strSystemText = bOk ? std::string() : LastText();
     ::CloseHandle(h);
@@ -153,38 +166,35 @@ bool WriteFileReplacing(const std::string& strPath, std::initializer_list<Output
     }
     if (!bOk) {
         ::DeleteFileW(strTemporary.c_str());
-        strError = WriteText(strPath, strSystemText);
+        strError = strWriteError.empty() ? WriteText(strPath, strSystemText) : strWriteError;
         return false;
     }
     return true;
 }
 
+} // namespace
+
+bool WriteFileReplacing(const std::string& strPath, std::initializer_list<OutputPiece> pieces,
+                        std::string& strError) {
+    return ReplaceThroughTemporary(
+        strPath,
+        [pieces](HANDLE h, const std::wstring&, std::string&) {
+            bool bOk = true;
+            for (const OutputPiece& piece : pieces)
+                bOk = bOk && WriteAll(h, piece.pData, piece.nSize);
+            return bOk;
+        },
+        strError);
+}
+
 bool WriteFileReplacing(const std::string& strPath, const ContentWriter& write,
                         std::string& strError) {
-    std::string strTarget;
-    if (!ResolveOutputTarget(strPath, strTarget, strError))
-        return false;
-    std::wstring strTemporary;
-    const HANDLE h = CreateTemporaryBeside(strTarget, strTemporary);
-    if (h == INVALID_HANDLE_VALUE) {
-        strError = CreateText(strPath, LastText());
-        return false;
-    }
-    ::CloseHandle(h); // the writer opens it by name
-    std::string strWriteError;
-    bool bOk = write(-1, Utf8FromUtf16(strTemporary), strWriteError);
-    std::string strSystemText;
-    if (bOk && !::MoveFileExW(strTemporary.c_str(), Utf16FromUtf8(strTarget).c_str(),
-                              MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        bOk = false;
-        strSystemText = LastText();
-    }
-    if (!bOk) {
-        ::DeleteFileW(strTemporary.c_str());
-        strError = strWriteError.empty() ? WriteText(strPath, strSystemText) : strWriteError;
-        return false;
-    }
-    return true;
+    return ReplaceThroughTemporary(
+        strPath,
+        [&write](HANDLE, const std::wstring& strTemporary, std::string& strWriteError) {
+            return write(-1, Utf8FromUtf16(strTemporary), strWriteError);
+        },
+        strError);
 }
 
 bool WriteFileReplacing(const std::string& strPath, const void* pData, std::size_t nSize,
@@ -221,7 +231,8 @@ int OpenOutputInPlace(const std::string& strPath, std::string& strResolved, bool
         ::CloseHandle(h);
         return -1;
     }
-    const int hFile = ::_open_osfhandle(reinterpret_cast<intptr_t>(h), _O_WRONLY | _O_BINARY);
+    // Without _O_TEXT the descriptor is binary: no line-end translation.
+    const int hFile = ::_open_osfhandle(reinterpret_cast<intptr_t>(h), 0);
     if (hFile < 0) {
         strError = CreateText(strPath, SystemErrorText(ERROR_TOO_MANY_OPEN_FILES));
         ::CloseHandle(h);
