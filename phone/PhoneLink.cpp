@@ -3,18 +3,10 @@
 #include "link/WireFormat.h"
 
 #include "phone/StopSignal.h"
-#include "platform/SerialDevice.h"
-#include "platform/posix/SerialDeviceFd.h"
+#include "platform/Event.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
-#include <fcntl.h>
-#include <poll.h>
-#include <pty.h>
-#include <sys/ioctl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <thread>
 
 namespace {
 
@@ -33,232 +25,150 @@ CPhoneLink::~CPhoneLink() {
 }
 
 void CPhoneLink::Close() {
-    if (m_device.IsOpen())
-        m_device.Close();
-    else if (m_fd >= 0)
-        close(m_fd);
-    m_fd = -1;
-    m_eKind = Kind::None;
+    m_line.Close();
 }
 
-bool CPhoneLink::Fail(const std::string& what, int err, const char* hint) {
-    m_strError = what + ": " + std::strerror(err);
+bool CPhoneLink::Fail(const std::string& what, const std::string& strSystemText, const char* hint) {
+    m_strError = what + ": " + strSystemText;
     if (hint)
         m_strError += std::string(". ") + hint;
     return false;
 }
 
+void CPhoneLink::Nap(int timeoutMs) {
+    if (CEvent* pWake = CStopSignal::Wake())
+        pWake->Wait(timeoutMs);
+    else
+        std::this_thread::sleep_for(std::chrono::milliseconds(timeoutMs));
+}
+
 bool CPhoneLink::OpenFile(const std::string& path) {
-    Close();
-    m_fd = path == "-" ? fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 3)
-                       : open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (m_fd < 0)
-        return Fail("cannot create the output file '" + path + "'", errno,
+    std::string text;
+    if (!m_line.OpenFile(path, text))
+        return Fail("cannot create the output file '" + path + "'", text,
                     "Check that its folder exists and may be written");
-    m_eKind = Kind::File;
-    m_bReadable = false;
     return true;
 }
 
 bool CPhoneLink::OpenPort(const std::string& path) {
-    Close();
-    // A serial device is locked against other programs and set up as the
-    // program's own end does it: raw 115200 8N1, reads that return at once.
-    if (m_device.Open(path)) {
-        if (!m_device.SetLineSettings(LineSettings{})) {
-            const int err = errno;
-            Close();
-            return Fail("cannot set the port '" + path + "' to 115200 baud 8N1", err);
-        }
-        m_fd = SerialDeviceFd(m_device);
-        m_eKind = Kind::Port;
-        m_bReadable = true;
+    std::string text;
+    bool opened = false;
+    if (m_line.OpenPort(path, text, opened))
         return true;
-    }
-    if (errno != ENOTTY)
-        return Fail("cannot open the port '" + path + "'", errno,
-                    "Give the path of a serial device, or use --pty or --out");
-    // Not a terminal: a regular file is rewritten from the start; a pipe or
-    // a file does not talk back.
-    m_fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (m_fd < 0)
-        return Fail("cannot open the port '" + path + "'", errno,
-                    "Give the path of a serial device, or use --pty or --out");
-    struct stat st = {};
-    fstat(m_fd, &st);
-    m_eKind = Kind::Port;
-    if (S_ISREG(st.st_mode)) [[maybe_unused]]
-        int r = ftruncate(m_fd, 0);
-    m_bReadable = S_ISCHR(st.st_mode) || S_ISSOCK(st.st_mode);
-    return true;
+    if (opened)
+        return Fail("cannot set the port '" + path + "' to 115200 baud 8N1", text);
+    return Fail("cannot open the port '" + path + "'", text,
+                "Give the path of a serial device, or use --pty or --out");
 }
 
 bool CPhoneLink::OpenPty(std::string& subordinatePath) {
-    Close();
-    int primary = -1, subordinate = -1;
-    if (openpty(&primary, &subordinate, nullptr, nullptr, nullptr) != 0)
-        return Fail("cannot create a pseudo-terminal", errno);
-    char name[256] = {};
-    const int nameErr = ttyname_r(subordinate, name, sizeof name);
-    // The subordinate side keeps its raw settings for every reader that opens it.
-    CSerialDevice line;
-    const bool raw = nameErr == 0 && line.Open(name) && line.SetLineSettings(LineSettings{});
-    const int rawErr = errno;
-    line.Close();
-    close(subordinate);
-    if (nameErr != 0 || !raw) {
-        close(primary);
-        return Fail("cannot set up the pseudo-terminal", nameErr != 0 ? nameErr : rawErr);
-    }
-    fcntl(primary, F_SETFL, fcntl(primary, F_GETFL) | O_NONBLOCK);
-    fcntl(primary, F_SETFD, FD_CLOEXEC);
-    m_fd = primary;
-    m_eKind = Kind::Pty;
-    m_bReadable = true;
-    subordinatePath = name;
-    m_strSubordinate = name;
-    return true;
+    std::string text;
+    bool created = false;
+    if (m_line.OpenPty(subordinatePath, text, created))
+        return true;
+    return Fail(created ? "cannot set up the pseudo-terminal" : "cannot create a pseudo-terminal",
+                text);
 }
 
 void CPhoneLink::Drain(Clock::duration maxWait) {
-    if (m_eKind != Kind::Pty && m_eKind != Kind::Port)
+    const CLineEnd::Kind kind = m_line.GetKind();
+    if (kind != CLineEnd::Kind::Pty && kind != CLineEnd::Kind::Port)
         return;
-    int queueFd = m_fd;
-    unsigned long request = TIOCOUTQ; // bytes the port has not sent yet
-    if (m_eKind == Kind::Pty) {
-        if (!HasReader())
-            return;
-        // What the reader has not read yet waits in the subordinate side's
-        // input queue; look at it through a descriptor of our own.
-        queueFd = open(m_strSubordinate.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-        if (queueFd < 0) {
-            // The reader holds it exclusively (TIOCEXCL): give it a moment.
-            pollfd p = {CStopSignal::WakeFd(), POLLIN, 0};
-            poll(&p, p.fd >= 0 ? 1 : 0, 500);
-            return;
-        }
-        request = FIONREAD;
-    } else if (!isatty(m_fd)) {
+    if (kind == CLineEnd::Kind::Pty && !HasReader())
         return;
-    }
     // The kernel hands written bytes on to the queue a moment later, so an
     // empty queue counts only when it stays empty for a few looks.
     const auto end = Clock::now() + maxWait;
-    int pending = 0, emptyLooks = 0;
-    while (emptyLooks < 5 && Clock::now() < end && CStopSignal::Count() < 2 &&
-           ioctl(queueFd, request, &pending) == 0) {
+    int emptyLooks = 0;
+    while (emptyLooks < 5 && Clock::now() < end && CStopSignal::Count() < 2) {
+        const long pending = m_line.Untaken();
+        if (pending == CLineEnd::kHeld) {
+            Nap(500); // the reader holds it for itself: give it a moment
+            return;
+        }
+        if (pending < 0)
+            return;
         emptyLooks = pending > 0 ? 0 : emptyLooks + 1;
-        pollfd p = {CStopSignal::WakeFd(), POLLIN, 0};
-        poll(&p, p.fd >= 0 ? 1 : 0, 10);
+        Nap(10);
     }
-    if (queueFd != m_fd)
-        close(queueFd);
 }
 
 bool CPhoneLink::HasReader() {
-    if (m_eKind != Kind::Pty)
-        return m_fd >= 0;
-    pollfd p = {m_fd, 0, 0};
-    return poll(&p, 1, 0) >= 0 && !(p.revents & POLLHUP);
+    return m_line.HasReader();
 }
 
 CPhoneLink::Status CPhoneLink::Pump(int timeoutMs, bool wantWrite, bool& writable, int stopLevel) {
     writable = false;
     if (CStopSignal::Count() >= stopLevel)
         return Status::Stopped;
-    pollfd fds[2];
-    nfds_t n = 0;
-    const int wake = CStopSignal::WakeFd();
-    if (wake >= 0)
-        fds[n++] = {wake, POLLIN, 0};
-    const bool pollLine = m_eKind != Kind::File;
-    if (pollLine)
-        fds[n++] = {m_fd, short((m_bReadable ? POLLIN : 0) | (wantWrite ? POLLOUT : 0)), 0};
-    if (!pollLine && wantWrite)
-        timeoutMs = 0; // a file always takes bytes
-    const int r = poll(fds, n, timeoutMs);
-    if (r < 0) {
-        if (errno == EINTR)
-            return CStopSignal::Count() >= stopLevel ? Status::Stopped : Status::Ok;
-        Fail("cannot wait for the line", errno);
+    CLineEnd::Ready ready;
+    std::string text;
+    if (!m_line.Wait(timeoutMs, wantWrite, CStopSignal::Wake(), ready, text)) {
+        Fail("cannot wait for the line", text);
         return Status::Failed;
-    }
-    if (wake >= 0 && (fds[0].revents & POLLIN)) {
-        char buf[64];
-        while (read(wake, buf, sizeof buf) > 0) {
-        }
     }
     if (CStopSignal::Count() >= stopLevel)
         return Status::Stopped;
-    if (!pollLine) {
-        writable = wantWrite;
-        return Status::Ok;
-    }
-    const short ev = fds[n - 1].revents;
-    if (ev & POLLIN) {
+    if (ready.bReadable) {
         const Status s = ReadInput();
         if (s != Status::Ok)
             return s;
     }
-    if (ev & POLLHUP) {
-        if (m_eKind == Kind::Pty)
+    if (ready.bHangup) {
+        if (m_line.GetKind() == CLineEnd::Kind::Pty)
             return Status::NoReader;
         m_strError = "the other side of the port hung up";
         return Status::Failed;
     }
-    if (ev & (POLLERR | POLLNVAL)) {
+    if (ready.bError) {
         m_strError = "the port reported an error (device unplugged?)";
         return Status::Failed;
     }
-    writable = wantWrite && (ev & POLLOUT);
+    writable = ready.bWritable;
     return Status::Ok;
 }
 
 CPhoneLink::Status CPhoneLink::ReadInput() {
     char buf[256];
     for (;;) {
-        const ssize_t r = read(m_fd, buf, sizeof buf);
-        if (r > 0) {
-            m_tail.append(buf, std::size_t(r));
-            if (m_tail.find(kCloseMarker) != std::string::npos)
-                return Status::PeerClosed;
-            if (m_tail.size() > kMarkerSize - 1)
-                m_tail.erase(0, m_tail.size() - (kMarkerSize - 1));
-            continue;
-        }
-        if (r < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
-            return Status::Ok;
-        if (r < 0 && errno == EINTR)
-            continue;
-        if (m_eKind == Kind::Pty)
-            return Status::NoReader; // EIO: the last reader has gone
+        std::string text;
+        const long r = m_line.Read(buf, sizeof buf, text);
         if (r == 0)
-            return Status::Ok; // a tty with nothing to read
-        Fail("cannot read from the port", errno);
-        return Status::Failed;
+            return Status::Ok;
+        if (r == CLineEnd::kGone)
+            return Status::NoReader;
+        if (r < 0) {
+            Fail("cannot read from the port", text);
+            return Status::Failed;
+        }
+        m_tail.append(buf, std::size_t(r));
+        if (m_tail.find(kCloseMarker) != std::string::npos)
+            return Status::PeerClosed;
+        if (m_tail.size() > kMarkerSize - 1)
+            m_tail.erase(0, m_tail.size() - (kMarkerSize - 1));
     }
 }
 
 CPhoneLink::Status CPhoneLink::WriteSome(const std::uint8_t* p, std::size_t n,
                                          std::size_t& written) {
     written = 0;
-    const ssize_t r = write(m_fd, p, n);
+    std::string text;
+    const long r = m_line.Write(p, n, text);
     if (r >= 0) {
         written = std::size_t(r);
         m_nBytesWritten += written;
         return Status::Ok;
     }
-    if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)
-        return Status::Ok;
-    if (errno == EIO && m_eKind == Kind::Pty)
+    if (r == CLineEnd::kGone)
         return Status::NoReader;
-    Fail(m_eKind == Kind::File ? "cannot write the output file" : "cannot write to the port",
-         errno);
+    Fail(m_line.GetKind() == CLineEnd::Kind::File ? "cannot write the output file"
+                                                  : "cannot write to the port",
+         text);
     return Status::Failed;
 }
 
 CPhoneLink::Status CPhoneLink::Send(const std::uint8_t* p, std::size_t n) {
-    if (m_fd < 0) {
+    if (!m_line.IsOpen()) {
         m_strError = "no output is open";
         return Status::Failed;
     }
@@ -324,10 +234,9 @@ CPhoneLink::Status CPhoneLink::WaitForReader(Clock::time_point deadline) {
             return Status::NoReader;
         if (CStopSignal::Count() >= 1)
             return Status::Stopped;
-        // The primary side reports the missing reader at once and for as long
-        // as it lasts, so look again after a short pause on the wake pipe only.
-        pollfd p = {CStopSignal::WakeFd(), POLLIN, 0};
-        poll(&p, p.fd >= 0 ? 1 : 0, std::min(50, MillisecondsUntil(deadline)));
+        // The line reports the missing reader at once and for as long as it
+        // lasts, so look again after a short pause on the stop requests only.
+        Nap(std::min(50, MillisecondsUntil(deadline)));
     }
     // Whatever an earlier reader left unread is of no use to the new one.
     m_tail.clear();

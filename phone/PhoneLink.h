@@ -6,13 +6,12 @@
 // While it writes or waits, the link reads what the other side sends and
 // notices its closing marker "close_tx".
 //
-// A pseudo-terminal is served to readers that come and go: the simulator does
-// not hold the subordinate side open, so the kernel tells it (POLLHUP on the
-// primary side) when nobody has it open. Nothing is written then, and the
-// simulator begins again with a header frame when a reader opens it.
+// A pseudo-terminal is served to readers that come and go: the system tells
+// the simulator when nobody has it open (CLineEnd). Nothing is written then,
+// and the simulator begins again with a header frame when a reader opens it.
 #pragma once
 
-#include "platform/SerialDevice.h"
+#include "platform/LineEnd.h"
 
 #include <chrono>
 #include <cstddef>
@@ -66,22 +65,20 @@ public:
     std::uint64_t BytesWritten() const { return m_nBytesWritten; }
 
 private:
-    enum class Kind { None, File, Port, Pty };
-    // One poll round of at most timeoutMs. Sets writable when the line takes
+    // One wait of at most timeoutMs. Sets writable when the line takes
     // bytes (asked with wantWrite). Reads and scans incoming bytes.
     Status Pump(int timeoutMs, bool wantWrite, bool& writable, int stopLevel);
     Status ReadInput();
     Status WriteSome(const std::uint8_t* p, std::size_t n, std::size_t& written);
-    bool Fail(const std::string& what, int err, const char* hint = nullptr);
+    bool Fail(const std::string& what, const std::string& strSystemText,
+              const char* hint = nullptr);
+    // Waits at most timeoutMs on the stop requests' event alone.
+    static void Nap(int timeoutMs);
 
-    Kind m_eKind = Kind::None;
-    CSerialDevice m_device; // a serial device opened with OpenPort; m_fd is its descriptor
-    int m_fd = -1;
-    bool m_bReadable = false; // the other side can talk back
+    CLineEnd m_line;
     unsigned m_nBaud = 0;
     Clock::time_point m_lineFree{}; // when the paced line has sent what was written
     std::string m_tail;             // last bytes received, to find a split marker
-    std::string m_strSubordinate;   // pseudo-terminal: the path readers open
     std::string m_strError;
     std::uint64_t m_nBytesWritten = 0;
 };

@@ -41,9 +41,8 @@ bool CStopSignal::Install() {
     return true;
 }
 
-int CStopSignal::WakeFd() {
-    const CEvent* pEvent = g_pWake.load();
-    return pEvent != nullptr ? pEvent->Fd() : -1;
+CEvent* CStopSignal::Wake() {
+    return g_pWake.load();
 }
 
 int CStopSignal::Count() {

@@ -2,9 +2,10 @@
 //
 // The first signal asks for a clean stop (the frame on the line is finished,
 // the closing notice sent when asked for); a second one asks to stop at once.
-// A stop request sets an event whose descriptor a poll() waits on beside the
-// line.
+// A stop request sets an event that a wait on the line also watches.
 #pragma once
+
+class CEvent;
 
 class CStopSignal {
 public:
@@ -13,9 +14,9 @@ public:
     // Makes only the wake-up, for a simulator inside another program that
     // stops it with Raise() and keeps its own signal handlers.
     static bool CreateWakePipe();
-    // A descriptor that becomes readable when a stop was asked for (reading
-    // it clears it); -1 before Install or CreateWakePipe.
-    static int WakeFd();
+    // The event set when a stop was asked for (a wait that sees it resets
+    // it); null before Install or CreateWakePipe.
+    static CEvent* Wake();
     // Number of stop requests so far.
     static int Count();
     // Asks for a stop as a signal would (for tests and internal use).

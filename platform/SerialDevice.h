@@ -84,8 +84,8 @@ public:
     void WaitReadable(int nTimeoutMs);
 
 private:
-    // The POSIX backend's file descriptor, for the Linux-only phone simulator
-    // (platform/posix/SerialDeviceFd.h).
+    // The POSIX backend's file descriptor, for the line end that waits on it
+    // beside other descriptors (platform/posix/SerialDeviceFd.h).
     friend int SerialDeviceFd(const CSerialDevice& device);
 
     struct Native; // the backend's handles

@@ -21,12 +21,6 @@ POSIX = re.compile(r"(unistd|termios|poll|signal|fcntl|pwd|grp|dirent|pty|dlfcn|
                    r"|(sys|netinet|arpa|linux)/")
 WINDOWS = re.compile(r"(windows|winbase|winioctl|shellapi|shlobj|io|direct)\.h$", re.IGNORECASE)
 BACKENDS = {"platform/posix": POSIX, "platform/win32": WINDOWS}
-# The C runtime of Windows has these too (_O_BINARY, _wstat).
-WIN32_CRT = ("fcntl.h", "sys/stat.h", "sys/types.h")
-# Files that still call the system themselves, each to move behind the
-# platform layer: the phone simulator's own pseudo-terminal. The list only
-# shrinks.
-WAITING = {"phone/PhoneLink.cpp"}
 
 
 def read_table():
@@ -87,9 +81,7 @@ def main():
             if kind == "<":
                 own = "/".join(rel.parts[:2])
                 for backend, pattern in BACKENDS.items():
-                    if own == "platform/win32" and header in WIN32_CRT:
-                        continue
-                    if pattern.match(header) and own != backend and rel.as_posix() not in WAITING:
+                    if pattern.match(header) and own != backend:
                         problems.append(f"{rel}:{n}: system header <{header}> outside {backend}/")
                 if re.match(r"Q[A-Za-z]*(/|$)|Qt[A-Za-z]*/", header):
                     if qt == ["no"] or (qt != ["yes"] and path.stem not in qt):
