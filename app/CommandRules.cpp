@@ -18,10 +18,8 @@ CommandUi CommandState(int nCommandId, const UiState& s) {
         return {s.bLivePicture, false};
     case ID_FILE_MOVIES_WITH_SKIN:
         return {true, s.bMoviesWithSkin};
-    // 100 % and 200 % are always there (200 % with scroll bars where it
-    // does not fit); a larger step only when the window fits the screen.
-    case ID_VIEW_ZOOM_100:
-        return {true, s.nZoom == 1};
+    // Zoom 200% is always there (with scroll bars where it does not fit);
+    // a larger step only when the window fits the screen.
     case ID_VIEW_ZOOM:
         return {true, s.nZoom == 2};
     case ID_VIEW_ZOOM_300:

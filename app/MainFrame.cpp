@@ -25,12 +25,8 @@ CMainFrame::CMainFrame()
     setWindowIcon(ApplicationIcon());
     setCentralWidget(m_pClient);
     m_actions = BuildMainMenu(menuBar(), [this](int id) { RunCommand(id); });
-    for (QAction* pMenuAction : menuBar()->actions()) {
+    for (QAction* pMenuAction : menuBar()->actions())
         WatchMenu(pMenuAction->menu());
-        for (QAction* pItem : pMenuAction->menu()->actions())
-            if (pItem->menu())
-                WatchMenu(pItem->menu()); // View > Zoom
-    }
     // The window holds every command too, so its keys work while the menu bar
     // is hidden.
     for (auto& [id, pAction] : m_actions)

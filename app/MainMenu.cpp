@@ -26,15 +26,14 @@ const MainMenuItem kItems[] = {
     {0, 0, nullptr, nullptr, false},
     // Ctrl+Q is the key people try first; Alt+X stays.
     {0, ID_APP_EXIT, "E&xit\tAlt+X", "Alt+X; Ctrl+Q", false},
-    {1, -2, "&Zoom", nullptr, false},
-    {3, ID_VIEW_ZOOM_100, "&100 %", nullptr, true},
-    {3, ID_VIEW_ZOOM, "&200 %", nullptr, true},
-    {3, ID_VIEW_ZOOM_300, "&300 %", nullptr, true},
-    {3, ID_VIEW_ZOOM_400, "&400 %", nullptr, true},
-    {3, 0, nullptr, nullptr, false},
-    {3, ID_VIEW_ZOOM_IN, "Zoom &in\tCtrl++", "Ctrl++; Ctrl+=", false},
-    {3, ID_VIEW_ZOOM_OUT, "Zoom &out\tCtrl+-", "Ctrl+-", false},
+    {1, ID_VIEW_ZOOM, "&Zoom 200%", nullptr, true},
     {1, -1, "&Select background image", nullptr, false},
+    {1, 0, nullptr, nullptr, false},
+    // The larger steps and the stepping keys, after the two items above.
+    {1, ID_VIEW_ZOOM_300, "Zoom 3&00%", nullptr, true},
+    {1, ID_VIEW_ZOOM_400, "Zoom &400%", nullptr, true},
+    {1, ID_VIEW_ZOOM_IN, "Zoom &in\tCtrl++", "Ctrl++; Ctrl+=", false},
+    {1, ID_VIEW_ZOOM_OUT, "Zoom &out\tCtrl+-", "Ctrl+-", false},
     {1, 0, nullptr, nullptr, false},
     {1, ID_VIEW_PRESENTATION, "&Presentation mode\tF11", "F11", true},
     {1, ID_VIEW_FILL_SCREEN, "&Fill the screen", nullptr, true},
@@ -84,15 +83,11 @@ const MainMenuItem* MainMenuItems(int& nCount) {
 std::map<int, QAction*> BuildMainMenu(QMenuBar* pMenuBar,
                                       const std::function<void(int)>& onCommand) {
     std::map<int, QAction*> actions;
-    QMenu* menus[4] = {};
+    QMenu* menus[3] = {};
     for (int i = 0; i < 3; ++i)
         menus[i] = pMenuBar->addMenu(QString::fromLatin1(kMenuTitles[i]));
     for (const MainMenuItem& item : kItems) {
         QMenu* pMenu = menus[item.nMenu];
-        if (item.nCommandId == -2) {
-            menus[3] = pMenu->addMenu(QString::fromLatin1(item.pszText));
-            continue;
-        }
         if (item.nCommandId == 0) {
             pMenu->addSeparator();
             continue;

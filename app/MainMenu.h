@@ -12,7 +12,7 @@ class QAction;
 class QMenuBar;
 
 struct MainMenuItem {
-    int nMenu;               // 0 File, 1 View, 2 Help, 3 View > Zoom
+    int nMenu;               // 0 File, 1 View, 2 Help
     int nCommandId;          // 0 for a separator, -1 for the skin submenu, -2 for Zoom
     const char* pszText;     // the item text; '\t' precedes the shortcut's text
     const char* pszShortcut; // keys, "; " between several

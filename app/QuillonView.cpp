@@ -179,7 +179,7 @@ void CQuillonView::LoadWaitingPicture(int nPlatform) {
 }
 
 void CQuillonView::OnZoom() {
-    SetZoom(m_nZoom == 1 ? 2 : 1);
+    SetZoom(m_nZoom == 2 ? 1 : 2);
 }
 
 void CQuillonView::SetZoom(int nZoom) {
@@ -222,7 +222,6 @@ bool CQuillonView::StartRecording(const std::string& strPath) {
         return false;
     }
     m_pMovie = std::move(pMovie);
-    m_movieAge.start();
     if (!m_pMovie->IsEncoded())
         m_timer.start(m_nFramePeriodMs, Qt::PreciseTimer, this);
     m_bRecording = true;
@@ -290,7 +289,7 @@ long long CQuillonView::RecordedFrames() const {
 bool CQuillonView::EndsAvi(int nWidth, int nHeight) const {
     return m_pMovie && !m_pMovie->IsEncoded() &&
            (nWidth != m_pMovie->ScreenWidth() || nHeight != m_pMovie->ScreenHeight()) &&
-           m_movieAge.elapsed() >= m_nAviSizeHoldMs;
+           m_recordingTime.elapsed() >= m_nAviSizeHoldMs;
 }
 
 void CQuillonView::OnTimer() {

@@ -73,7 +73,7 @@ public:
     void SetWaitingText(const std::string& strText);
     const std::string& WaitingText() const { return m_strWaiting; }
 
-    // Zoom 200 %: toggles between 1 and 2.
+    // Zoom 200%: 200 %, or back to 100 % from there.
     void OnZoom();
     // Any whole zoom factor from 1 to 4 (100 % to 400 %).
     void SetZoom(int nZoom);
@@ -146,12 +146,11 @@ private:
     std::unique_ptr<CMovieRecording> m_pMovie;
     bool m_bRecording = false;
     QBasicTimer m_timer;
-    QBasicTimer m_markTimer; // the recording mark's time, once a second
-    QElapsedTimer m_recordingTime;
+    QBasicTimer m_markTimer;       // the recording mark's time, once a second
+    QElapsedTimer m_recordingTime; // since this movie file began
     bool m_bIndicatorInPresentation = true;
     int m_nFramePeriodMs = 200;
     int m_nAviSizeHoldMs = 1000;
-    QElapsedTimer m_movieAge;
     int m_nRecordScale = 0;
     bool m_bMoviesWithSkin = false;
     std::string m_strWaiting;

@@ -99,15 +99,15 @@ bool CViewChoices::OnCommand(int nCommandId) {
     if (!pView)
         return false;
     switch (nCommandId) {
-    case ID_VIEW_ZOOM_100:
     case ID_VIEW_ZOOM:
+        pView->OnZoom();
+        m_settings.SetZoom(pView->Zoom());
+        return true;
     case ID_VIEW_ZOOM_300:
     case ID_VIEW_ZOOM_400:
     case ID_VIEW_ZOOM_IN:
     case ID_VIEW_ZOOM_OUT:
-        pView->SetZoom(nCommandId == ID_VIEW_ZOOM_100   ? 1
-                       : nCommandId == ID_VIEW_ZOOM     ? 2
-                       : nCommandId == ID_VIEW_ZOOM_300 ? 3
+        pView->SetZoom(nCommandId == ID_VIEW_ZOOM_300   ? 3
                        : nCommandId == ID_VIEW_ZOOM_400 ? 4
                        : nCommandId == ID_VIEW_ZOOM_IN  ? pView->Zoom() + 1
                                                         : pView->Zoom() - 1);

@@ -27,7 +27,6 @@ constexpr int ID_FILE_MOVIES_WITH_SKIN = 10022; // MP4 movies show the phone in 
 constexpr int ID_VIEW_PRESENTATION = 10030;     // full screen, phone centred and scaled
 constexpr int ID_VIEW_FILL_SCREEN = 10031;      // presentation scales smoothly to fit
 constexpr int ID_VIEW_STAY_ON_TOP = 10032;      // the main window stays above others
-constexpr int ID_VIEW_ZOOM_100 = 10033;         // zoom steps; ID_VIEW_ZOOM is 200 %
 constexpr int ID_VIEW_ZOOM_300 = 10034;
 constexpr int ID_VIEW_ZOOM_400 = 10035;
 constexpr int ID_VIEW_ZOOM_IN = 10036;             // the next zoom step up
