@@ -1,4 +1,5 @@
 #include "platform/OutputFile.h"
+#include "platform/OutputFileText.h"
 
 #include <cerrno>
 #include <climits>
@@ -6,7 +7,6 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
-#include <random>
 #include <sys/stat.h>
 #include <sys/uio.h>
 #include <unistd.h>
@@ -17,8 +17,6 @@ namespace {
 
 // Symlinks followed before a name counts as a loop (the kernel's own limit).
 constexpr int kMaxLinks = 40;
-// Attempts at an unused temporary name before giving up.
-constexpr int kTemporaryAttempts = 100;
 
 // A file size limit (ulimit -f) would end the program with SIGXFSZ at the
 // write that crosses it; ignored, the write fails with EFBIG, which the
@@ -29,9 +27,7 @@ void IgnoreFileSizeSignal() {
         std::signal(SIGXFSZ, SIG_IGN);
 }
 
-std::string Quoted(const std::string& s) {
-    return "\"" + s + "\"";
-}
+using output::Quoted;
 
 std::string SystemText(int nErrno) {
     return std::strerror(nErrno);
@@ -53,17 +49,15 @@ std::string Naming(const std::string& strPath, const std::string& strTarget) {
 }
 
 std::string NotAFileText(const std::string& strPath, const std::string& strTarget, mode_t mode) {
-    if (S_ISDIR(mode))
-        return Naming(strPath, strTarget) + " is a folder: choose a file name.";
-    return Naming(strPath, strTarget) + " is not a regular file: choose a file name.";
+    return output::NotAFileText(Naming(strPath, strTarget), S_ISDIR(mode));
 }
 
 std::string CreateText(const std::string& strPath, int nErrno) {
-    return "Cannot create " + Quoted(strPath) + ": " + SystemText(nErrno) + ".";
+    return output::CreateText(strPath, SystemText(nErrno));
 }
 
 std::string WriteText(const std::string& strPath, int nErrno) {
-    return "Cannot write " + Quoted(strPath) + ": " + SystemText(nErrno) + ".";
+    return output::WriteText(strPath, SystemText(nErrno));
 }
 
 // A new, empty file under an unpredictable name in strTarget's folder, made
@@ -71,16 +65,9 @@ std::string WriteText(const std::string& strPath, int nErrno) {
 // ever opened) but with mode 0666, so the umask gives it the permissions any
 // new file of the user gets.
 int CreateTemporaryBeside(const std::string& strTarget, std::string& strTemporary) {
-    static constexpr char kLetters[] =
-        "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-    std::random_device random;
-    std::uniform_int_distribution<int> pick(0, sizeof kLetters - 2);
     const std::string strFolder = FolderOf(strTarget);
-    for (int attempt = 0; attempt < kTemporaryAttempts; ++attempt) {
-        std::string strName = ".lumetto-";
-        for (int i = 0; i < 12; ++i)
-            strName += kLetters[pick(random)];
-        strTemporary = strFolder + "/" + strName;
+    for (int attempt = 0; attempt < output::kTemporaryAttempts; ++attempt) {
+        strTemporary = strFolder + "/" + output::TemporaryName();
         const int hFile = ::open(strTemporary.c_str(),
                                  O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
         if (hFile >= 0 || errno != EEXIST)
@@ -221,11 +208,6 @@ bool WriteFileReplacing(const std::string& strPath, const ContentWriter& write,
     return true;
 }
 
-bool WriteFileReplacing(const std::string& strPath, const void* pData, std::size_t nSize,
-                        std::string& strError) {
-    return WriteFileReplacing(strPath, {OutputPiece{pData, nSize}}, strError);
-}
-
 int OpenOutputInPlace(const std::string& strPath, std::string& strResolved, bool& bCreated,
                       std::string& strError) {
     IgnoreFileSizeSignal();
@@ -266,12 +248,6 @@ int OpenOutputInPlace(const std::string& strPath, std::string& strResolved, bool
         return -1;
     }
     return hFile;
-}
-
-int OpenOutputInPlace(const std::string& strPath, std::string& strError) {
-    std::string strResolved;
-    bool bCreated = false;
-    return OpenOutputInPlace(strPath, strResolved, bCreated, strError);
 }
 
 static_assert(sizeof(off_t) >= 8, "movies beyond 2 GiB need 64-bit file offsets");

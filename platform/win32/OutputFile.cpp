@@ -3,43 +3,33 @@
 // flushed to the disk and moved over the target (MoveFileExW replaces it in
 // one step), and movies written in place through positioned writes.
 #include "platform/OutputFile.h"
+#include "platform/OutputFileText.h"
 
 #include "platform/SystemError.h"
 #include "platform/win32/Utf16.h"
 
 #include <functional>
 #include <io.h>
-#include <random>
 #include <windows.h>
 
 namespace lumetto {
 
 namespace {
 
-constexpr int kTemporaryAttempts = 100;
-
-std::string Quoted(const std::string& s) {
-    return "\"" + s + "\"";
-}
+using output::CreateText;
+using output::Quoted;
+using output::WriteText;
 
 std::string LastText() {
     return SystemErrorText(static_cast<int>(::GetLastError()));
 }
 
-std::string CreateText(const std::string& strPath, const std::string& strSystemText) {
-    return "Cannot create " + Quoted(strPath) + ": " + strSystemText + ".";
-}
-
-std::string WriteText(const std::string& strPath, const std::string& strSystemText) {
-    return "Cannot write " + Quoted(strPath) + ": " + strSystemText + ".";
-}
-
 std::string FolderText(const std::string& strPath) {
-    return Quoted(strPath) + " is a folder: choose a file name.";
+    return output::NotAFileText(Quoted(strPath), true);
 }
 
 std::string NotAFileText(const std::string& strPath) {
-    return Quoted(strPath) + " is not a regular file: choose a file name.";
+    return output::NotAFileText(Quoted(strPath), false);
 }
 
 // The folder part of a path, for either separator: "a\\b" -> "a", "b" -> ".".
@@ -75,16 +65,9 @@ bool WriteAll(HANDLE h, const void* pData, std::size_t nSize) {
 // A new, empty file under an unpredictable name in strTarget's folder;
 // CREATE_NEW never opens what is already there.
 HANDLE CreateTemporaryBeside(const std::string& strTarget, std::wstring& strTemporary) {
-    static constexpr char kLetters[] =
-        "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-    std::random_device random;
-    std::uniform_int_distribution<int> pick(0, sizeof kLetters - 2);
     const std::string strFolder = FolderOf(strTarget);
-    for (int attempt = 0; attempt < kTemporaryAttempts; ++attempt) {
-        std::string strName = ".lumetto-";
-        for (int i = 0; i < 12; ++i)
-            strName += kLetters[pick(random)];
-        strTemporary = Utf16FromUtf8(strFolder + "\\" + strName);
+    for (int attempt = 0; attempt < output::kTemporaryAttempts; ++attempt) {
+        strTemporary = Utf16FromUtf8(strFolder + "\\" + output::TemporaryName());
         // Shared for writing, so that a writer may open it by name as well
         // (the movie rewrite); nobody else knows the name.
         const HANDLE h =
@@ -115,6 +98,19 @@ bool ResolveOutputTarget(const std::string& strPath, std::string& strResolved,
         strError = FolderText(strPath);
         return false;
     }
+    // A device name (NUL, COM1) or a pipe at the name is refused before
+    // anything opens it for writing: looked at without any access.
+    const HANDLE hExisting = ::CreateFileW(Utf16FromUtf8(strPath).c_str(), 0,
+                                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                           nullptr, OPEN_EXISTING, 0, nullptr);
+    if (hExisting != INVALID_HANDLE_VALUE) {
+        const bool bDisk = IsDiskFile(hExisting);
+        ::CloseHandle(hExisting);
+        if (!bDisk) {
+            strError = NotAFileText(strPath);
+            return false;
+        }
+    }
     strResolved = strPath;
     return true;
 }
@@ -135,18 +131,6 @@ bool ReplaceThroughTemporary(const std::string& strPath, const FillTemporary& fi
     if (!ResolveOutputTarget(strPath, strTarget, strError))
         return false;
     const std::wstring strWideTarget = Utf16FromUtf8(strTarget);
-    // A device name (NUL, COM1) or a pipe at the name is refused.
-    const HANDLE hExisting = ::CreateFileW(strWideTarget.c_str(), 0,
-                                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                           nullptr, OPEN_EXISTING, 0, nullptr);
-    if (hExisting != INVALID_HANDLE_VALUE) {
-        const bool bDisk = IsDiskFile(hExisting);
-        ::CloseHandle(hExisting);
-        if (!bDisk) {
-            strError = NotAFileText(strPath);
-            return false;
-        }
-    }
     std::wstring strTemporary;
     const HANDLE h = CreateTemporaryBeside(strTarget, strTemporary);
     if (h == INVALID_HANDLE_VALUE) {
@@ -197,11 +181,6 @@ bool WriteFileReplacing(const std::string& strPath, const ContentWriter& write,
         strError);
 }
 
-bool WriteFileReplacing(const std::string& strPath, const void* pData, std::size_t nSize,
-                        std::string& strError) {
-    return WriteFileReplacing(strPath, {OutputPiece{pData, nSize}}, strError);
-}
-
 int OpenOutputInPlace(const std::string& strPath, std::string& strResolved, bool& bCreated,
                       std::string& strError) {
     bCreated = false;
@@ -242,12 +221,6 @@ int OpenOutputInPlace(const std::string& strPath, std::string& strResolved, bool
         return -1;
     }
     return hFile;
-}
-
-int OpenOutputInPlace(const std::string& strPath, std::string& strError) {
-    std::string strResolved;
-    bool bCreated = false;
-    return OpenOutputInPlace(strPath, strResolved, bCreated, strError);
 }
 
 bool WriteOutputAt(int hFile, std::uint64_t nOffset, const OutputPiece* pPieces, int nPieces,
