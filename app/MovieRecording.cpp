@@ -6,7 +6,7 @@
 #include "media/AviRecorder.h"
 #include "media/MovieEncoder.h"
 #include "media/MovieFormat.h"
-#include "media/OutputFile.h"
+#include "platform/OutputFile.h"
 
 #include <QPainter>
 

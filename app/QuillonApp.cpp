@@ -14,6 +14,7 @@
 #include "display/ScreenWnd.h"
 #include "media/MovieEncoder.h"
 #include "media/MovieFormat.h"
+#include "platform/ErrorReport.h"
 #include "platform/MessagePresenter.h"
 #include "platform/SystemError.h"
 #include "platform/qt/QtHandOverPump.h"
@@ -315,9 +316,14 @@ bool CQuillonApp::OpenOrWaitForPort(const std::string& strPortName) {
     if (OpenPort(strPortName, true))
         return true;
     // Any other failure (no permission, a busy port) is told at once, as
-    // before: waiting would not mend it.
-    if (m_serial.LastOpenErrorCode() != kSystemNotFound)
-        return OpenPort(strPortName);
+    // before: waiting would not mend it. The quiet open kept its text.
+    if (m_serial.LastOpenErrorCode() != kSystemNotFound) {
+        if (m_serial.LastOpenError().empty())
+            return OpenPort(strPortName);
+        ShowMessageBox(m_serial.LastOpenError(), CErrorReport::kCaption, MessageIcon::Information);
+        SetConnectionTitle(false);
+        return false;
+    }
     // A phone not plugged in yet: the port is tried every second, as a lost
     // one is, until it appears or the user closes the connection.
     m_bWaitedForPort = true;

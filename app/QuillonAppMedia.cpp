@@ -163,13 +163,14 @@ void CQuillonApp::OnMovieEnded(const MovieSummary& s, MovieEnd eWhy) {
         // that come go on into the next movie.
         m_bRecordPending = !failed && (eWhy == MovieEnd::Paused || eWhy == MovieEnd::SizeChanged);
     }
-    if (!s.bRemoved && !m_options.bNoWindow)
-        ShowNotice("Saved " + FileNameOf(s.strPath) + ": " + MovieCountsText(s),
-                   failed ? NoticeKind::Error : NoticeKind::Info);
     if (m_bRecordPending && eWhy == MovieEnd::Paused && m_bRecordFromMenu) {
-        // The run goes on: a notice says so (and standard error, for the record).
+        // The run goes on: one notice says so, the file's name in it (and
+        // standard error, for the record).
         ShowNotice(MovieGoesOnText(s));
         PrintLine(MovieEndText(s) + "; the recording goes on when the phone's picture comes back");
+    } else if (!s.bRemoved && !m_options.bNoWindow) {
+        ShowNotice("Saved " + FileNameOf(s.strPath) + ": " + MovieCountsText(s),
+                   failed ? NoticeKind::Error : NoticeKind::Info);
     }
     if (s.bRemoved && eWhy == MovieEnd::Paused && !fromOption)
         PrintLine(MovieEndText(s));

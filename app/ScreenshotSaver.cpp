@@ -1,11 +1,12 @@
 #include "app/ScreenshotSaver.h"
-#include "platform/LocalTime.h"
 
 #include "app/CaptureNames.h"
 #include "app/ScreenImage.h"
 #include "display/ScreenDib.h"
 #include "media/BmpWriter.h"
-#include "media/OutputFile.h"
+#include "media/MovieFormat.h"
+#include "platform/LocalTime.h"
+#include "platform/OutputFile.h"
 
 #include <QBuffer>
 #include <QClipboard>
@@ -15,25 +16,8 @@
 #include <QStandardPaths>
 
 #include <algorithm>
-#include <cctype>
 #include <ctime>
 #include <filesystem>
-
-namespace {
-
-// The extension of the file name, lower case; empty when it has none.
-std::string ExtensionOf(const std::string& strPath) {
-    const std::string name = FileNameOf(strPath);
-    const std::size_t dot = name.rfind('.');
-    if (dot == std::string::npos || dot == 0)
-        return {};
-    std::string ext = name.substr(dot + 1);
-    for (char& c : ext)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return ext;
-}
-
-} // namespace
 
 std::vector<std::string> ScreenshotExtensions() {
     std::vector<std::string> out{"png", "bmp"};
@@ -45,7 +29,7 @@ std::vector<std::string> ScreenshotExtensions() {
 }
 
 bool IsScreenshotName(const std::string& strPath, std::string& strError) {
-    const std::string ext = ExtensionOf(strPath);
+    const std::string ext = lumetto::ExtensionOf(strPath);
     const std::vector<std::string> known = ScreenshotExtensions();
     if (ext.empty() || std::find(known.begin(), known.end(), ext) != known.end())
         return true;
@@ -68,7 +52,7 @@ std::string ScreenshotFilter() {
 }
 
 bool SaveScreenPicture(const CScreenDib& dib, const std::string& strPath, std::string& strError) {
-    const std::string ext = ExtensionOf(strPath);
+    const std::string ext = lumetto::ExtensionOf(strPath);
     if (ext.empty() || ext == "bmp")
         return lumetto::WriteBmpFile(strPath, dib.Width(), dib.Rows(), dib.Bits(), strError);
     if (!IsScreenshotName(strPath, strError))
@@ -77,7 +61,10 @@ bool SaveScreenPicture(const CScreenDib& dib, const std::string& strPath, std::s
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     QImageWriter writer(&buffer, QByteArray::fromStdString(ext));
-    writer.setQuality(100); // lossy formats at their best; PNG stays lossless
+    // Lossy formats at their best; PNG keeps its usual compression (its
+    // quality setting would turn compression off) and is lossless anyway.
+    if (ext != "png")
+        writer.setQuality(100);
     if (!writer.write(ScreenImage(dib).convertToFormat(QImage::Format_RGB888))) {
         strError = "The picture could not be encoded as " +
                    QString::fromStdString(ext).toUpper().toStdString() + ": " +

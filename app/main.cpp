@@ -8,8 +8,8 @@
 #include "app/ViewChoices.h"
 #include "display/SkinBitmapInfo.h"
 #include "display/SkinMenu.h"
-#include "media/OutputFile.h"
 #include "platform/OptionParser.h"
+#include "platform/OutputFile.h"
 
 #include <QApplication>
 

@@ -84,8 +84,6 @@ public:
     // picture brings it back; anything else frees the picture, and a header
     // is needed again. A picture that was not there stays away.
     void KeepForResume() { m_bResuming = HasPicture(); }
-    // Whether the picture is kept by a reset and no payload has come since.
-    bool IsResuming() const { return m_bResuming; }
 
     Result LastResult() const { return m_eLastResult; }
     const std::array<std::uint8_t, 768>& Palette() const { return m_pPalette; }

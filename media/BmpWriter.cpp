@@ -2,7 +2,7 @@
 
 #include "codec/ScreenFormat.h"
 #include "media/LeBytes.h"
-#include "media/OutputFile.h"
+#include "platform/OutputFile.h"
 
 #include <cstring>
 

@@ -4,10 +4,6 @@
 
 namespace lumetto {
 
-namespace {
-
-// The extension of the file name in strPath, in lower case; empty when the
-// name has none (a dot that starts the name is no extension).
 std::string ExtensionOf(const std::string& strPath) {
     const std::size_t slash = strPath.find_last_of('/');
     const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
@@ -19,8 +15,6 @@ std::string ExtensionOf(const std::string& strPath) {
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return ext;
 }
-
-} // namespace
 
 MovieFormat MovieFormatOf(const std::string& strPath) {
     const std::string ext = ExtensionOf(strPath);

@@ -10,6 +10,11 @@ namespace lumetto {
 
 enum class MovieFormat { Unknown, Avi, Mp4, Matroska, QuickTime };
 
+// The extension of the file name in strPath, in lower case, without its dot;
+// empty when the name has none (a dot that starts the name is no extension).
+// Movies and screenshots alike pick their format by it.
+std::string ExtensionOf(const std::string& strPath);
+
 // The format strPath's extension (any case) asks for; Unknown for an
 // extension no format has.
 MovieFormat MovieFormatOf(const std::string& strPath);

@@ -1,6 +1,6 @@
 #include "media/MovieRemux.h"
 
-#include "media/OutputFile.h"
+#include "platform/OutputFile.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -55,8 +55,9 @@ int Copy(AVFormatContext* pInput, const char* pMuxer, const std::string& strTemp
         pStream->codecpar->codec_tag = 0;
         pStream->time_base = pInput->streams[i]->time_base;
     }
-    // Opened by name: faststart reads the file back to move the index.
-    nResult = avio_open(&output.p->pb, strTemporary.c_str(), AVIO_FLAG_WRITE);
+    // Opened by name: faststart reads the file back to move the index. The
+    // "file:" protocol, so that no part of the name is taken for another.
+    nResult = avio_open(&output.p->pb, ("file:" + strTemporary).c_str(), AVIO_FLAG_WRITE);
     if (nResult < 0)
         return nResult;
     AVDictionary* pOptions = nullptr;
@@ -96,8 +97,13 @@ int Copy(AVFormatContext* pInput, const char* pMuxer, const std::string& strTemp
 } // namespace
 
 bool RemuxFinishedMovie(const std::string& strPath, const char* pMuxer, std::string& strError) {
+    // Read where the movie was written, and only from a regular file: the
+    // "file:" protocol, so that no part of the name is taken for another.
+    std::string strTarget;
+    if (!ResolveOutputTarget(strPath, strTarget, strError))
+        return false;
     InputCloser input;
-    int nResult = avformat_open_input(&input.p, strPath.c_str(), nullptr, nullptr);
+    int nResult = avformat_open_input(&input.p, ("file:" + strTarget).c_str(), nullptr, nullptr);
     if (nResult < 0) {
         strError =
             "Could not read the movie \"" + strPath + "\" back: " + AvErrorText(nResult) + ".";

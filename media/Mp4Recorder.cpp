@@ -3,7 +3,7 @@
 #include "media/MovieFormat.h"
 #include "media/MovieRemux.h"
 #include "media/Mp4Writer.h"
-#include "media/OutputFile.h"
+#include "platform/OutputFile.h"
 
 #include <algorithm>
 #include <atomic>

@@ -14,6 +14,7 @@ namespace {
 std::atomic<int> g_nRaised{0};
 std::atomic<int> g_nForgotten{0}; // console requests before the last Reset
 std::atomic<CEvent*> g_pWake{nullptr};
+std::atomic<bool> g_bConsole{false}; // Install: the console's requests count too
 
 } // namespace
 
@@ -38,6 +39,7 @@ bool CStopSignal::Install() {
     if (pEvent == nullptr)
         return false;
     g_pWake.store(pEvent);
+    g_bConsole.store(true);
     return true;
 }
 
@@ -46,6 +48,8 @@ CEvent* CStopSignal::Wake() {
 }
 
 int CStopSignal::Count() {
+    if (!g_bConsole.load())
+        return g_nRaised.load(); // a simulator inside another program
     return g_nRaised.load() + ConsoleStopCount() - g_nForgotten.load();
 }
 

@@ -20,9 +20,8 @@ class CLineEnd {
 public:
     enum class Kind { None, File, Port, Pty };
 
-    // What a Wait found. bWoken: the wake event was set (and is reset now).
+    // What a Wait found. A wake event that was set is reset.
     struct Ready {
-        bool bWoken = false;
         bool bReadable = false;
         bool bWritable = false;
         bool bHangup = false; // the other side hung up (a pseudo-terminal: no reader)
@@ -53,8 +52,6 @@ public:
 
     Kind GetKind() const { return m_eKind; }
     bool IsOpen() const { return m_eKind != Kind::None; }
-    // Whether the other side can send: a device, a socket, a pseudo-terminal.
-    bool TalksBack() const { return m_bTalksBack; }
 
     // Waits at most nTimeoutMs (0: looks only) for pWake (may be null), for
     // input when the line talks back and, with bWantWrite, for room to write.
@@ -82,5 +79,5 @@ private:
     struct Native; // the backend's handles
     std::unique_ptr<Native> m_pNative;
     Kind m_eKind = Kind::None;
-    bool m_bTalksBack = false;
+    bool m_bTalksBack = false; // the other side can send: a device, a socket, a pseudo-terminal
 };

@@ -1,8 +1,9 @@
 #include "ports/TtyDeviceInfo.h"
 
+#include "platform/RegularFile.h"
+
 #include <cctype>
 #include <filesystem>
-#include <fstream>
 
 namespace fs = std::filesystem;
 
@@ -12,17 +13,16 @@ namespace {
 // the usb-serial port and then the interface (ttyUSB), and a spare.
 constexpr int kMaxLevelsUp = 4;
 // More than any sysfs text a device gives; a longer file is cut.
-constexpr std::streamsize kMaxAttributeBytes = 256;
+constexpr std::size_t kMaxAttributeBytes = 256;
+// sysfs gives every attribute the size of a page.
+constexpr std::size_t kMaxAttributeFileBytes = 4096;
 
-// The attribute's text, cleaned; empty when it is missing or not a file.
+// The attribute's text, cleaned; empty when it is missing or not a regular
+// file (read as every file from outside is: never blocking, bounded).
 std::string ReadAttribute(const fs::path& file) {
-    std::error_code ec;
-    if (!fs::is_regular_file(file, ec))
+    std::string text, problem;
+    if (!ReadRegularFile(file.string(), kMaxAttributeFileBytes, kMaxAttributeBytes, text, problem))
         return {};
-    std::ifstream in(file, std::ios::binary);
-    std::string text(static_cast<std::size_t>(kMaxAttributeBytes), '\0');
-    in.read(text.data(), kMaxAttributeBytes);
-    text.resize(static_cast<std::size_t>(in.gcount()));
     return CleanDeviceText(text);
 }
 

@@ -137,10 +137,8 @@ bool CLineEnd::Wait(int nTimeoutMs, bool bWantWrite, CEvent* pWake, Ready& ready
         strSystemText = std::strerror(errno);
         return false;
     }
-    if (pWake != nullptr && (fds[0].revents & POLLIN)) {
-        ready.bWoken = true;
+    if (pWake != nullptr && (fds[0].revents & POLLIN))
         pWake->Reset();
-    }
     if (!bPollLine) {
         ready.bWritable = bWantWrite;
         return true;

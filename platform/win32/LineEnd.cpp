@@ -74,6 +74,10 @@ bool CLineEnd::OpenPort(const std::string& strPath, std::string& strSystemText, 
         m_bTalksBack = true;
         return true;
     }
+    if (::GetLastError() != ERROR_INVALID_FUNCTION) { // a busy port, no such port...
+        strSystemText = LastText();
+        return false;
+    }
     // Not a serial device: written as a file that does not talk back.
     const HANDLE h = ::CreateFileW(Utf16FromUtf8(strPath).c_str(), GENERIC_WRITE, FILE_SHARE_READ,
                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -104,8 +108,9 @@ bool CLineEnd::Wait(int nTimeoutMs, bool bWantWrite, CEvent* pWake, Ready& ready
     if (bWantWrite)
         nTimeoutMs = 0;
     CEvent& wake = pWake != nullptr ? *pWake : m_pNative->never;
+    bool bWoken = false;
     if (!m_pNative->device.IsOpen()) {
-        ready.bWoken = wake.Wait(nTimeoutMs);
+        bWoken = wake.Wait(nTimeoutMs);
         ready.bWritable = bWantWrite;
     } else {
         const CSerialDevice::WaitResult r =
@@ -114,12 +119,12 @@ bool CLineEnd::Wait(int nTimeoutMs, bool bWantWrite, CEvent* pWake, Ready& ready
             strSystemText = SystemErrorText(LastSystemError());
             return false;
         }
-        ready.bWoken = r.eReady == CSerialDevice::Ready::Stop;
+        bWoken = r.eReady == CSerialDevice::Ready::Stop;
         ready.bReadable = r.eReady == CSerialDevice::Ready::Port;
         ready.bHangup = r.bHangup;
         ready.bWritable = bWantWrite;
     }
-    if (ready.bWoken)
+    if (bWoken)
         wake.Reset();
     return true;
 }

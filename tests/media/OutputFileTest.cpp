@@ -1,7 +1,7 @@
 // Where the program's output files land: every kind of target a user (or
 // another user) can put at the chosen name, for the writer that replaces a
 // file (pictures) and the opener that writes in place (movies).
-#include "media/OutputFile.h"
+#include "platform/OutputFile.h"
 
 #include "tests/support/TempFolder.h"
 
