@@ -7,6 +7,7 @@
 #include "app/MainFrame.h"
 #include "app/QuillonView.h"
 #include "app/Reconnector.h"
+#include "app/RecordingController.h"
 #include "app/Settings.h"
 #include "app/TimeLimit.h"
 #include "app/ViewChoices.h"
@@ -96,7 +97,10 @@ void CQuillonApp::BuildMainWindow() {
 
     CQuillonView* pView = pFrame->GetActiveView();
     pView->onLivePicture = [this] { OnLivePicture(); };
-    pView->onMovieEnded = [this](const MovieSummary& s, MovieEnd e) { OnMovieEnded(s, e); };
+    pView->Recording().onMovieEnded = [this](const MovieSummary& s, MovieEnd e, bool bOfRun) {
+        OnMovieEnded(s, e, bOfRun);
+    };
+    pView->Screen().AddSink(&m_lastScreen);
     pView->onConnectionLost = [this] { OnConnectionLost(); };
     pView->onCloseNotice = [this] { OnCloseNotice(); };
 }
@@ -104,9 +108,10 @@ void CQuillonApp::BuildMainWindow() {
 void CQuillonApp::ApplyOptions() {
     CMainFrame* pFrame = m_pMainFrame.get();
     CQuillonView* pView = pFrame->GetActiveView();
-    pView->SetRecordScale(m_options.nRecordScale);
-    pView->SetMoviesWithSkin(m_options.nRecordSkin >= 0 ? m_options.nRecordSkin == 1
-                                                        : Settings().MoviesWithSkin());
+    CRecordingController& rec = pView->Recording();
+    rec.SetRecordScale(m_options.nRecordScale);
+    rec.SetMoviesWithSkin(m_options.nRecordSkin >= 0 ? m_options.nRecordSkin == 1
+                                                     : Settings().MoviesWithSkin());
     pFrame->SetProgramTitle(m_options.strWindowTitle);
     if (!m_strProgramFolder.empty())
         pView->Catalog().SetProgramFolder(m_strProgramFolder);
@@ -122,9 +127,8 @@ void CQuillonApp::ApplyOptions() {
     if (!m_options.bNoWindow)
         pFrame->show();
 
-    m_bRecordPending = !m_options.strRecord.empty();
-    m_strRecordPath = m_options.strRecord;
-    if (lumetto::IsEncodedMovie(lumetto::MovieFormatOf(m_strRecordPath)))
+    rec.StartOptionRun(m_options.strRecord);
+    if (lumetto::IsEncodedMovie(lumetto::MovieFormatOf(m_options.strRecord)))
         lumetto::PreloadMovieEncoder(); // before the first picture comes
 
     if (m_options.dTimeLimit > 0)
@@ -158,7 +162,7 @@ UiState CQuillonApp::CurrentUiState() {
         s.nFitZoom = v->LargestFittingZoom();
         s.nCurrentSkin = v->Catalog().CurrentIndex();
     }
-    s.bMoviesWithSkin = View() ? View()->MoviesWithSkin() : Settings().MoviesWithSkin();
+    s.bMoviesWithSkin = View() ? View()->Recording().MoviesWithSkin() : Settings().MoviesWithSkin();
     s.bRecordingIndicator = Settings().RecordingIndicator();
     return s;
 }
@@ -198,9 +202,9 @@ int CQuillonApp::ExitInstance() {
             ShowMessageBox("No picture came from the phone, so the screenshot \"" + capture +
                                "\" was not saved.",
                            AppTitle(), MessageIcon::Warning);
-        if (!capture.empty() && (!m_bEverLive || !SaveScreenshot(capture, true)))
+        if (!capture.empty() && (!m_bEverLive || !SaveLastScreen(capture)))
             m_nExitStatus = 1;
-        pView->StopRecording();
+        pView->Recording().Stop();
         if (!m_options.strRecord.empty() && !m_bEverLive) {
             ShowMessageBox("No picture came from the phone, so nothing was recorded into \"" +
                                m_options.strRecord + "\".",
@@ -260,8 +264,8 @@ void CQuillonApp::OnCommand(int nCommandId) {
         break;
     case ID_FILE_MOVIES_WITH_SKIN:
         if (CQuillonView* v = View()) {
-            v->SetMoviesWithSkin(!v->MoviesWithSkin());
-            Settings().SetMoviesWithSkin(v->MoviesWithSkin());
+            v->Recording().SetMoviesWithSkin(!v->Recording().MoviesWithSkin());
+            Settings().SetMoviesWithSkin(v->Recording().MoviesWithSkin());
         }
         break;
     case ID_HELP_SHORTCUTS: {
@@ -440,6 +444,6 @@ bool CQuillonApp::AskToClose() {
         !MessagePresenter().AskOkCancel(LoadStringResource(IDS_CONFIRM_EXIT), AppTitle()))
         return false;
     if (pView)
-        pView->StopRecording();
+        pView->Recording().Stop();
     return true;
 }

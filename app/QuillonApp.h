@@ -4,6 +4,7 @@
 #pragma once
 
 #include "app/CommandLine.h"
+#include "app/LastScreen.h"
 #include "app/MovieReport.h"
 #include "app/NoticeSink.h"
 #include "link/SerialPort.h"
@@ -117,10 +118,13 @@ private:
     void OnTimeLimit();
     IFileDialogs& FileDialogs();
     std::optional<std::string> ChoosePort();
-    bool SaveScreenshot(const std::string& strPath, bool bTakeSnapshot);
+    bool SaveScreenshot(const CScreenDib& dib, const std::string& strPath);
+    bool SaveLastScreen(const std::string& strPath);
+    bool TakeSnapshot();
+    const CScreenDib* LivePicture() const;
     CReconnector& Reconnector();
     void StartRecordOption();
-    void OnMovieEnded(const MovieSummary& s, MovieEnd eWhy);
+    void OnMovieEnded(const MovieSummary& s, MovieEnd eWhy, bool fromOption);
 
     CommandLineOptions m_options;
     std::string m_strProgramFolder;
@@ -132,23 +136,17 @@ private:
     std::unique_ptr<IFileDialogs> m_pOwnFileDialogs;
     IFileDialogs* m_pFileDialogs = nullptr;
     std::function<std::optional<std::string>()> m_fnChoosePort;
+    CLastScreen m_lastScreen; // for --capture at the end (outlives the window's model)
     std::unique_ptr<CMainFrame> m_pMainFrame;
     std::unique_ptr<CViewChoices> m_pViewChoices;
     std::unique_ptr<CDemoPhone> m_pDemo;
     std::unique_ptr<CReconnector> m_pReconnector;
     std::unique_ptr<CQtSignalWatcher> m_pSignalWatcher; // SIGINT, SIGTERM: Quit(0)
     std::unique_ptr<CTimeLimit> m_pTimeLimit;
-    // A run of movies (--record, or Record movie): after the phone's pause
-    // or at a new screen size the recording goes on into the next numbered
-    // file.
-    std::string m_strRecordPath;       // the run's first name
-    bool m_bRecordPending = false;     // the next live picture starts the run's next movie
-    int m_nRecordNumber = 1;           // the number of its next movie's name
-    bool m_bRecordOptionMovie = false; // the movie being recorded is one of the run
-    bool m_bRecordFromMenu = false;    // the run was started from the menu
-    bool m_bEverLive = false;          // a picture of the phone was shown
-    bool m_bPhoneClosed = false;       // the phone sent its closing notice
-    bool m_bWaitedForPort = false;     // a chosen port did not exist yet and was waited for
+    std::unique_ptr<CScreenDib> m_pSnapshot; // the screen as Capture screen found it
+    bool m_bEverLive = false;                // a picture of the phone was shown
+    bool m_bPhoneClosed = false;             // the phone sent its closing notice
+    bool m_bWaitedForPort = false;           // a chosen port did not exist yet and was waited for
     int m_nExitStatus = 0;
     bool m_bEnded = false;
 };

@@ -9,9 +9,10 @@
 #include "app/MainFrame.h"
 #include "app/NoticeWnd.h"
 #include "app/QuillonView.h"
+#include "app/RecordingController.h"
 #include "app/ScreenshotSaver.h"
 #include "app/Settings.h"
-#include "display/ScreenWnd.h"
+#include "codec/ScreenDib.h"
 #include "media/MovieEncoder.h"
 #include "media/MovieFormat.h"
 #include "platform/MessagePresenter.h"
@@ -19,10 +20,6 @@
 #include "res/Strings.h"
 
 #include <QTimer>
-
-#include <filesystem>
-#include <system_error>
-#include <utility>
 
 namespace {
 constexpr int kNoticeMs = 3000;
@@ -44,19 +41,20 @@ void CQuillonApp::OnRecordMovie() {
     if (!path || !View())
         return;
     // A run of its own, which goes on after the phone's pauses as --record does.
-    View()->StopRecording();
-    m_strRecordPath = *path;
-    m_nRecordNumber = 1;
-    m_bRecordPending = false;
-    m_bRecordFromMenu = true;
-    m_bRecordOptionMovie = View()->StartRecording(*path);
-    if (m_bRecordOptionMovie)
+    if (View()->Recording().StartMenuRun(*path))
         ShowNotice("Recording " + FileNameOf(*path));
 }
 
 void CQuillonApp::OnStopRecording() {
     if (CQuillonView* v = View())
-        v->StopRecording();
+        v->Recording().Stop();
+}
+
+// The live picture as it is now, kept for Capture screen; false when none is shown.
+bool CQuillonApp::TakeSnapshot() {
+    const CScreenDib* pDib = LivePicture();
+    m_pSnapshot = pDib ? std::make_unique<CScreenDib>(*pDib) : nullptr;
+    return m_pSnapshot != nullptr;
 }
 
 void CQuillonApp::OnCaptureScreen() {
@@ -65,24 +63,24 @@ void CQuillonApp::OnCaptureScreen() {
         return;
     // The snapshot first: the file shows the screen as it was when the
     // command was chosen, whatever arrives while the dialog is open.
-    pView->ScreenWindow()->MakeScreenCopy();
+    TakeSnapshot();
     const auto path =
         AskSaveFile(FileDialogs(), Settings(), SaveKind::Screenshot, ScreenshotFilter());
-    if (path && SaveScreenshot(*path, false))
+    if (path && m_pSnapshot && SaveScreenshot(*m_pSnapshot, *path))
         ShowNotice("Saved " + FileNameOf(*path));
 }
 
-// Writes the screen window's snapshot as the file strPath (PNG or BMP, as its
-// name says), taking a new one first when asked. A failure is shown.
-bool CQuillonApp::SaveScreenshot(const std::string& strPath, bool bTakeSnapshot) {
-    CScreenWnd* pScreen = View()->ScreenWindow();
-    if (bTakeSnapshot)
-        pScreen->MakeScreenCopy();
-    const CScreenDib* pCopy = pScreen->GetScreenCopy();
-    if (!pCopy)
-        return false;
+// --capture: the picture last shown, even when the phone paused since.
+bool CQuillonApp::SaveLastScreen(const std::string& strPath) {
+    const CScreenDib* pDib = View() ? m_lastScreen.Picture(View()->Screen()) : nullptr;
+    return pDib && SaveScreenshot(*pDib, strPath);
+}
+
+// Writes the picture as the file strPath (PNG or BMP, as its name says). A
+// failure is shown.
+bool CQuillonApp::SaveScreenshot(const CScreenDib& dib, const std::string& strPath) {
     std::string error;
-    if (!SaveScreenPicture(*pCopy, strPath, error)) {
+    if (!SaveScreenPicture(dib, strPath, error)) {
         ShowMessageBox("The screenshot was not saved. " + error, AppTitle(), MessageIcon::Warning);
         return false;
     }
@@ -90,14 +88,14 @@ bool CQuillonApp::SaveScreenshot(const std::string& strPath, bool bTakeSnapshot)
 }
 
 void CQuillonApp::OnCopyScreen() {
-    if (const CScreenDib* pDib = View() ? View()->ScreenWindow()->GetScreenBitmap() : nullptr) {
+    if (const CScreenDib* pDib = LivePicture()) {
         CopyScreenToClipboard(*pDib);
         ShowNotice("Copied the screen to the clipboard");
     }
 }
 
 void CQuillonApp::OnQuickCapture() {
-    const CScreenDib* pDib = View() ? View()->ScreenWindow()->GetScreenBitmap() : nullptr;
+    const CScreenDib* pDib = LivePicture();
     std::string path, error;
     if (!pDib)
         return;
@@ -119,6 +117,11 @@ void CQuillonApp::ShowNotice(const std::string& strText, NoticeKind eKind) {
                                  eKind == NoticeKind::Error);
 }
 
+const CScreenDib* CQuillonApp::LivePicture() const {
+    const CQuillonView* pView = View();
+    return pView && pView->Screen().IsLive() ? pView->Screen().Picture() : nullptr;
+}
+
 void CQuillonApp::OnLivePicture() {
     m_bEverLive = true;
     StartRecordOption();
@@ -127,22 +130,18 @@ void CQuillonApp::OnLivePicture() {
 // --record (or a run from the menu that goes on): a movie from the picture
 // shown now, into the run's next name that replaces no file.
 void CQuillonApp::StartRecordOption() {
-    if (!m_bRecordPending || !View() || !View()->HasLivePicture())
+    CQuillonView* pView = View();
+    std::string path;
+    if (!pView)
         return;
-    m_bRecordPending = false;
-    const std::string path =
-        FreeNumberedPath(m_strRecordPath, m_nRecordNumber, [](const std::string& p) {
-            std::error_code ec; // a dangling link counts: its name is taken
-            return std::filesystem::exists(std::filesystem::symlink_status(p, ec));
-        });
-    m_bRecordOptionMovie = View()->StartRecording(path);
-    if (!m_bRecordOptionMovie) {
-        if (m_options.bNoWindow)
-            Quit(1);
+    CRecordingController& rec = pView->Recording();
+    if (!rec.StartPendingMovie(path)) {
+        if (!path.empty() && m_options.bNoWindow)
+            Quit(1); // the movie could not be opened (the reason was shown)
         return;
     }
     const std::string format = lumetto::MovieFormatName(lumetto::MovieFormatOf(path));
-    if (m_bRecordFromMenu)
+    if (rec.IsRunFromMenu())
         ShowNotice(MovieWentOnText(path));
     else {
         if (!m_options.bNoWindow)
@@ -151,19 +150,12 @@ void CQuillonApp::StartRecordOption() {
     }
 }
 
-void CQuillonApp::OnMovieEnded(const MovieSummary& s, MovieEnd eWhy) {
-    const bool fromOption = std::exchange(m_bRecordOptionMovie, false);
+void CQuillonApp::OnMovieEnded(const MovieSummary& s, MovieEnd eWhy, bool fromOption) {
+    const CRecordingController& rec = View()->Recording();
     const bool failed = eWhy == MovieEnd::Failed || !s.strError.empty();
-    if (fromOption) {
-        if (!m_bRecordFromMenu)
-            PrintLine(MovieEndText(s));
-        if (!s.bRemoved)
-            ++m_nRecordNumber;
-        // After the phone's pause, or at a new screen size, the pictures
-        // that come go on into the next movie.
-        m_bRecordPending = !failed && (eWhy == MovieEnd::Paused || eWhy == MovieEnd::SizeChanged);
-    }
-    if (m_bRecordPending && eWhy == MovieEnd::Paused && m_bRecordFromMenu) {
+    if (fromOption && !rec.IsRunFromMenu())
+        PrintLine(MovieEndText(s));
+    if (rec.IsRunPending() && eWhy == MovieEnd::Paused && rec.IsRunFromMenu()) {
         // The run goes on: one notice says so, the file's name in it (and
         // standard error, for the record).
         ShowNotice(MovieGoesOnText(s));

@@ -1,13 +1,12 @@
 #include "app/QuillonView.h"
 
 #include "app/MainFrame.h"
-#include "app/MovieRecording.h"
 #include "app/PresentationMode.h"
+#include "app/RecordingController.h"
 #include "display/FrameClient.h"
 #include "display/ScreenWnd.h"
 #include "display/SkinMenu.h"
 #include "display/SkinWnd.h"
-#include "platform/MessagePresenter.h"
 #include "res/BitmapResources.h"
 #include "res/ResourceIds.h"
 #include "res/Strings.h"
@@ -37,11 +36,21 @@ CQuillonView::CQuillonView(CMainFrame* pFrame, QWidget* pParent)
     m_pScreenWnd->SetSkinWindow(m_pSkinWnd);
     m_pSkinWnd->lower();
     m_pScreenWnd->raise();
+
+    // The screen window first: a movie that ends at a new size is told
+    // after the new picture is shown.
+    m_decoder.Screen().AddSink(m_pScreenWnd);
+    m_pRecording = std::make_unique<CRecordingController>(m_decoder.Screen(), [this] {
+        return CMovieRecording::Skin{m_pSkinWnd->Bitmap(), m_pScreenWnd->ScreenRect()};
+    });
+    m_pRecording->onMarkChanged = [this] { m_pScreenWnd->RepaintMark(); };
 }
 
 CQuillonView::~CQuillonView() {
-    onMovieEnded = nullptr;
-    EndMovie(false);
+    m_pRecording.reset();
+    // The windows (children) outlive the decoder's model: they let go of it.
+    m_decoder.Screen().RemoveSink(m_pScreenWnd);
+    m_pScreenWnd->ForgetScreen();
 }
 
 void CQuillonView::OnInitialUpdate() {
@@ -55,40 +64,24 @@ void CQuillonView::OnInitialUpdate() {
 }
 
 void CQuillonView::OnPortFrame(const std::uint8_t* pPayload, std::uint32_t nLength) {
-    m_decoder.DecodeScreen(pPayload, nLength);
-    if (!m_decoder.HasPicture())
-        return; // nothing to show: no header yet, or a payload that did not fit the kept picture
     const bool wasLive = HasLivePicture();
-    // An AVI has one picture size: a new size ends it (when it is old
-    // enough) before the window takes the new picture.
-    const bool sizeChanged = EndsAvi(m_decoder.PictureWidth(), m_decoder.PictureHeight());
-    MovieSummary ended;
-    if (sizeChanged)
-        ended = EndMovie(true);
-    // Only the rows the payload changed travel; the window holds the rest.
-    const int first = m_decoder.ChangedRowFirst(), rows = m_decoder.ChangedRowCount();
-    m_pScreenWnd->SetScreenData(m_decoder.ScreenBits(), first, rows);
-    m_pScreenWnd->RepaintChanged(); // those rows only, where the picture is not new
-    // An encoded movie takes every picture as it is shown.
-    if (m_pMovie && m_pMovie->IsEncoded())
-        if (const CScreenDib* pDib = m_pScreenWnd->GetScreenBitmap();
-            pDib && !m_pMovie->AddPicture(*pDib, first, first + rows))
-            EndMovieAndTell(MovieEnd::Failed);
+    // The model tells its sinks: the screen window repaints the rows the
+    // payload changed, the recording takes the picture.
+    m_decoder.DecodeScreen(pPayload, nLength);
+    if (!HasLivePicture())
+        return; // nothing to show: no header yet, or a payload that did not fit the kept picture
     if (onFrameShown)
         onFrameShown();
-    if (sizeChanged && onMovieEnded)
-        onMovieEnded(ended, MovieEnd::SizeChanged);
     if (!wasLive && onLivePicture)
         onLivePicture();
 }
 
 void CQuillonView::ResetScreen(bool bShowStored) {
-    EndMovieAndTell(MovieEnd::Paused);
+    m_pRecording->OnPause();
     m_pScreenWnd->SetBitmapMode(bShowStored);
     m_pScreenWnd->repaint();
     // The picture is kept: a phone that goes on without a header after its
-    // pause is shown again where it stopped (the screen window holds the
-    // same picture, so the rows a payload changes are all it needs).
+    // pause is shown again where it stopped.
     m_decoder.KeepForResume();
 }
 
@@ -97,7 +90,7 @@ bool CQuillonView::ShowsReceivedScreens() const {
 }
 
 bool CQuillonView::HasLivePicture() const {
-    return m_pScreenWnd->GetScreenBitmap() != nullptr;
+    return m_decoder.Screen().IsLive();
 }
 
 void CQuillonView::OnConnectionLost() {
@@ -110,13 +103,8 @@ void CQuillonView::OnCloseNotice() {
         onCloseNotice();
 }
 
-void CQuillonView::GetScreenFormat(int& nWidth, int& nHeight, int& nFormat) const {
-    m_decoder.GetScreenFormat(nWidth, nHeight, nFormat);
-    if (m_decoder.HasPicture()) {
-        // The picture held is what the windows copy and draw.
-        nWidth = m_decoder.PictureWidth();
-        nHeight = m_decoder.PictureHeight();
-    }
+bool CQuillonView::IsRecording() const {
+    return m_pRecording && m_pRecording->IsRecording();
 }
 
 void CQuillonView::ResizeToContent(int cx, int cy) {
@@ -132,6 +120,7 @@ void CQuillonView::SwitchPlatform(int nPlatform) {
     m_pFrame->RebuildSkinMenu(nPlatform);
     LoadWaitingPicture(nPlatform);
     m_pScreenWnd->SetBitmapMode(true);
+    m_decoder.Screen().Hide(); // the idle picture is shown, not the phone's
 }
 
 void CQuillonView::SetWaitingText(const std::string& strText) {
@@ -203,117 +192,13 @@ void CQuillonView::OnSelectSkin(int nCommandId) {
     m_catalog.OnSelectSkin(nCommandId);
 }
 
-bool CQuillonView::StartRecording(const std::string& strPath) {
-    StopRecording();
-    CMovieRecording::Skin skin;
-    if (m_bMoviesWithSkin) {
-        skin.image = m_pSkinWnd->Bitmap();
-        skin.rcScreen = m_pScreenWnd->ScreenRect();
-    }
-    auto pMovie = std::make_unique<CMovieRecording>();
-    const CScreenDib* pDib = m_pScreenWnd->GetScreenBitmap();
-    if (!pDib || !pMovie->Open(strPath, *pDib, m_nRecordScale, skin)) {
-        const std::string why = pMovie->GetLastError();
-        pMovie.reset();
-        std::string text = LoadStringResource(IDS_VIDEO_NOT_STARTED);
-        if (!why.empty())
-            text += "\n\n" + why;
-        ShowMessageBox(text, LoadStringResource(IDS_APP_TITLE), MessageIcon::Information);
-        return false;
-    }
-    m_pMovie = std::move(pMovie);
-    if (!m_pMovie->IsEncoded())
-        m_timer.start(m_nFramePeriodMs, Qt::PreciseTimer, this);
-    m_bRecording = true;
-    m_recordingTime.start();
-    m_markTimer.start(1000, this);
-    m_pScreenWnd->update();
-    return true;
-}
-
-void CQuillonView::StopRecording() {
-    if (!m_pMovie)
-        return;
-    const MovieSummary s = EndMovie(false);
-    if (onMovieEnded)
-        onMovieEnded(s, MovieEnd::Stopped);
-}
-
-MovieSummary CQuillonView::EndMovie(bool bRemoveEmpty) {
-    m_timer.stop();
-    m_markTimer.stop();
-    MovieSummary s;
-    if (m_pMovie) {
-        s = m_pMovie->Close(bRemoveEmpty);
-        m_pMovie.reset();
-    }
-    if (m_bRecording) {
-        m_bRecording = false;
-        m_pScreenWnd->update();
-    }
-    return s;
-}
-
-void CQuillonView::EndMovieAndTell(MovieEnd eWhy) {
-    if (!m_pMovie)
-        return;
-    const std::string why = eWhy == MovieEnd::Failed ? m_pMovie->GetLastError() : std::string();
-    MovieSummary s = EndMovie(eWhy != MovieEnd::Stopped);
-    if (s.strError.empty())
-        s.strError = why;
-    if (onMovieEnded)
-        onMovieEnded(s, eWhy);
-}
-
 std::string CQuillonView::RecordingMark() const {
-    if (!m_bRecording || (!m_bIndicatorInPresentation && m_pFrame->Presentation().IsOn()))
+    if (!IsRecording() || (!m_bIndicatorInPresentation && m_pFrame->Presentation().IsOn()))
         return {};
-    const long long s = m_recordingTime.elapsed() / 1000;
-    const std::string ss = std::to_string(s % 60);
-    return "REC! " + std::to_string(s / 60) + ":" + (ss.size() < 2 ? "0" : "") + ss;
+    return m_pRecording->Mark();
 }
 
 void CQuillonView::SetRecordingIndicator(bool bOn) {
     m_bIndicatorInPresentation = bOn;
     m_pScreenWnd->update();
-}
-
-const lumetto::CAviRecorder* CQuillonView::Recorder() const {
-    return m_pMovie ? m_pMovie->Avi() : nullptr;
-}
-
-long long CQuillonView::RecordedFrames() const {
-    return m_pMovie ? m_pMovie->FrameCount() : 0;
-}
-
-bool CQuillonView::EndsAvi(int nWidth, int nHeight) const {
-    return m_pMovie && !m_pMovie->IsEncoded() &&
-           (nWidth != m_pMovie->ScreenWidth() || nHeight != m_pMovie->ScreenHeight()) &&
-           m_recordingTime.elapsed() >= m_nAviSizeHoldMs;
-}
-
-void CQuillonView::OnTimer() {
-    const CScreenDib* pDib = m_pScreenWnd->GetScreenBitmap();
-    if (!m_pMovie || m_pMovie->IsEncoded() || !pDib)
-        return;
-    if (pDib->Width() != m_pMovie->ScreenWidth() || pDib->Height() != m_pMovie->ScreenHeight()) {
-        // A screen of another size that stayed: the next file takes it.
-        if (EndsAvi(pDib->Width(), pDib->Height())) {
-            const MovieSummary ended = EndMovie(true);
-            if (onMovieEnded)
-                onMovieEnded(ended, MovieEnd::SizeChanged);
-        }
-        return;
-    }
-    if (!m_pMovie->WriteTimerFrame(*pDib))
-        EndMovieAndTell(MovieEnd::Failed);
-}
-
-void CQuillonView::timerEvent(QTimerEvent* pEvent) {
-    if (pEvent->timerId() == m_timer.timerId())
-        OnTimer();
-    else if (pEvent->timerId() == m_markTimer.timerId())
-        m_pScreenWnd->RepaintMark();
-    else
-        QWidget::timerEvent(pEvent);
 }

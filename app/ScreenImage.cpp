@@ -1,9 +1,9 @@
 #include "app/ScreenImage.h"
 
-#include "display/ScreenDib.h"
+#include "codec/ScreenDib.h"
+#include "codec/ScreenRgb32.h"
 
 #include <algorithm>
-#include <cstdint>
 
 QImage ScreenImage(const CScreenDib& dib) {
     QImage img(dib.Width(), dib.Height(), QImage::Format_RGB32);
@@ -12,15 +12,8 @@ QImage ScreenImage(const CScreenDib& dib) {
 }
 
 void CopyScreenRows(const CScreenDib& dib, QImage& img, int nFirst, int nEnd) {
-    const int w = std::min(dib.Width(), img.width());
-    nFirst = std::max(nFirst, 0);
-    nEnd = std::min({nEnd, dib.Height(), img.height()});
-    for (int y = nFirst; y < nEnd; ++y) {
-        // Picture row y is held at row height - 1 - y.
-        const std::uint8_t* s =
-            dib.Bits() + dib.Stride() * static_cast<std::size_t>(dib.Height() - 1 - y);
-        auto* d = reinterpret_cast<QRgb*>(img.scanLine(y));
-        for (int x = 0; x < w; ++x, s += 3)
-            d[x] = qRgb(s[2], s[1], s[0]);
-    }
+    if (img.width() != dib.Width() || img.format() != QImage::Format_RGB32)
+        return;
+    lumetto::ScreenRowsToRgb32(dib, nFirst, std::min(nEnd, img.height()), img.bits(),
+                               static_cast<std::size_t>(img.bytesPerLine()));
 }

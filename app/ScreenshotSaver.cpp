@@ -2,7 +2,7 @@
 
 #include "app/CaptureNames.h"
 #include "app/ScreenImage.h"
-#include "display/ScreenDib.h"
+#include "codec/ScreenDib.h"
 #include "media/BmpWriter.h"
 #include "media/MovieFormat.h"
 #include "platform/LocalTime.h"

@@ -99,6 +99,8 @@ const std::uint8_t* CScreenDecoder::DecodeScreen(const std::uint8_t* pPayload,
     // it exactly: a part-applied one would show a mixture.
     if (bResuming && m_eLastResult != Result::Ok)
         FreeBuffers();
+    if (HasPicture())
+        m_screen.Publish(m_nChangedFirst, m_nChangedFirst + m_nChangedCount, m_nFormat);
     return pEnd;
 }
 
@@ -174,7 +176,7 @@ void CScreenDecoder::AllocateBuffers(int nWidth, int nHeight) {
     // White: every component 0xF.
     m_greenBlue.assign(pixels, 0xFF);
     m_red.assign((pixels + 1) / 2, 0xFF);
-    m_pScreenBits.assign(lumetto::ScreenImageSize(nWidth, nHeight), 0xFF);
+    m_screen.NewPicture(nWidth, nHeight);
     std::vector<std::uint8_t>().swap(m_pDecodeBuf);
     m_bDecodeBufStale = true;
     // A new picture: every row is new to whoever shows it.
@@ -187,7 +189,7 @@ void CScreenDecoder::FreeBuffers() {
     std::vector<std::uint8_t>().swap(m_greenBlue);
     std::vector<std::uint8_t>().swap(m_red);
     std::vector<std::uint8_t>().swap(m_pDecodeBuf);
-    std::vector<std::uint8_t>().swap(m_pScreenBits);
+    m_screen.Clear();
     m_bDecodeBufStale = true;
     m_bResuming = false;
     m_nBufWidth = 0;
@@ -318,7 +320,8 @@ void CScreenDecoder::RowCopy() {
         const std::size_t first = m_nTouchedBegin / width;
         const std::size_t last = (m_nTouchedEnd - 1) / width;
         const std::size_t stride = lumetto::DibRowStride(m_nBufWidth);
-        std::uint8_t* dst = m_pScreenBits.data() + stride * (std::size_t(m_nBufHeight) - 1 - first);
+        std::uint8_t* dst =
+            m_screen.MutablePicture()->Bits() + stride * (std::size_t(m_nBufHeight) - 1 - first);
         for (std::size_t y = first; y <= last; ++y, dst -= stride) {
             const std::size_t p = y * width;
             lumetto::ExpandPlanarRow(m_greenBlue.data() + p, m_red.data() + p / 2, p & 1, width,
@@ -342,7 +345,7 @@ const std::uint8_t* CScreenDecoder::DecodeBits() const {
         const std::size_t row = std::size_t(m_nBufWidth) * 3;
         const std::size_t stride = lumetto::DibRowStride(m_nBufWidth);
         m_pDecodeBuf.resize(row * std::size_t(m_nBufHeight + 1));
-        const std::uint8_t* src = m_pScreenBits.data() + stride * std::size_t(m_nBufHeight - 1);
+        const std::uint8_t* src = ScreenBits() + stride * std::size_t(m_nBufHeight - 1);
         std::uint8_t* dst = m_pDecodeBuf.data();
         for (int i = 0; i < m_nBufHeight; ++i, src -= stride, dst += row)
             std::memcpy(dst, src, row);

@@ -5,9 +5,10 @@
 // The decoder keeps the screen for the whole connection in the payloads' own planar form (a
 // green-blue byte per pixel, a red byte per pair of pixels: see PlanarRows.h), so literal runs are
 // plain copies and repeat runs fills. After each payload the rows it touched are expanded into the
-// picture bottom row first with 4-byte aligned rows and one white slack row on top (m_pScreenBits),
-// which is what the screen window, the movie writer and the screenshot writer read. The same
-// picture top row first (DecodeBits) is made only when asked for.
+// picture bottom row first with 4-byte aligned rows and one white slack row on top (the screen
+// model's picture, ScreenModel.h), and the change is published to the model's sinks
+// (the screen window, the movie). The same picture top row first (DecodeBits) is made only when
+// asked for.
 //
 // Every byte of a payload is untrusted: the decoder never reads past the
 // payload's length and never writes past the palette or the pixel buffers. At
@@ -17,6 +18,7 @@
 #include "codec/PaletteRuns.h"
 #include "codec/PayloadFormat.h"
 #include "codec/ScreenFormat.h"
+#include "codec/ScreenModel.h"
 
 #include <array>
 #include <cstddef>
@@ -47,7 +49,8 @@ public:
 
     explicit CScreenDecoder(IScreenPlatformHost* pHost = nullptr);
 
-    // Decodes one payload into m_pDecodeBuf and refreshes m_pScreenBits.
+    // Decodes one payload into the planes and refreshes the picture; when a
+    // picture is held then, publishes the change to the screen model's sinks.
     // Returns the position after the decoded body (where decoding stopped).
     const std::uint8_t* DecodeScreen(const std::uint8_t* pPayload, std::size_t nLength);
 
@@ -59,7 +62,9 @@ public:
 
     // The picture bottom row first, DibRowStride(width) bytes a row, height + 1
     // rows; null while no picture exists.
-    const std::uint8_t* ScreenBits() const { return HasPicture() ? m_pScreenBits.data() : nullptr; }
+    const std::uint8_t* ScreenBits() const {
+        return HasPicture() ? m_screen.Picture()->Bits() : nullptr;
+    }
     // The picture top row first, width x 3 bytes a row, height + 1 rows (the
     // last one white); null while none exists. Made on demand from the
     // picture; valid until the next payload or reset.
@@ -72,6 +77,9 @@ public:
     // Width and height of the picture the buffers hold (0 x 0 while none).
     int PictureWidth() const { return m_nBufWidth; }
     int PictureHeight() const { return m_nBufHeight; }
+    // The screen model: the picture (as ScreenBits), its sinks, whether it is live.
+    CScreenModel& Screen() { return m_screen; }
+    const CScreenModel& Screen() const { return m_screen; }
 
     // Frees both pictures. Size, format and palette keep their values; the
     // next header makes new white pictures.
@@ -82,8 +90,12 @@ public:
     // stopped. The next payload decides: a header starts afresh (new white
     // pictures); a payload without one that decodes completely on the kept
     // picture brings it back; anything else frees the picture, and a header
-    // is needed again. A picture that was not there stays away.
-    void KeepForResume() { m_bResuming = HasPicture(); }
+    // is needed again. A picture that was not there stays away. The model's
+    // picture is hidden until then.
+    void KeepForResume() {
+        m_bResuming = HasPicture();
+        m_screen.Hide();
+    }
 
     Result LastResult() const { return m_eLastResult; }
     const std::array<std::uint8_t, 768>& Palette() const { return m_pPalette; }
@@ -113,7 +125,7 @@ private:
     int m_nBufHeight = 0;
     std::vector<std::uint8_t> m_greenBlue; // a byte per pixel: green << 4 | blue
     std::vector<std::uint8_t> m_red;       // a byte per pixel pair: first red << 4 | second red
-    std::vector<std::uint8_t> m_pScreenBits;
+    CScreenModel m_screen;                 // the picture and who observes it
     mutable std::vector<std::uint8_t> m_pDecodeBuf; // made by DecodeBits
     mutable bool m_bDecodeBufStale = true;
     // Pixels [m_nTouchedBegin, m_nTouchedEnd) changed by the payload being decoded.

@@ -1,9 +1,9 @@
 // What the picture windows need from the view that owns them.
 //
-// The view implements this; the windows ask it for the current screen size
-// when they copy or draw a received screen, whether a movie is being recorded
-// (for the "REC!" mark), and hand it the skin's new content size so that the
-// main window can fit itself around it.
+// The view implements this; the windows ask it whether a movie is being
+// recorded (for the "REC!" mark), and hand it the skin's new content size so
+// that the main window can fit itself around it. The screen itself comes
+// from the screen model (codec/ScreenModel.h).
 #pragma once
 
 #include <string>
@@ -11,10 +11,6 @@
 class IPictureHost {
 public:
     virtual ~IPictureHost() = default;
-
-    // Width and height of the screen picture the view holds (0 x 0 while none)
-    // and its colour format.
-    virtual void GetScreenFormat(int& nWidth, int& nHeight, int& nFormat) const = 0;
 
     // True while a movie is being recorded.
     virtual bool IsRecording() const = 0;

@@ -1,5 +1,6 @@
 #include "display/PictureWnd.h"
 
+#include "codec/ScreenRgb32.h"
 #include "display/PictureGeometry.h"
 #include "display/SkinBitmapInfo.h"
 #include "res/BitmapResources.h"
@@ -12,55 +13,7 @@
 #include <utility>
 #include <vector>
 
-#if defined(__x86_64__) || defined(__i386__)
-#include <immintrin.h>
-#define LUMETTO_X86 1
-#endif
-
 namespace {
-
-// One row of 24-bit blue-green-red pixels to the painter's own 32-bit form
-// (blue, green, red, 0xFF in memory), which it draws without converting.
-void RowToRgb32Scalar(const std::uint8_t* s, std::uint8_t* d, int n) {
-    for (int i = 0; i < n; ++i, s += 3, d += 4) {
-        d[0] = s[0];
-        d[1] = s[1];
-        d[2] = s[2];
-        d[3] = 0xFF;
-    }
-}
-
-#ifdef LUMETTO_X86
-__attribute__((target("ssse3"))) void RowToRgb32Ssse3(const std::uint8_t* s, std::uint8_t* d,
-                                                      int n) {
-    // 4 pixels (12 bytes) of a 16-byte load become 16 bytes; the load never
-    // reaches past the row's last pixel.
-    const __m128i spread = _mm_setr_epi8(0, 1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1);
-    const __m128i alpha = _mm_set1_epi32(static_cast<int>(0xFF000000u));
-    int i = 0;
-    for (; i + 6 <= n; i += 4, s += 12, d += 16) {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(d),
-                         _mm_or_si128(_mm_shuffle_epi8(v, spread), alpha));
-    }
-    RowToRgb32Scalar(s, d, n - i);
-}
-
-const bool kHasSsse3 = [] {
-    __builtin_cpu_init();
-    return __builtin_cpu_supports("ssse3") != 0;
-}();
-#endif
-
-void RowToRgb32(const std::uint8_t* s, std::uint8_t* d, int n) {
-#ifdef LUMETTO_X86
-    if (kHasSsse3) {
-        RowToRgb32Ssse3(s, d, n);
-        return;
-    }
-#endif
-    RowToRgb32Scalar(s, d, n);
-}
 
 // Bitmaps are converted once to a format the painter draws without converting
 // them again on every paint.
@@ -144,60 +97,47 @@ bool CPictureWnd::LoadFileBitmap(const std::string& strPath) {
     return !m_pBitmap.isNull();
 }
 
-void CPictureWnd::SetScreenData(const std::uint8_t* pBits, int nFirstRow, int nRows) {
-    int w = 0, h = 0, fmt = 0;
-    if (m_pHost)
-        m_pHost->GetScreenFormat(w, h, fmt);
-    // No picture or no sensible size: keep showing what the window shows.
-    if (!pBits || w <= 0 || h <= 0 || w > lumetto::kMaxScreenSide || h > lumetto::kMaxScreenSide)
+void CPictureWnd::OnScreenChanged(const CScreenModel& screen, const ScreenChange& change) {
+    m_pScreen = &screen;
+    const int w = screen.Width(), h = screen.Height();
+    if (w <= 0 || h <= 0)
         return;
     if (m_bBitmapMode)
         m_bRepaintAll = true; // the idle picture goes
     m_bBitmapMode = false;
-    if (!m_hDib || m_hDib->Width() != w || m_hDib->Height() != h) {
+    int first = change.nFirstRow, end = change.nEndRow;
+    if (m_hDrawBitmap.width() != w || m_hDrawBitmap.height() != h) {
         m_bRepaintAll = true;
-        m_hDib = std::make_unique<CScreenDib>(w, h);
         m_hDrawBitmap = QImage(w, h, QImage::Format_RGB32);
-        nFirstRow = 0;
-        nRows = h;
         m_nStaleFirst = m_nStaleEnd = 0; // rows of the old size mean nothing now
+        first = 0;
+        end = h;
     }
-    if (nRows < 0 || nFirstRow < 0 || nFirstRow > h || nRows > h - nFirstRow) {
-        nFirstRow = 0;
-        nRows = h;
+    if (first < end) {
+        if (m_nStaleFirst == m_nStaleEnd) {
+            m_nStaleFirst = first;
+            m_nStaleEnd = end;
+        } else {
+            m_nStaleFirst = std::min(m_nStaleFirst, first);
+            m_nStaleEnd = std::max(m_nStaleEnd, end);
+        }
     }
-    if (nRows == 0)
-        return;
-    // Picture row y is held at row h - 1 - y: the range is one block.
-    const std::size_t stride = m_hDib->Stride();
-    const std::size_t offset = stride * static_cast<std::size_t>(h - nFirstRow - nRows);
-    std::memcpy(m_hDib->Bits() + offset, pBits + offset, stride * static_cast<std::size_t>(nRows));
-    if (m_nStaleFirst == m_nStaleEnd) {
-        m_nStaleFirst = nFirstRow;
-        m_nStaleEnd = nFirstRow + nRows;
-    } else {
-        m_nStaleFirst = std::min(m_nStaleFirst, nFirstRow);
-        m_nStaleEnd = std::max(m_nStaleEnd, nFirstRow + nRows);
-    }
+    RepaintChanged(); // those rows only, where the picture is not new
 }
 
 void CPictureWnd::RefreshDrawBitmap() {
-    // The held picture, bottom row first, into the drawing image top row
-    // first: the rows received since the last paint, once. The slack row is
-    // never drawn.
-    if (m_nStaleFirst == m_nStaleEnd || !m_hDib)
-        return;
-    const int w = m_hDib->Width(), h = m_hDib->Height();
-    const std::size_t stride = m_hDib->Stride();
-    const std::uint8_t* src =
-        m_hDib->Bits() + stride * static_cast<std::size_t>(h - 1 - m_nStaleFirst);
-    for (int y = m_nStaleFirst; y < m_nStaleEnd; ++y, src -= stride)
-        RowToRgb32(src, m_hDrawBitmap.scanLine(y), w);
+    // The rows changed since the last paint, once, from the model (unless
+    // it no longer holds a picture of the drawing image's size).
+    const CScreenDib* pDib = m_pScreen ? m_pScreen->Picture() : nullptr;
+    if (m_nStaleFirst != m_nStaleEnd && pDib && pDib->Width() == m_hDrawBitmap.width() &&
+        pDib->Height() == m_hDrawBitmap.height())
+        lumetto::ScreenRowsToRgb32(*pDib, m_nStaleFirst, m_nStaleEnd, m_hDrawBitmap.bits(),
+                                   static_cast<std::size_t>(m_hDrawBitmap.bytesPerLine()));
     m_nStaleFirst = m_nStaleEnd = 0;
 }
 
 void CPictureWnd::RepaintChanged() {
-    const int h = m_hDib ? m_hDib->Height() : 0;
+    const int h = m_hDrawBitmap.height();
     if (m_bRepaintAll || m_bBitmapMode || h <= 0) {
         m_bRepaintAll = false;
         repaint();
@@ -239,9 +179,9 @@ void CPictureWnd::GetBitmapSize(int& cx, int& cy) const {
             cx = m_pBitmap.width();
             cy = m_pBitmap.height();
         }
-    } else if (m_hDib) {
-        cx = m_hDib->Width();
-        cy = m_hDib->Height();
+    } else if (!m_hDrawBitmap.isNull()) {
+        cx = m_hDrawBitmap.width();
+        cy = m_hDrawBitmap.height();
     }
 }
 
@@ -249,17 +189,6 @@ QSize CPictureWnd::GetBitmapSize() const {
     int cx = 0, cy = 0;
     GetBitmapSize(cx, cy);
     return QSize(cx, cy);
-}
-
-const CScreenDib* CPictureWnd::GetScreenBitmap() const {
-    return (m_hDib && !m_bBitmapMode) ? m_hDib.get() : nullptr;
-}
-
-void CPictureWnd::MakeScreenCopy() {
-    m_hDibCopy.reset();
-    if (!m_hDib)
-        return;
-    m_hDibCopy = std::make_unique<CScreenDib>(*m_hDib);
 }
 
 void CPictureWnd::SetScrollY(int y) {
@@ -275,7 +204,7 @@ void CPictureWnd::SetZoom(int z) {
 void CPictureWnd::paintEvent(QPaintEvent*) {
     QPainter dc(this);
     const QRect rc = rect();
-    if (m_bBitmapMode || !m_hDib)
+    if (m_bBitmapMode || m_hDrawBitmap.isNull())
         DrawBitmap(dc, rc);
     else
         DrawScreen(dc, rc);

@@ -1,16 +1,18 @@
 // A window that paints one picture over its whole area, scaled by the zoom:
 // either a bitmap (a resource or a file) or the received screen.
 //
-// The screen is held as a CScreenDib (see there): the bytes the movie and the
-// screenshot read. For drawing, each received screen is turned once, when it
-// is painted, into a top-down image in the painter's own 32-bit form, which
-// is drawn without any further conversion, without the slack row, scaled by
-// whole pixels (no smoothing) unless smoothing is asked for. While the owner
-// records a movie, "REC!" is drawn in red over the screen on the window only.
+// The screen window observes the screen model (codec/ScreenModel.h): the
+// model holds the picture; the window keeps only its form for drawing, a
+// top-down image in the painter's own 32-bit form (ScreenRgb32.h), into which
+// the rows a change brought are converted once, when they are painted, and
+// which is drawn without any further conversion, without the slack row,
+// scaled by whole pixels (no smoothing) unless smoothing is asked for. While
+// the owner records a movie, "REC!" is drawn in red over the screen on the
+// window only.
 #pragma once
 
+#include "codec/ScreenModel.h"
 #include "display/PictureHost.h"
-#include "display/ScreenDib.h"
 
 #include <QImage>
 #include <QWidget>
@@ -19,7 +21,7 @@
 #include <memory>
 #include <string>
 
-class CPictureWnd : public QWidget {
+class CPictureWnd : public QWidget, public IScreenSink {
 public:
     CPictureWnd(IPictureHost* pHost, bool bFixedOrigin, QWidget* pParent = nullptr);
     ~CPictureWnd() override;
@@ -34,33 +36,25 @@ public:
     // with a text on it); the mode stays as it is. Neither repaints nor
     // re-lays out.
     void SetBitmapImage(QImage img) { SetBitmap(std::move(img)); }
-    // Shows a received screen: copies the first height rows of pBits (laid out
-    // as a CScreenDib of the host's current screen size) and leaves bitmap mode.
-    // Without bits or with no valid size nothing changes. With a row range
-    // (picture rows, top row 0) only those rows are copied, as the caller
-    // vouches that the others equal what the window holds from its last call;
-    // a window that holds no picture of that size copies all.
-    void SetScreenData(const std::uint8_t* pBits, int nFirstRow = 0, int nRows = -1);
+    // IScreenSink: a change of the live picture leaves bitmap mode and
+    // repaints what it changed (RepaintChanged); the window reads the model's
+    // rows when it paints them. Hiding the picture changes nothing here: the
+    // owner chooses what the window shows then (SetBitmapMode).
+    void OnScreenChanged(const CScreenModel& screen, const ScreenChange& change) override;
+    // The model this window reads no longer exists (its owner goes).
+    void ForgetScreen() { m_pScreen = nullptr; }
 
-    // Repaints at once the part of the window that the SetScreenData calls
-    // since the last paint changed: the rows they brought, or the whole
-    // window when the picture is new (another size, or after the idle one).
+    // Repaints at once the part of the window that the changes since the
+    // last paint touched: the rows they brought, or the whole window when
+    // the picture is new (another size, or after the idle one).
     void RepaintChanged();
 
     // The unzoomed size of what the window shows: the bitmap's size in bitmap
     // mode, the screen's (without the slack row) in screen mode; 0 x 0 if none.
     void GetBitmapSize(int& cx, int& cy) const;
     QSize GetBitmapSize() const;
-    // The held screen while the window shows it, else null (no live screen).
-    const CScreenDib* GetScreenBitmap() const;
-
     bool IsBitmapMode() const { return m_bBitmapMode; }
     void SetBitmapMode(bool bBitmapMode) { m_bBitmapMode = bBitmapMode; }
-
-    // A snapshot of the held screen for a capture; GetScreenCopy is null when
-    // there was no screen to copy.
-    void MakeScreenCopy();
-    const CScreenDib* GetScreenCopy() const { return m_hDibCopy.get(); }
 
     virtual void SetScrollY(int y);
     virtual void SetScrollX(int x);
@@ -108,10 +102,10 @@ protected:
     int m_nBitmapId = -1;
     bool m_bBitmapMode = true;
     int m_nZoom = 1;
-    QImage m_pBitmap;                   // the loaded bitmap, converted once for drawing
-    std::unique_ptr<CScreenDib> m_hDib; // the received screen
-    QImage m_hDrawBitmap;               // m_hDib's picture top row first, for drawing
-    // Picture rows (top row 0) of m_hDib not yet in m_hDrawBitmap: [first, end).
+    QImage m_pBitmap;                        // the loaded bitmap, converted once for drawing
+    const CScreenModel* m_pScreen = nullptr; // the received screen, once one came
+    QImage m_hDrawBitmap; // the screen's picture top row first, for drawing; null before one
+    // Picture rows (top row 0) of the model not yet in m_hDrawBitmap: [first, end).
     int m_nStaleFirst = 0;
     int m_nStaleEnd = 0;
     int m_nScrollY = 0;
@@ -121,6 +115,5 @@ protected:
     QSize m_freeSize;          // presentation: the skin's size; empty otherwise
     QImage m_presentBitmap;    // m_pBitmap with its surround black, made when needed
     bool m_bSmooth = false;
-    std::unique_ptr<CScreenDib> m_hDibCopy; // snapshot for a capture
-    QRect m_markRect;                       // where the recording mark was drawn last
+    QRect m_markRect; // where the recording mark was drawn last
 };

@@ -20,14 +20,8 @@
 namespace {
 
 struct CDemoHost : IPictureHost {
-    int width = 0, height = 0;
     bool recording = false;
     CFrameClient* frame = nullptr;
-    void GetScreenFormat(int& w, int& h, int& fmt) const override {
-        w = width;
-        h = height;
-        fmt = 12;
-    }
     bool IsRecording() const override { return recording; }
     void ResizeToContent(int cx, int cy) override {
         if (frame)
@@ -116,11 +110,14 @@ int main(int argc, char** argv) {
     catalog.OnSelectSkin(CSkinCatalog::kFirstCommand + skinIndex);
 
     const int w = uiq ? 208 : 176, h = uiq ? 320 : 208;
-    host.width = w;
-    host.height = h;
+    // The screen model the decoder would fill, with the window as its sink.
+    CScreenModel model;
     const std::vector<std::uint8_t> bits = DemoScreen(w, h);
-    if (!idle)
-        screen->SetScreenData(bits.data());
+    if (!idle) {
+        std::copy(bits.begin(), bits.end(), model.NewPicture(w, h).Bits());
+        model.AddSink(screen);
+        model.Publish(0, h, 12);
+    }
     window.show();
     if (zoom != 1)
         screen->SetZoom(zoom);

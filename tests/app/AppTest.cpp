@@ -88,13 +88,13 @@ TEST(App, ShowsThePhoneRecordsCapturesAndCloses) {
     ASSERT_TRUE(p.Shows(second));
 
     // Record a few frames.
-    p.View()->SetFramePeriodMs(20);
+    p.View()->Recording().SetFramePeriodMs(20);
     p.dialogs.answer = p.dir.File("movie.avi");
     ASSERT_TRUE(p.Run(ID_FILE_RECORD_MOVIE));
     ASSERT_TRUE(p.View()->IsRecording());
     EXPECT_FALSE(p.Enabled(ID_FILE_RECORD_MOVIE));
     EXPECT_TRUE(p.Enabled(ID_FILE_STOP_RECORDING));
-    ASSERT_TRUE(WaitFor([&] { return p.View()->Recorder()->GetFrameCount() >= 3; }));
+    ASSERT_TRUE(WaitFor([&] { return p.View()->Recording().Recorder()->GetFrameCount() >= 3; }));
 
     // Capture: the file is the picture with the white slack row, REC! not in it.
     p.dialogs.answer = p.dir.File("shot.bmp");
@@ -128,11 +128,11 @@ TEST(App, ShowsThePhoneRecordsCapturesAndCloses) {
 // picture comes back.
 TEST(App, PhoneClosingResetsTheScreenKeepsThePortAndTheRecordingGoesOn) {
     LiveProgram p;
-    p.View()->SetFramePeriodMs(20);
+    p.View()->Recording().SetFramePeriodMs(20);
     const std::string movie = p.dir.File("m.avi"), next = p.dir.File("m-2.avi");
     p.dialogs.answer = movie;
     ASSERT_TRUE(p.Run(ID_FILE_RECORD_MOVIE));
-    ASSERT_TRUE(WaitFor([&] { return p.View()->RecordedFrames() >= 1; }));
+    ASSERT_TRUE(WaitFor([&] { return p.View()->Recording().RecordedFrames() >= 1; }));
 
     p.phone.Write(CloseNotice());
     ASSERT_TRUE(WaitFor([&] { return !p.View()->HasLivePicture(); }));
@@ -151,7 +151,7 @@ TEST(App, PhoneClosingResetsTheScreenKeepsThePortAndTheRecordingGoesOn) {
     ASSERT_TRUE(p.Shows(again));
     ASSERT_TRUE(WaitFor([&] { return p.View()->IsRecording() && fs::exists(next); }));
     EXPECT_EQ(notice().rfind("The recording goes on into \"" + next + "\".", 0), 0u) << notice();
-    ASSERT_TRUE(WaitFor([&] { return p.View()->RecordedFrames() >= 1; }));
+    ASSERT_TRUE(WaitFor([&] { return p.View()->Recording().RecordedFrames() >= 1; }));
     ASSERT_TRUE(p.Run(ID_FILE_STOP_RECORDING));
     EXPECT_EQ(p.presenter.Count(), 0u) << p.Messages();
     EXPECT_EQ(testsupport::ProbeMovie(movie).rfind("rawvideo 176x208 ", 0), 0u);
@@ -274,15 +274,16 @@ TEST(App, ScreenSizesThatChangeWhileRecording) {
         SCOPED_TRACE(c.name);
         CProgram p;
         ASSERT_TRUE(p.Start());
-        p.View()->SetFramePeriodMs(c.framePeriodMs);
-        p.View()->SetAviSizeHoldMs(c.holdMs);
+        p.View()->Recording().SetFramePeriodMs(c.framePeriodMs);
+        p.View()->Recording().SetAviSizeHoldMs(c.holdMs);
         int seed = 0;
         for (const Size& size : c.screens) {
             const Picture pic = Noise(size.first, size.second, ++seed);
             p.phone.Write(ScreenFrame(pic, nullptr, size.first, size.second));
             ASSERT_TRUE(WaitFor([&] {
-                const CScreenDib* dib = p.View()->ScreenWindow()->GetScreenBitmap();
-                return dib && dib->Width() == size.first && dib->Height() == size.second;
+                const CScreenModel& screen = p.View()->Screen();
+                return screen.IsLive() && screen.Width() == size.first &&
+                       screen.Height() == size.second;
             }));
             if (seed == 1) {
                 p.dialogs.answer = p.dir.File(c.file);
@@ -290,7 +291,7 @@ TEST(App, ScreenSizesThatChangeWhileRecording) {
             }
             ASSERT_TRUE(WaitFor([&] {
                 return p.View()->IsRecording() &&
-                       (c.framePeriodMs > 1000 || p.View()->RecordedFrames() >= 1);
+                       (c.framePeriodMs > 1000 || p.View()->Recording().RecordedFrames() >= 1);
             }));
         }
         ASSERT_TRUE(p.Run(ID_FILE_STOP_RECORDING));
@@ -624,15 +625,16 @@ TEST(App, RecordOptionGoesOnAtANewScreenSize) {
     p.dir.Write("r-2.avi", "kept");
     ASSERT_TRUE(p.app.InitInstance(options));
     ASSERT_TRUE(WaitFor([&] { return p.app.m_serial.IsOpen(); }));
-    p.View()->SetFramePeriodMs(20);
-    p.View()->SetAviSizeHoldMs(0);
+    p.View()->Recording().SetFramePeriodMs(20);
+    p.View()->Recording().SetAviSizeHoldMs(0);
     const Picture s60 = Noise(kWidth, kHeight, 2), uiq = Noise(208, 320, 3);
     p.phone.Write(ScreenFrame(s60, nullptr));
-    ASSERT_TRUE(WaitFor([&] { return p.View()->RecordedFrames() >= 2; }));
+    ASSERT_TRUE(WaitFor([&] { return p.View()->Recording().RecordedFrames() >= 2; }));
     p.phone.Write(ScreenFrame(uiq, nullptr, 208, 320));
     ASSERT_TRUE(p.Shows(uiq, 208, 320));
-    ASSERT_TRUE(WaitFor(
-        [&] { return fs::exists(p.dir.File("r-3.avi")) && p.View()->RecordedFrames() >= 2; }));
+    ASSERT_TRUE(WaitFor([&] {
+        return fs::exists(p.dir.File("r-3.avi")) && p.View()->Recording().RecordedFrames() >= 2;
+    }));
     EXPECT_EQ(p.app.ExitInstance(), 0);
     EXPECT_EQ(p.presenter.Count(), 0u) << p.Messages();
 
@@ -674,12 +676,12 @@ TEST(App, TheExtensionPicksTheMovieFormat) {
         {"m.mov", "h264,\"mov,mp4,m4a,3gp,3g2,mj2\",qt  "},
     };
     LiveProgram p;
-    p.View()->SetFramePeriodMs(20);
+    p.View()->Recording().SetFramePeriodMs(20);
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file);
         p.dialogs.answer = p.dir.File(c.file);
         ASSERT_TRUE(p.Run(ID_FILE_RECORD_MOVIE));
-        ASSERT_TRUE(WaitFor([&] { return p.View()->RecordedFrames() >= 1; }));
+        ASSERT_TRUE(WaitFor([&] { return p.View()->Recording().RecordedFrames() >= 1; }));
         ASSERT_TRUE(p.Run(ID_FILE_STOP_RECORDING));
         std::string probed;
         if (FILE* pipe = ::popen(("ffprobe -v error -show_entries format=format_name:format_tags="
@@ -724,10 +726,10 @@ TEST(App, WithoutTheEncoderModuleAviMoviesStillWork) {
     EXPECT_NE(p.Messages().find("it is not in " + module), std::string::npos) << p.Messages();
     EXPECT_FALSE(fs::exists(p.dir.File("m.mp4")));
 
-    p.View()->SetFramePeriodMs(20);
+    p.View()->Recording().SetFramePeriodMs(20);
     p.dialogs.answer = p.dir.File("m.avi");
     ASSERT_TRUE(p.Run(ID_FILE_RECORD_MOVIE));
-    ASSERT_TRUE(WaitFor([&] { return p.View()->RecordedFrames() >= 2; }));
+    ASSERT_TRUE(WaitFor([&] { return p.View()->Recording().RecordedFrames() >= 2; }));
     ASSERT_TRUE(p.Run(ID_FILE_STOP_RECORDING));
     lumetto::SetMovieEncoderModule({});
     EXPECT_EQ(testsupport::ProbeMovie(p.dir.File("m.avi")).rfind("rawvideo 176x208 ", 0), 0u);
@@ -775,7 +777,7 @@ TEST(App, RecordsAnMp4OfThePhoneInItsSkin) {
     p.dialogs.answer = movie;
     ASSERT_TRUE(p.Run(ID_FILE_RECORD_MOVIE));
     ASSERT_TRUE(p.View()->IsRecording());
-    EXPECT_EQ(p.View()->Recorder(), nullptr); // no AVI
+    EXPECT_EQ(p.View()->Recording().Recorder(), nullptr); // no AVI
     EXPECT_EQ(p.app.MainWindow()->Notice()->Text(), "Recording phone.mp4");
     EXPECT_TRUE(p.app.MainWindow()->Notice()->isVisible());
     p.phone.Write(ScreenFrame(second, nullptr));

@@ -184,7 +184,7 @@ FloodResult FloodWhileRecording(std::chrono::milliseconds duration) {
     // Everything sent arrives: the last change shows.
     r.bExact = p.Shows(flood.Last());
     r.nRecordMs = recording.elapsed();
-    r.nMovieFrames = p.View()->Recorder() ? p.View()->Recorder()->GetFrameCount() : -1;
+    r.nMovieFrames = p.View()->Recording().Recorder() ? p.View()->Recording().Recorder()->GetFrameCount() : -1;
     EXPECT_TRUE(p.View()->IsRecording()) << p.Messages();
     EXPECT_TRUE(p.Run(ID_FILE_STOP_RECORDING));
     EXPECT_TRUE(p.Run(ID_FILE_CLOSE_CONNECTION));
@@ -245,11 +245,11 @@ TEST(FaultInjection, HangUpInTheMiddleOfAFrameWhileRecording) {
     const Picture pic = BlockPicture(21);
     ASSERT_TRUE(p.phone.Write(ScreenFrame(pic, nullptr)));
     ASSERT_TRUE(p.Shows(pic));
-    p.View()->SetFramePeriodMs(40);
+    p.View()->Recording().SetFramePeriodMs(40);
     const fs::path movie = p.dir.Dir() / "hangup.avi";
     p.dialogs.answer = movie.string();
     ASSERT_TRUE(p.Run(ID_FILE_RECORD_MOVIE));
-    ASSERT_TRUE(WaitFor([&] { return p.View()->Recorder()->GetFrameCount() >= 3; }));
+    ASSERT_TRUE(WaitFor([&] { return p.View()->Recording().Recorder()->GetFrameCount() >= 3; }));
 
     // Half a frame, read by the program, then the line hangs up.
     const Picture next = Changed(pic, 5, 100);
@@ -344,7 +344,7 @@ TEST(FaultInjection, FolderThatCannotBeWrittenChangesNothing) {
         ASSERT_TRUE(p.phone.Write(ScreenFrame(pic, nullptr)));
         ASSERT_TRUE(p.Shows(pic));
         // A recording already running goes on through a failed capture.
-        p.View()->SetFramePeriodMs(40);
+        p.View()->Recording().SetFramePeriodMs(40);
         if (c.nCommand == ID_FILE_CAPTURE_SCREEN) {
             p.dialogs.answer = p.dir.File("running.avi");
             ASSERT_TRUE(p.Run(ID_FILE_RECORD_MOVIE));
@@ -364,8 +364,8 @@ TEST(FaultInjection, FolderThatCannotBeWrittenChangesNothing) {
         EXPECT_EQ(ScreenBytes(p.View()), Expected(pic));
         if (c.nCommand == ID_FILE_CAPTURE_SCREEN) {
             ASSERT_TRUE(p.View()->IsRecording());
-            const int before = p.View()->Recorder()->GetFrameCount();
-            EXPECT_TRUE(WaitFor([&] { return p.View()->Recorder()->GetFrameCount() > before; }));
+            const int before = p.View()->Recording().Recorder()->GetFrameCount();
+            EXPECT_TRUE(WaitFor([&] { return p.View()->Recording().Recorder()->GetFrameCount() > before; }));
         } else {
             EXPECT_FALSE(p.View()->IsRecording());
             EXPECT_TRUE(p.app.MainWindow()->IsCommandEnabled(ID_FILE_RECORD_MOVIE));

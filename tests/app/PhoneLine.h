@@ -8,6 +8,7 @@
 #include "app/MainFrame.h"
 #include "app/QuillonApp.h"
 #include "app/QuillonView.h"
+#include "app/RecordingController.h"
 #include "codec/ScreenEncoder.h"
 #include "display/ScreenWnd.h"
 #include "link/FrameWriter.h"
@@ -96,9 +97,9 @@ inline Bytes CloseNotice() {
     return frame;
 }
 
-// The picture the screen window holds, without the slack row.
+// The live picture, without the slack row.
 inline Bytes ScreenBytes(CQuillonView* v) {
-    const CScreenDib* dib = v->ScreenWindow()->GetScreenBitmap();
+    const CScreenDib* dib = v->Screen().IsLive() ? v->Screen().Picture() : nullptr;
     if (!dib)
         return {};
     return Bytes(dib->Bits(), dib->Bits() + dib->Stride() * dib->Height());

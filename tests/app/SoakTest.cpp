@@ -97,7 +97,7 @@ TEST(Soak, FramesWithRecordingAndScreenshots) {
     const long long rssEnd = ResidentBytes();
     const int fdsEnd = OpenDescriptors();
     ASSERT_TRUE(p.View()->IsRecording()) << p.Messages();
-    const int nMovieFrames = p.View()->Recorder()->GetFrameCount();
+    const int nMovieFrames = p.View()->Recording().Recorder()->GetFrameCount();
     std::printf("soak: %lld frames, %d movie frames, %d screenshots; resident %.1f MiB after "
                 "warm-up, %.1f MiB at the end, %.1f MiB at most; %d descriptors\n",
                 nFrames, nMovieFrames, nCaptures, rssWarm / 1048576.0, rssEnd / 1048576.0,

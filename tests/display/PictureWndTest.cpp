@@ -21,15 +21,9 @@ namespace {
 
 // Stands in for the view.
 struct CHost : IPictureHost {
-    int width = 0, height = 0;
     bool recording = false;
     std::vector<QSize> resizes;
     CFrameClient* frame = nullptr;
-    void GetScreenFormat(int& w, int& h, int& fmt) const override {
-        w = width;
-        h = height;
-        fmt = 12;
-    }
     bool IsRecording() const override { return recording; }
     void ResizeToContent(int cx, int cy) override {
         resizes.emplace_back(cx, cy);
@@ -109,6 +103,16 @@ protected:
     CSkinCatalog catalog{SkinBitmapLoads};
     QMenu menu;
 
+    // What the decoder does with a payload that brings a whole picture:
+    // the model holds it, the window observes the model.
+    void Show(const std::vector<std::uint8_t>& bits, int w, int h) {
+        std::copy(bits.begin(), bits.end(), model.NewPicture(w, h).Bits());
+        model.AddSink(screen);
+        model.Publish(0, h, 12);
+    }
+
+    CScreenModel model;
+
     void Bind() {
         display = CSkinDisplay(skin, screen);
         catalog.LoadSkinMenu(CSkinMenu::For(&menu, &catalog), 0);
@@ -127,10 +131,8 @@ TEST_F(PictureWndTest, ShippedSkinShowsTheScreenInItsRectangleAtZoomOneAndTwo) {
     ASSERT_FALSE(host.resizes.empty());
     EXPECT_EQ(host.resizes.back(), skinPicture.size());
 
-    host.width = 176;
-    host.height = 208;
     const std::vector<std::uint8_t> bits = TestScreen(176, 208);
-    screen->SetScreenData(bits.data());
+    Show(bits, 176, 208);
     EXPECT_FALSE(screen->IsBitmapMode());
     EXPECT_EQ(screen->geometry(), QRect(rc.left, rc.top, 176, 208));
 
@@ -161,55 +163,37 @@ TEST_F(PictureWndTest, IdlePictureBeforeTheFirstScreenAndAfterAReset) {
         EXPECT_EQ(img.copy(rc.left, rc.top, 176, 208), idle);
     };
     EXPECT_TRUE(screen->IsBitmapMode());
-    EXPECT_EQ(screen->GetScreenBitmap(), nullptr);
     expectIdle();
 
-    host.width = 176;
-    host.height = 208;
     const std::vector<std::uint8_t> bits = TestScreen(176, 208);
-    screen->SetScreenData(bits.data());
-    EXPECT_NE(screen->GetScreenBitmap(), nullptr);
+    Show(bits, 176, 208);
+    EXPECT_FALSE(screen->IsBitmapMode());
     screen->SetBitmapMode(true); // what the view's reset does
-    EXPECT_EQ(screen->GetScreenBitmap(), nullptr);
+    model.Hide();
     expectIdle();
 }
 
-TEST_F(PictureWndTest, HeldPictureKeepsAWhiteSlackRowThatIsNeverDrawn) {
-    host.width = 176;
-    host.height = 208;
+TEST_F(PictureWndTest, TheSlackRowIsNeverDrawn) {
     screen->SetScreenRect(0, 0, 176, 208);
     screen->Relayout();
-    const std::vector<std::uint8_t> bits = TestScreen(176, 208);
-    screen->SetScreenData(bits.data());
-
-    const CScreenDib* dib = screen->GetScreenBitmap();
-    ASSERT_NE(dib, nullptr);
-    EXPECT_EQ(dib->Rows(), 209);
-    const std::size_t picture = dib->Stride() * 208;
-    EXPECT_TRUE(std::equal(bits.begin(), bits.begin() + picture, dib->Bits()));
-    EXPECT_TRUE(std::all_of(dib->Bits() + picture, dib->Bits() + dib->ImageSize(),
-                            [](std::uint8_t b) { return b == 0xFF; }));
-    const QImage img = Grab();
-    ExpectScreenAt(img, 0, 0, 176, 208, 1);
+    const std::vector<std::uint8_t> bits = TestScreen(176, 208); // its slack row red
+    Show(bits, 176, 208);
+    ExpectScreenAt(Grab(), 0, 0, 176, 208, 1);
 }
 
 TEST_F(PictureWndTest, AnyWidthIsDrawnThroughItsAlignedRows) {
-    host.width = 37; // rows of 111 bytes padded to 112
-    host.height = 20;
     screen->SetScreenRect(0, 0, 37, 20);
     screen->Relayout();
     const std::vector<std::uint8_t> bits = TestScreen(37, 20);
-    screen->SetScreenData(bits.data());
+    Show(bits, 37, 20);
     ExpectScreenAt(Grab(), 0, 0, 37, 20, 1);
 }
 
 TEST_F(PictureWndTest, RecMarkIsOnTheWindowOnly) {
-    host.width = 176;
-    host.height = 208;
     host.recording = true;
     screen->SetScreenRect(0, 0, 176, 208);
     const std::vector<std::uint8_t> bits = TestScreen(176, 208);
-    screen->SetScreenData(bits.data());
+    Show(bits, 176, 208);
     for (int zoom : {1, 2}) {
         SCOPED_TRACE(zoom);
         screen->SetZoom(zoom);
@@ -225,41 +209,18 @@ TEST_F(PictureWndTest, RecMarkIsOnTheWindowOnly) {
         EXPECT_GT(red, 10);
         EXPECT_EQ(redOutside, 0);
     }
-    screen->MakeScreenCopy();
-    const CScreenDib* copy = screen->GetScreenCopy();
-    ASSERT_NE(copy, nullptr);
-    EXPECT_TRUE(std::equal(copy->Bits(), copy->Bits() + copy->ImageSize(),
-                           screen->GetScreenBitmap()->Bits()));
-    EXPECT_TRUE(std::equal(bits.begin(), bits.begin() + copy->Stride() * 208, copy->Bits()));
-}
-
-TEST_F(PictureWndTest, ScreenCopyNeedsAScreenAndAbsentBitsChangeNothing) {
-    screen->MakeScreenCopy();
-    EXPECT_EQ(screen->GetScreenCopy(), nullptr);
-    host.width = 0;
-    host.height = 0;
-    screen->SetScreenData(nullptr);
-    EXPECT_TRUE(screen->IsBitmapMode());
-    host.width = 176;
-    host.height = 208;
-    screen->SetScreenData(nullptr);
-    EXPECT_TRUE(screen->IsBitmapMode());
-    EXPECT_EQ(screen->GetBitmapSize(), QSize(176, 208)); // the idle picture
+    // The picture itself never holds the mark.
+    EXPECT_TRUE(std::equal(bits.begin(), bits.end(), model.Picture()->Bits()));
 }
 
 TEST_F(PictureWndTest, NewScreenSizeIsStretchedIntoTheUnchangedArea) {
     screen->SetScreenRect(10, 20, 186, 228);
     screen->Relayout();
-    host.width = 176;
-    host.height = 208;
     const std::vector<std::uint8_t> first = TestScreen(176, 208);
-    screen->SetScreenData(first.data());
-    host.width = 208;
-    host.height = 176;
+    Show(first, 176, 208);
     const std::vector<std::uint8_t> second = TestScreen(208, 176);
-    screen->SetScreenData(second.data());
+    Show(second, 208, 176);
     EXPECT_EQ(screen->GetBitmapSize(), QSize(208, 176));
-    EXPECT_EQ(screen->GetScreenBitmap()->Width(), 208);
     EXPECT_EQ(screen->geometry(), QRect(10, 20, 176, 208));
     const QImage img = Grab();
     EXPECT_EQ(img.pixel(10, 20) & 0xFFFFFF, Expected(0, 0) & 0xFFFFFF);

@@ -1,7 +1,8 @@
-// The received screen as the windows hold it: 24 bits per pixel in the byte
+// The received screen as the program holds it: 24 bits per pixel in the byte
 // order blue, green, red; rows bottom-up, each DibRowStride(width) bytes;
-// height + 1 rows, the extra top row (last in memory) white. The movie writer
-// and the screenshot writer read exactly these bytes.
+// height + 1 rows, the extra top row (last in memory) white. The decoder
+// writes it (in the screen model, ScreenModel.h); the AVI writer and the BMP
+// writer take exactly these bytes; a screenshot's snapshot is a copy.
 #pragma once
 
 #include "codec/ScreenFormat.h"
