@@ -181,8 +181,10 @@ bool WriteFileReplacing(const std::string& strPath, const ContentWriter& write,
     // where we may, its owner.
     struct stat old {};
     if (::stat(strTarget.c_str(), &old) == 0 && S_ISREG(old.st_mode)) {
-        if (old.st_uid != ::geteuid() || old.st_gid != ::getegid())
-            (void)::fchown(hFile, old.st_uid, old.st_gid);
+        // Only root may give a file away: a refusal leaves the file ours.
+        if ((old.st_uid != ::geteuid() || old.st_gid != ::getegid()) &&
+            ::fchown(hFile, old.st_uid, old.st_gid) != 0)
+            errno = 0;
         (void)::fchmod(hFile, old.st_mode & 07777);
     }
     std::string strWriteError;
