@@ -1,9 +1,7 @@
 #include "app/QuillonView.h"
 
-#include "app/MainFrame.h"
 #include "app/MovieRecording.h"
-#include "app/PresentationMode.h"
-#include "display/FrameClient.h"
+#include "app/ViewOwner.h"
 #include "display/ScreenWnd.h"
 #include "display/SkinMenu.h"
 #include "display/SkinWnd.h"
@@ -19,8 +17,8 @@
 
 #include <algorithm>
 
-CQuillonView::CQuillonView(CMainFrame* pFrame, QWidget* pParent)
-    : QWidget(pParent), m_pFrame(pFrame), m_pSkinWnd(new CSkinWnd(this, this)),
+CQuillonView::CQuillonView(IViewOwner* pOwner, QWidget* pParent)
+    : QWidget(pParent), m_pOwner(pOwner), m_pSkinWnd(new CSkinWnd(this, this)),
       m_pScreenWnd(new CScreenWnd(this, this)), m_skinDisplay(m_pSkinWnd, m_pScreenWnd),
       m_catalog(SkinBitmapLoads), m_decoder(this) {
     m_catalog.SetWindows(&m_skinDisplay);
@@ -45,7 +43,7 @@ CQuillonView::~CQuillonView() {
 }
 
 void CQuillonView::OnInitialUpdate() {
-    m_pFrame->Document().SetTitle(LoadStringResource(IDS_NO_CONNECTION));
+    m_pOwner->SetDocumentTitle(LoadStringResource(IDS_NO_CONNECTION));
     if (m_bFirstSize) {
         m_bFirstSize = false;
         int cx = 0, cy = 0;
@@ -121,7 +119,7 @@ void CQuillonView::GetScreenFormat(int& nWidth, int& nHeight, int& nFormat) cons
 
 void CQuillonView::ResizeToContent(int cx, int cy) {
     resize(cx, cy);
-    m_pFrame->ResizeToContent(cx, cy);
+    m_pOwner->ResizeToContent(cx, cy);
 }
 
 int CQuillonView::CurrentPlatform() const {
@@ -129,7 +127,7 @@ int CQuillonView::CurrentPlatform() const {
 }
 
 void CQuillonView::SwitchPlatform(int nPlatform) {
-    m_pFrame->RebuildSkinMenu(nPlatform);
+    m_pOwner->RebuildSkinMenu(nPlatform);
     LoadWaitingPicture(nPlatform);
     m_pScreenWnd->SetBitmapMode(true);
 }
@@ -194,7 +192,7 @@ int CQuillonView::LargestFittingZoom() const {
     const QSize skin = m_pSkinWnd->GetBitmapSize();
     int zoom = 1;
     while (zoom < CPictureWnd::kMaxZoom &&
-           m_pFrame->Client()->FitsWhole((zoom + 1) * skin.width(), (zoom + 1) * skin.height()))
+           m_pOwner->FitsWhole((zoom + 1) * skin.width(), (zoom + 1) * skin.height()))
         ++zoom;
     return zoom;
 }
@@ -266,7 +264,7 @@ void CQuillonView::EndMovieAndTell(MovieEnd eWhy) {
 }
 
 std::string CQuillonView::RecordingMark() const {
-    if (!m_bRecording || (!m_bIndicatorInPresentation && m_pFrame->Presentation().IsOn()))
+    if (!m_bRecording || (!m_bIndicatorInPresentation && m_pOwner->IsPresenting()))
         return {};
     const long long s = m_recordingTime.elapsed() / 1000;
     const std::string ss = std::to_string(s % 60);

@@ -24,7 +24,7 @@
 
 class CScreenWnd;
 class CSkinWnd;
-class CMainFrame;
+class IViewOwner;
 class CMovieRecording;
 namespace lumetto {
 class CAviRecorder;
@@ -35,7 +35,7 @@ class CQuillonView : public QWidget,
                      public ILinkOwner,
                      public IScreenPlatformHost {
 public:
-    explicit CQuillonView(CMainFrame* pFrame, QWidget* pParent = nullptr);
+    explicit CQuillonView(IViewOwner* pOwner, QWidget* pParent = nullptr);
     ~CQuillonView() override;
 
     // Sets the title "No connection" and sizes the main window to the skin.
@@ -135,7 +135,7 @@ private:
     bool EndsAvi(int nWidth, int nHeight) const;
     void EndMovieAndTell(MovieEnd eWhy);
 
-    CMainFrame* m_pFrame;
+    IViewOwner* m_pOwner;
     CSkinWnd* m_pSkinWnd;
     CScreenWnd* m_pScreenWnd;
     CSkinDisplay m_skinDisplay;
