@@ -1,6 +1,6 @@
 #include "app/MainFrame.h"
 
-#include "app/CommandRules.h"
+#include "app/CommandTable.h"
 #include "app/MainMenu.h"
 #include "app/NoticeWnd.h"
 #include "app/QuillonView.h"
