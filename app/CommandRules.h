@@ -1,8 +1,9 @@
-// When each command of the main window is enabled and checked.
+// What the enabling rules of the main window's commands are computed from.
 //
-// The rule is computed from the program's state every time a menu opens, and
-// the same rule decides whether a keyboard shortcut acts: a command that its
-// menu item would show disabled does nothing from the keyboard either.
+// The state is taken from the program every time a menu opens, and the same
+// rule decides whether a keyboard shortcut acts: a command that its menu item
+// would show disabled does nothing from the keyboard either. Each command's
+// rule is on its row of the command table (app/CommandTable.h).
 #pragma once
 
 struct UiState {
@@ -24,5 +25,3 @@ struct CommandUi {
     bool bEnabled = false;
     bool bChecked = false;
 };
-
-CommandUi CommandState(int nCommandId, const UiState& state);

@@ -1,9 +1,8 @@
 #include "app/MainFrame.h"
 
-#include "app/CommandRules.h"
+#include "app/CommandTable.h"
 #include "app/MainMenu.h"
 #include "app/NoticeWnd.h"
-#include "app/PresentationMode.h"
 #include "app/QuillonView.h"
 #include "display/FrameClient.h"
 #include "display/SkinMenu.h"
@@ -38,7 +37,7 @@ CMainFrame::CMainFrame()
     m_pView = new CQuillonView(this, m_pClient);
     m_pClient->SetView(m_pView);
     m_pClient->SetPictureWindows(m_pView->SkinWindow(), m_pView->ScreenWindow());
-    m_pPresentation = std::make_unique<CPresentationMode>(this);
+    m_pPresentation = std::make_unique<CPresentationMode>(this, *this);
 }
 
 CMainFrame::~CMainFrame() = default;
@@ -162,6 +161,14 @@ void CMainFrame::ResizeToContent(int cx, int cy) {
         m_pPresentation->Relayout();
     else
         m_pClient->ResizeToContent(cx, cy);
+}
+
+bool CMainFrame::FitsWhole(int cx, int cy) const {
+    return m_pClient->FitsWhole(cx, cy);
+}
+
+bool CMainFrame::IsPresenting() const {
+    return m_pPresentation && m_pPresentation->IsOn();
 }
 
 void CMainFrame::CloseWithoutAsking() {

@@ -6,7 +6,9 @@
 #pragma once
 
 #include "app/CommandRules.h"
+#include "app/PresentationMode.h"
 #include "app/QuillonDoc.h"
+#include "app/ViewOwner.h"
 
 #include <QMainWindow>
 
@@ -16,12 +18,11 @@
 
 class CFrameClient;
 class CNoticeWnd;
-class CPresentationMode;
 class CQuillonView;
 class QAction;
 class QMenu;
 
-class CMainFrame : public QMainWindow {
+class CMainFrame : public QMainWindow, public IViewOwner, public IPresentationFrame {
 public:
     // onCommand receives every command chosen from the menu or the keyboard
     // that its enabling rule allows; canClose decides a close request.
@@ -29,8 +30,8 @@ public:
     ~CMainFrame() override;
 
     CQuillonDoc& Document() { return m_doc; }
-    CQuillonView* GetActiveView() const { return m_pView; }
-    CFrameClient* Client() const { return m_pClient; }
+    CQuillonView* GetActiveView() const override { return m_pView; }
+    CFrameClient* Client() const override { return m_pClient; }
     // The notice over the picture (INoticeSink shows it).
     CNoticeWnd* Notice() const { return m_pNotice; }
 
@@ -42,13 +43,17 @@ public:
 
     // Rebuilds the skin catalog and the skin submenu for a platform and
     // selects its first skin, then tells the handler below.
-    void RebuildSkinMenu(int nPlatform);
+    void RebuildSkinMenu(int nPlatform) override;
     // Told after every rebuild of the skin menu, with the platform.
     void SetSkinsRebuiltHandler(std::function<void(int)> fn) { m_fnSkinsRebuilt = std::move(fn); }
     // Fits the window around a content of cx x cy, centres it, and scrolls the
     // phone's screen into the middle of the page; in presentation mode it
     // places the phone on the screen again instead.
-    void ResizeToContent(int cx, int cy);
+    void ResizeToContent(int cx, int cy) override;
+    // IViewOwner: the document's title, the client's screen, presentation.
+    void SetDocumentTitle(const std::string& strTitle) override { m_doc.SetTitle(strTitle); }
+    bool FitsWhole(int cx, int cy) const override;
+    bool IsPresenting() const override;
 
     CPresentationMode& Presentation() { return *m_pPresentation; }
     const CPresentationMode& Presentation() const { return *m_pPresentation; }
@@ -57,24 +62,24 @@ public:
     void SetProgramTitle(std::string strTitle);
     // Keeps the window above other windows.
     void SetStayOnTop(bool bOn);
-    bool StayOnTop() const { return m_bStayOnTop; }
+    bool StayOnTop() const override { return m_bStayOnTop; }
 
     // How far the client lies from the frame's top-left corner (the frame's
     // left width; its top with the title bar), as the window manager framed
     // the window last; (0, 0) before it ever was.
-    QPoint ClientOffset() const;
+    QPoint ClientOffset() const override;
     // Puts the frame's top-left corner at ptFrame, the client lying
     // clientOffset from it. The client's own position is what is asked of
     // the window manager: that one it keeps to the pixel, whether or not it
     // has framed the window yet.
-    void PlaceFrameAt(QPoint ptFrame, QPoint clientOffset);
+    void PlaceFrameAt(QPoint ptFrame, QPoint clientOffset) override;
 
     // The right-click menu, filled from the menu bar and with the rules
     // applied as when it opens.
     QMenu* ContextMenu();
 
     // Runs a command as the menu would: only when its rule enables it.
-    bool RunCommand(int nCommandId);
+    bool RunCommand(int nCommandId) override;
     // Whether the command's rule enables it now.
     bool IsCommandEnabled(int nCommandId) const;
     QAction* Action(int nCommandId) const;

@@ -1,5 +1,5 @@
 // The main window's menu bar and keyboard shortcuts (menu and accelerator
-// table 128).
+// table 128), built from the command table (app/CommandTable.h).
 #pragma once
 
 #include <functional>
@@ -11,19 +11,8 @@
 class QAction;
 class QMenuBar;
 
-struct MainMenuItem {
-    int nMenu;               // 0 File, 1 View, 2 Help
-    int nCommandId;          // 0 for a separator, -1 for the skin submenu, -2 for Zoom
-    const char* pszText;     // the item text; '\t' precedes the shortcut's text
-    const char* pszShortcut; // keys, "; " between several
-    bool bCheckable;
-};
-
-// The menu resource, item by item in menu order.
-const MainMenuItem* MainMenuItems(int& nCount);
-
 // Help > Keyboard shortcuts: every key with its command, one pair a row,
-// from the table above (a command's further keys on its row too) and the
+// from the command table (a command's further keys on its row too) and the
 // keys that no item shows (Esc).
 std::vector<std::pair<std::string, std::string>> KeyboardShortcuts();
 

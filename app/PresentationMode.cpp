@@ -1,6 +1,5 @@
 #include "app/PresentationMode.h"
 
-#include "app/MainFrame.h"
 #include "app/QuillonView.h"
 #include "display/FrameClient.h"
 #include "display/ScreenWnd.h"
@@ -8,6 +7,7 @@
 #include "res/ResourceIds.h"
 
 #include <QApplication>
+#include <QMainWindow>
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QScreen>
@@ -20,15 +20,16 @@ constexpr int kLeaveCheckMs = 100;
 constexpr int kLeaveCheckTries = 30;
 } // namespace
 
-CPresentationMode::CPresentationMode(CMainFrame* pFrame)
-    : m_pFrame(pFrame), m_pEscape(new QShortcut(QKeySequence(Qt::Key_Escape), pFrame)) {
+CPresentationMode::CPresentationMode(QMainWindow* pWindow, IPresentationFrame& frame)
+    : m_pWindow(pWindow), m_frame(frame),
+      m_pEscape(new QShortcut(QKeySequence(Qt::Key_Escape), pWindow)) {
     m_cursorTimer.setSingleShot(true);
     m_cursorTimer.setInterval(kCursorDelayMs);
     connect(&m_cursorTimer, &QTimer::timeout, this, [this] { HideCursor(); });
     m_pEscape->setEnabled(false);
     connect(m_pEscape, &QShortcut::activated, this, [this] {
         if (m_bOn)
-            m_pFrame->RunCommand(ID_VIEW_PRESENTATION);
+            m_frame.RunCommand(ID_VIEW_PRESENTATION);
     });
 }
 
@@ -38,37 +39,37 @@ void CPresentationMode::Enter(QScreen* pScreen) {
     if (m_bOn)
         return;
     if (!pScreen)
-        pScreen = m_pFrame->screen() ? m_pFrame->screen() : QGuiApplication::primaryScreen();
+        pScreen = m_pWindow->screen() ? m_pWindow->screen() : QGuiApplication::primaryScreen();
     if (!pScreen)
         return;
-    CQuillonView* pView = m_pFrame->GetActiveView();
-    const CFrameClient* pClient = m_pFrame->Client();
-    m_saved.pos = m_pFrame->frameGeometry().topLeft();
-    m_saved.clientOffset = m_pFrame->ClientOffset();
+    CQuillonView* pView = m_frame.GetActiveView();
+    const CFrameClient* pClient = m_frame.Client();
+    m_saved.pos = m_pWindow->frameGeometry().topLeft();
+    m_saved.clientOffset = m_frame.ClientOffset();
     m_saved.content = pView->SkinWindow()->size();
     m_saved.nZoom = pView->Zoom();
     m_saved.nScrollX = pClient->Layout().ScrollPosX();
     m_saved.nScrollY = pClient->Layout().ScrollPosY();
-    m_saved.flags = m_pFrame->windowFlags();
+    m_saved.flags = m_pWindow->windowFlags();
 
     m_bOn = true;
     m_pScreen = pScreen;
-    m_pFrame->menuBar()->hide();
-    m_pFrame->setMinimumSize(0, 0);
-    m_pFrame->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    m_pWindow->menuBar()->hide();
+    m_pWindow->setMinimumSize(0, 0);
+    m_pWindow->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
     Qt::WindowFlags flags = Qt::Window | Qt::FramelessWindowHint;
-    flags.setFlag(Qt::WindowStaysOnTopHint, m_pFrame->StayOnTop());
-    m_pFrame->setWindowFlags(flags); // hides the window until it shows again
-    if (m_pFrame->windowHandle())
-        m_pFrame->windowHandle()->setScreen(pScreen);
+    flags.setFlag(Qt::WindowStaysOnTopHint, m_frame.StayOnTop());
+    m_pWindow->setWindowFlags(flags); // hides the window until it shows again
+    if (m_pWindow->windowHandle())
+        m_pWindow->windowHandle()->setScreen(pScreen);
     // The whole screen, as a frameless window of the screen's size. The
     // window manager is not asked for its full-screen state: a request that
     // crosses the window's unmapping and mapping (the new flags) could leave
     // that state behind after presentation ends, a frameless-looking window
     // covering the screen.
-    m_pFrame->setGeometry(pScreen->geometry());
+    m_pWindow->setGeometry(pScreen->geometry());
     Relayout();
-    m_pFrame->show();
+    m_pWindow->show();
     m_screenGeometry = connect(pScreen, &QScreen::geometryChanged, this, [this] { Relayout(); });
 
     qApp->installEventFilter(this);
@@ -88,24 +89,24 @@ void CPresentationMode::Leave() {
     ShowCursor();
     m_pEscape->setEnabled(false);
 
-    CQuillonView* pView = m_pFrame->GetActiveView();
-    CFrameClient* pClient = m_pFrame->Client();
+    CQuillonView* pView = m_frame.GetActiveView();
+    CFrameClient* pClient = m_frame.Client();
     pClient->SetPresentationArea(std::nullopt);
     pView->ScreenWindow()->Present(0, 0, false);
     // The window manager's full-screen state goes with the frameless window,
     // before the new one is made, so that it cannot pass to it.
-    m_pFrame->setWindowState(m_pFrame->windowState() & ~Qt::WindowFullScreen);
+    m_pWindow->setWindowState(m_pWindow->windowState() & ~Qt::WindowFullScreen);
     Qt::WindowFlags flags = m_saved.flags;
-    flags.setFlag(Qt::WindowStaysOnTopHint, m_pFrame->StayOnTop());
-    m_pFrame->setWindowFlags(flags);
-    m_pFrame->setWindowState(Qt::WindowNoState);
-    m_pFrame->menuBar()->show();
+    flags.setFlag(Qt::WindowStaysOnTopHint, m_frame.StayOnTop());
+    m_pWindow->setWindowFlags(flags);
+    m_pWindow->setWindowState(Qt::WindowNoState);
+    m_pWindow->menuBar()->show();
     // Shown first, so that the layout measures the window's frame again.
-    m_pFrame->PlaceFrameAt(m_saved.pos, m_saved.clientOffset);
-    m_pFrame->showNormal();
+    m_frame.PlaceFrameAt(m_saved.pos, m_saved.clientOffset);
+    m_pWindow->showNormal();
     // The window's own layout: its fixed size, scroll bars and place.
     pView->ScreenWindow()->Relayout();
-    m_pFrame->PlaceFrameAt(m_saved.pos, m_saved.clientOffset);
+    m_frame.PlaceFrameAt(m_saved.pos, m_saved.clientOffset);
     CheckLeft(kLeaveCheckTries);
     if (pView->SkinWindow()->size() == m_saved.content) {
         pClient->OnHScroll(ScrollCode::ThumbPosition, m_saved.nScrollX);
@@ -119,21 +120,21 @@ void CPresentationMode::Leave() {
 void CPresentationMode::CheckLeft(int nTriesLeft) {
     if (m_bOn || nTriesLeft <= 0 || !m_pScreen)
         return;
-    if (m_pFrame->geometry() == m_pScreen->geometry()) {
+    if (m_pWindow->geometry() == m_pScreen->geometry()) {
         // Qt may hold the state as normal already: through full screen, so
         // that the window manager is told again.
-        m_pFrame->setWindowState(Qt::WindowFullScreen);
-        m_pFrame->setWindowState(Qt::WindowNoState);
-        m_pFrame->PlaceFrameAt(m_saved.pos, m_saved.clientOffset);
+        m_pWindow->setWindowState(Qt::WindowFullScreen);
+        m_pWindow->setWindowState(Qt::WindowNoState);
+        m_frame.PlaceFrameAt(m_saved.pos, m_saved.clientOffset);
     }
     QTimer::singleShot(kLeaveCheckMs, this, [this, nTriesLeft] { CheckLeft(nTriesLeft - 1); });
 }
 
 void CPresentationMode::OnWindowStateChanged() {
-    if (m_bOn || !m_bLeft || !m_pFrame->windowState().testFlag(Qt::WindowFullScreen))
+    if (m_bOn || !m_bLeft || !m_pWindow->windowState().testFlag(Qt::WindowFullScreen))
         return;
-    m_pFrame->setWindowState(m_pFrame->windowState() & ~Qt::WindowFullScreen);
-    m_pFrame->PlaceFrameAt(m_saved.pos, m_saved.clientOffset);
+    m_pWindow->setWindowState(m_pWindow->windowState() & ~Qt::WindowFullScreen);
+    m_frame.PlaceFrameAt(m_saved.pos, m_saved.clientOffset);
 }
 
 void CPresentationMode::SetFill(bool bFill) {
@@ -147,24 +148,24 @@ void CPresentationMode::Relayout() {
     if (!m_bOn)
         return;
     // A screen that went away leaves the one the window is on.
-    QScreen* pScreen = m_pScreen ? m_pScreen.data() : m_pFrame->screen();
+    QScreen* pScreen = m_pScreen ? m_pScreen.data() : m_pWindow->screen();
     if (!pScreen)
         return;
     const QRect screen = pScreen->geometry();
-    if (m_pFrame->geometry() != screen)
-        m_pFrame->setGeometry(screen);
-    CQuillonView* pView = m_pFrame->GetActiveView();
+    if (m_pWindow->geometry() != screen)
+        m_pWindow->setGeometry(screen);
+    CQuillonView* pView = m_frame.GetActiveView();
     const QSize skin = pView->SkinWindow()->GetBitmapSize();
     m_place =
         PlacePresentation(screen.width(), screen.height(), skin.width(), skin.height(), m_bFill);
-    m_pFrame->Client()->SetPresentationArea(QRect(m_place.x, m_place.y, m_place.cx, m_place.cy));
+    m_frame.Client()->SetPresentationArea(QRect(m_place.x, m_place.y, m_place.cx, m_place.cy));
     pView->ScreenWindow()->Present(m_place.cx, m_place.cy, m_bFill);
 }
 
 bool CPresentationMode::eventFilter(QObject* pObject, QEvent* pEvent) {
     if (pEvent->type() == QEvent::MouseMove) {
         const auto* pWidget = qobject_cast<const QWidget*>(pObject);
-        if ((pWidget && pWidget->window() == m_pFrame) || pObject == m_pFrame->windowHandle()) {
+        if ((pWidget && pWidget->window() == m_pWindow) || pObject == m_pWindow->windowHandle()) {
             ShowCursor();
             m_cursorTimer.start();
         }
@@ -176,12 +177,12 @@ void CPresentationMode::HideCursor() {
     if (!m_bOn || m_bCursorHidden)
         return;
     m_bCursorHidden = true;
-    m_pFrame->setCursor(Qt::BlankCursor);
+    m_pWindow->setCursor(Qt::BlankCursor);
 }
 
 void CPresentationMode::ShowCursor() {
     if (!m_bCursorHidden)
         return;
     m_bCursorHidden = false;
-    m_pFrame->unsetCursor();
+    m_pWindow->unsetCursor();
 }

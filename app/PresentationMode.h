@@ -5,7 +5,7 @@
 // the screen" it is scaled smoothly to the largest size that fits instead.
 //
 // The commands stay at hand: every key works and a right-click opens the
-// File and View items (CMainFrame). The mouse cursor hides after 2 seconds
+// File and View items (the main window). The mouse cursor hides after 2 seconds
 // without movement; Esc leaves. A skin, platform or screen size change
 // places the phone again at once. Leaving restores the window as it was:
 // position, zoom and scroll. UI thread only.
@@ -16,16 +16,35 @@
 #include <QObject>
 #include <QPoint>
 #include <QPointer>
+#include <QScreen>
 #include <QSize>
 #include <QTimer>
 
-class CMainFrame;
-class QScreen;
+class CFrameClient;
+class CQuillonView;
+class QMainWindow;
 class QShortcut;
+
+// What presentation asks of the main window beyond QMainWindow's own: its
+// view and client, where its frame stands, whether it stays on top, and the
+// command Esc runs.
+class IPresentationFrame {
+public:
+    virtual CQuillonView* GetActiveView() const = 0;
+    virtual CFrameClient* Client() const = 0;
+    virtual QPoint ClientOffset() const = 0;
+    virtual void PlaceFrameAt(QPoint ptFrame, QPoint clientOffset) = 0;
+    virtual bool StayOnTop() const = 0;
+    // Runs a command as the menu would (only when its rule enables it).
+    virtual bool RunCommand(int nCommandId) = 0;
+
+protected:
+    ~IPresentationFrame() = default;
+};
 
 class CPresentationMode : public QObject {
 public:
-    explicit CPresentationMode(CMainFrame* pFrame);
+    CPresentationMode(QMainWindow* pWindow, IPresentationFrame& frame);
     ~CPresentationMode() override;
 
     bool IsOn() const { return m_bOn; }
@@ -65,7 +84,8 @@ private:
     void HideCursor();
     void ShowCursor();
 
-    CMainFrame* m_pFrame;
+    QMainWindow* m_pWindow;
+    IPresentationFrame& m_frame;
     bool m_bOn = false;
     bool m_bFill = false;
     bool m_bLeft = false; // presentation was on and has been left

@@ -237,54 +237,6 @@ void CQuillonApp::Quit(int nStatus) {
     QCoreApplication::exit(m_nExitStatus);
 }
 
-void CQuillonApp::OnCommand(int nCommandId) {
-    if (m_pViewChoices && m_pViewChoices->OnCommand(nCommandId))
-        return; // zoom, skins, presentation, fill, stay on top
-    switch (nCommandId) {
-    case ID_FILE_OPEN_CONNECTION:
-        OnOpenConnection();
-        break;
-    case ID_FILE_CLOSE_CONNECTION:
-        OnCloseConnection();
-        break;
-    case ID_FILE_RECORD_MOVIE:
-        OnRecordMovie();
-        break;
-    case ID_FILE_STOP_RECORDING:
-        OnStopRecording();
-        break;
-    case ID_FILE_CAPTURE_SCREEN:
-        OnCaptureScreen();
-        break;
-    case ID_FILE_COPY_SCREEN:
-        OnCopyScreen();
-        break;
-    case ID_FILE_QUICK_CAPTURE:
-        OnQuickCapture();
-        break;
-    case ID_FILE_MOVIES_WITH_SKIN:
-        if (CQuillonView* v = View()) {
-            v->Recording().SetMoviesWithSkin(!v->Recording().MoviesWithSkin());
-            Settings().SetMoviesWithSkin(v->Recording().MoviesWithSkin());
-        }
-        break;
-    case ID_HELP_SHORTCUTS: {
-        CShortcutsDlg dlg(m_pMainFrame.get());
-        dlg.exec();
-        break;
-    }
-    case ID_APP_ABOUT:
-        OnAppAbout();
-        break;
-    case ID_APP_EXIT:
-        if (m_pMainFrame)
-            m_pMainFrame->close();
-        break;
-    default:
-        break;
-    }
-}
-
 std::optional<std::string> CQuillonApp::ChoosePort() {
     if (m_fnChoosePort)
         return m_fnChoosePort();

@@ -43,7 +43,8 @@ public:
     // and destroys the windows. Returns the program's exit status.
     int ExitInstance();
 
-    // Commands (the menu and keyboard route them here after their rule).
+    // Commands (the menu and keyboard route them here after their rule):
+    // runs the command's row of the command table, or selects a skin.
     void OnCommand(int nCommandId);
     void OnOpenConnection();
     void OnCloseConnection();
@@ -82,6 +83,8 @@ public:
     // The attempts to open a lost connection again; null before the first loss.
     const CReconnector* Reconnection() const { return m_pReconnector.get(); }
     CQuillonView* View() const;
+    // The View choices (zoom, skins, presentation); only while the window is.
+    CViewChoices& ViewChoices() { return *m_pViewChoices; }
     // Test seam: the save dialogs (not owned; null gives the desktop's).
     void SetFileDialogs(IFileDialogs* pDialogs) { m_pFileDialogs = pDialogs; }
     // Test seam: runs the "COM ports" dialog; returns the chosen name or

@@ -1,9 +1,7 @@
 #include "app/QuillonView.h"
 
-#include "app/MainFrame.h"
-#include "app/PresentationMode.h"
 #include "app/RecordingController.h"
-#include "display/FrameClient.h"
+#include "app/ViewOwner.h"
 #include "display/ScreenWnd.h"
 #include "display/SkinMenu.h"
 #include "display/SkinWnd.h"
@@ -18,8 +16,8 @@
 
 #include <algorithm>
 
-CQuillonView::CQuillonView(CMainFrame* pFrame, QWidget* pParent)
-    : QWidget(pParent), m_pFrame(pFrame), m_pSkinWnd(new CSkinWnd(this, this)),
+CQuillonView::CQuillonView(IViewOwner* pOwner, QWidget* pParent)
+    : QWidget(pParent), m_pOwner(pOwner), m_pSkinWnd(new CSkinWnd(this, this)),
       m_pScreenWnd(new CScreenWnd(this, this)), m_skinDisplay(m_pSkinWnd, m_pScreenWnd),
       m_catalog(SkinBitmapLoads), m_decoder(this) {
     m_catalog.SetWindows(&m_skinDisplay);
@@ -54,7 +52,7 @@ CQuillonView::~CQuillonView() {
 }
 
 void CQuillonView::OnInitialUpdate() {
-    m_pFrame->Document().SetTitle(LoadStringResource(IDS_NO_CONNECTION));
+    m_pOwner->SetDocumentTitle(LoadStringResource(IDS_NO_CONNECTION));
     if (m_bFirstSize) {
         m_bFirstSize = false;
         int cx = 0, cy = 0;
@@ -109,7 +107,7 @@ bool CQuillonView::IsRecording() const {
 
 void CQuillonView::ResizeToContent(int cx, int cy) {
     resize(cx, cy);
-    m_pFrame->ResizeToContent(cx, cy);
+    m_pOwner->ResizeToContent(cx, cy);
 }
 
 int CQuillonView::CurrentPlatform() const {
@@ -117,7 +115,7 @@ int CQuillonView::CurrentPlatform() const {
 }
 
 void CQuillonView::SwitchPlatform(int nPlatform) {
-    m_pFrame->RebuildSkinMenu(nPlatform);
+    m_pOwner->RebuildSkinMenu(nPlatform);
     LoadWaitingPicture(nPlatform);
     m_pScreenWnd->SetBitmapMode(true);
     m_decoder.Screen().Hide(); // the idle picture is shown, not the phone's
@@ -183,7 +181,7 @@ int CQuillonView::LargestFittingZoom() const {
     const QSize skin = m_pSkinWnd->GetBitmapSize();
     int zoom = 1;
     while (zoom < CPictureWnd::kMaxZoom &&
-           m_pFrame->Client()->FitsWhole((zoom + 1) * skin.width(), (zoom + 1) * skin.height()))
+           m_pOwner->FitsWhole((zoom + 1) * skin.width(), (zoom + 1) * skin.height()))
         ++zoom;
     return zoom;
 }
@@ -193,7 +191,7 @@ void CQuillonView::OnSelectSkin(int nCommandId) {
 }
 
 std::string CQuillonView::RecordingMark() const {
-    if (!IsRecording() || (!m_bIndicatorInPresentation && m_pFrame->Presentation().IsOn()))
+    if (!IsRecording() || (!m_bIndicatorInPresentation && m_pOwner->IsPresenting()))
         return {};
     return m_pRecording->Mark();
 }

@@ -22,7 +22,7 @@
 
 class CScreenWnd;
 class CSkinWnd;
-class CMainFrame;
+class IViewOwner;
 class CRecordingController;
 
 class CQuillonView : public QWidget,
@@ -30,7 +30,7 @@ class CQuillonView : public QWidget,
                      public ILinkOwner,
                      public IScreenPlatformHost {
 public:
-    explicit CQuillonView(CMainFrame* pFrame, QWidget* pParent = nullptr);
+    explicit CQuillonView(IViewOwner* pOwner, QWidget* pParent = nullptr);
     ~CQuillonView() override;
 
     // Sets the title "No connection" and sizes the main window to the skin.
@@ -96,7 +96,7 @@ public:
 private:
     void LoadWaitingPicture(int nPlatform);
 
-    CMainFrame* m_pFrame;
+    IViewOwner* m_pOwner;
     CSkinWnd* m_pSkinWnd;
     CScreenWnd* m_pScreenWnd;
     CSkinDisplay m_skinDisplay;

@@ -7,7 +7,6 @@
 #include "app/WindowPlacement.h"
 #include "display/FrameClient.h"
 #include "display/SkinMenu.h"
-#include "res/ResourceIds.h"
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -94,49 +93,38 @@ void CViewChoices::ApplyAtStart(const CommandLineOptions& options) {
         TogglePresentation();
 }
 
-bool CViewChoices::OnCommand(int nCommandId) {
+void CViewChoices::ToggleZoom() {
     CQuillonView* pView = m_frame.GetActiveView();
-    if (!pView)
-        return false;
-    switch (nCommandId) {
-    case ID_VIEW_ZOOM:
-        pView->OnZoom();
-        m_settings.SetZoom(pView->Zoom());
-        return true;
-    case ID_VIEW_ZOOM_300:
-    case ID_VIEW_ZOOM_400:
-    case ID_VIEW_ZOOM_IN:
-    case ID_VIEW_ZOOM_OUT:
-        pView->SetZoom(nCommandId == ID_VIEW_ZOOM_300   ? 3
-                       : nCommandId == ID_VIEW_ZOOM_400 ? 4
-                       : nCommandId == ID_VIEW_ZOOM_IN  ? pView->Zoom() + 1
-                                                        : pView->Zoom() - 1);
-        m_settings.SetZoom(pView->Zoom());
-        return true;
-    case ID_VIEW_PRESENTATION:
-        TogglePresentation();
-        return true;
-    case ID_VIEW_FILL_SCREEN:
-        m_frame.Presentation().SetFill(!m_frame.Presentation().Fill());
-        m_settings.SetFillScreen(m_frame.Presentation().Fill());
-        return true;
-    case ID_VIEW_RECORDING_INDICATOR:
-        m_settings.SetRecordingIndicator(!m_settings.RecordingIndicator());
-        pView->SetRecordingIndicator(m_settings.RecordingIndicator());
-        return true;
-    case ID_VIEW_STAY_ON_TOP:
-        m_frame.SetStayOnTop(!m_frame.StayOnTop());
-        m_settings.SetStayOnTop(m_frame.StayOnTop());
-        return true;
-    default:
-        break;
-    }
-    if (nCommandId < ID_SKIN_FIRST || nCommandId > ID_SKIN_LAST)
-        return false;
+    pView->OnZoom();
+    m_settings.SetZoom(pView->Zoom());
+}
+
+void CViewChoices::SetZoom(int nZoom) {
+    CQuillonView* pView = m_frame.GetActiveView();
+    pView->SetZoom(nZoom);
+    m_settings.SetZoom(pView->Zoom());
+}
+
+void CViewChoices::ToggleFillScreen() {
+    m_frame.Presentation().SetFill(!m_frame.Presentation().Fill());
+    m_settings.SetFillScreen(m_frame.Presentation().Fill());
+}
+
+void CViewChoices::ToggleRecordingIndicator() {
+    m_settings.SetRecordingIndicator(!m_settings.RecordingIndicator());
+    m_frame.GetActiveView()->SetRecordingIndicator(m_settings.RecordingIndicator());
+}
+
+void CViewChoices::ToggleStayOnTop() {
+    m_frame.SetStayOnTop(!m_frame.StayOnTop());
+    m_settings.SetStayOnTop(m_frame.StayOnTop());
+}
+
+void CViewChoices::SelectSkin(int nCommandId) {
+    CQuillonView* pView = m_frame.GetActiveView();
     pView->OnSelectSkin(nCommandId);
     if (const CSkinEntry* pSkin = pView->Catalog().CurrentSkin())
         m_settings.SetSkin(pSkin->m_nPlatform, SkinKey(*pSkin));
-    return true;
 }
 
 void CViewChoices::OnSkinsRebuilt(int nPlatform) {

@@ -28,9 +28,16 @@ public:
     // After the window's first layout: zoom, staying on top, presentation
     // scaling, the window's position, and presentation with --fullscreen.
     void ApplyAtStart(const CommandLineOptions& options);
-    // Zoom, skins, presentation, fill and stay on top; false for any other
-    // command.
-    bool OnCommand(int nCommandId);
+    // The View commands, each written at once: Zoom 200% (and back to
+    // 100 %), a zoom step, presentation mode, its scaling, staying on top,
+    // the recording indicator, and a skin by its command id.
+    void ToggleZoom();
+    void SetZoom(int nZoom);
+    void TogglePresentation();
+    void ToggleFillScreen();
+    void ToggleStayOnTop();
+    void ToggleRecordingIndicator();
+    void SelectSkin(int nCommandId);
     // The skin menu of a platform was rebuilt: selects the skin last chosen
     // for that platform, when it is still there.
     void OnSkinsRebuilt(int nPlatform);
@@ -42,8 +49,6 @@ public:
     static QScreen* ScreenByNumber(int nScreen, std::string& strError);
 
 private:
-    void TogglePresentation();
-
     CSettings& m_settings;
     CMainFrame& m_frame;
     int m_nScreen = 0;                       // --screen, 0 when not given

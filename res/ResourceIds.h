@@ -10,10 +10,6 @@ constexpr int IDB_UIQ_FRAME = 143; // plain white 208 x 320, the built-in UIQ sk
 constexpr int IDB_S60_IDLE = 201;  // the S60 screen's idle picture, 176 x 208
 constexpr int IDB_UIQ_IDLE = 202;  // the UIQ screen's idle picture, 208 x 320
 
-// Control ids of the picture windows.
-constexpr int IDC_SKIN_WINDOW = 1000;
-constexpr int IDC_SCREEN_WINDOW = 1001;
-
 // Commands.
 constexpr int ID_VIEW_ZOOM = 10000;
 constexpr int ID_FILE_OPEN_CONNECTION = 10001;
@@ -48,8 +44,4 @@ constexpr int IDS_NO_CONNECTION = 61404;
 constexpr int IDS_PORT_SELECTION_FAILED = 61408;
 constexpr int IDS_CONFIRM_EXIT = 61409;
 constexpr int IDS_VIDEO_NOT_STARTED = 61410;
-constexpr int IDS_BMP_FILTER = 61411;
-constexpr int IDS_AVI_FILTER = 61412;
-constexpr int IDS_BMP_EXT = 61413;
-constexpr int IDS_AVI_EXT = 61414;
 constexpr int IDS_MOVIE_FILTER = 61420; // the record dialog: MP4, MKV, MOV, AVI

@@ -24,10 +24,6 @@ constexpr SStringEntry kStrings[] = {
     {IDS_PORT_SELECTION_FAILED, "Selection of the communication port has failed"},
     {IDS_CONFIRM_EXIT, "Close the connection and exit the application?"},
     {IDS_VIDEO_NOT_STARTED, "Could not initialize video stream. Video recording not started."},
-    {IDS_BMP_FILTER, "BMP files (*.bmp)|*.bmp||"},
-    {IDS_AVI_FILTER, "AVI Files (*.avi)|*.avi||"},
-    {IDS_BMP_EXT, "bmp"},
-    {IDS_AVI_EXT, "avi"},
     {IDS_MOVIE_FILTER, "MP4 video (*.mp4)|*.mp4|Matroska video (*.mkv)|*.mkv|QuickTime movie "
                        "(*.mov)|*.mov|AVI Files (*.avi)|*.avi||"},
 };

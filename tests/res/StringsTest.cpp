@@ -16,10 +16,6 @@ TEST(Strings, TableHoldsTheProgramsTextsExactly) {
         {61408, "Selection of the communication port has failed"},
         {61409, "Close the connection and exit the application?"},
         {61410, "Could not initialize video stream. Video recording not started."},
-        {61411, "BMP files (*.bmp)|*.bmp||"},
-        {61412, "AVI Files (*.avi)|*.avi||"},
-        {61413, "bmp"},
-        {61414, "avi"},
     };
     for (const auto& [id, text] : expected) {
         SCOPED_TRACE(id);
