@@ -5,7 +5,6 @@
 
 class CAboutDlg : public QDialog {
 public:
-    static constexpr int IDD = 100;
     explicit CAboutDlg(QWidget* pParent = nullptr);
 };
 

@@ -38,7 +38,7 @@ CQuillonApp::~CQuillonApp() {
 
 CSettings& CQuillonApp::Settings() {
     if (!m_pSettings) {
-        m_pSettings = std::make_unique<CSettings>(m_strSettingsFile);
+        m_pSettings = std::make_unique<CSettings>(m_seams.strSettingsFile);
         // Standard error has it already; a window shows it too.
         m_pSettings->SetUnsavedHandler([this](const std::string& strText) {
             if (!m_options.bNoWindow && !m_bEnded)
@@ -64,8 +64,10 @@ bool CQuillonApp::InitInstance(const CommandLineOptions& options) {
 }
 
 bool CQuillonApp::PrepareRun() {
-    if (m_pTestPresenter)
-        SetMessagePresenter(m_pTestPresenter);
+    if (m_seams.pPresenter)
+        SetMessagePresenter(m_seams.pPresenter);
+    if (m_seams.linkTiming)
+        m_serial.SetTimingForTests(*m_seams.linkTiming);
     if (m_options.bNoWindow && m_options.strPort.empty() && !m_options.bDemo) {
         ShowMessageBox("Without a window the port cannot be chosen in the \"COM ports\" dialog: "
                        "give it with --port NAME (or use --demo).",
@@ -76,7 +78,7 @@ bool CQuillonApp::PrepareRun() {
     QCoreApplication::setApplicationName(QStringLiteral("Lumetto"));
 
     m_pPump = std::make_unique<CQtHandOverPump>();
-    if (!m_pTestPresenter && !m_options.bNoWindow) {
+    if (!m_seams.pPresenter && !m_options.bNoWindow) {
         m_pPresenter = std::make_unique<CQtMessagePresenter>();
         SetMessagePresenter(m_pPresenter.get());
     }
@@ -113,8 +115,8 @@ void CQuillonApp::ApplyOptions() {
     rec.SetMoviesWithSkin(m_options.nRecordSkin >= 0 ? m_options.nRecordSkin == 1
                                                      : Settings().MoviesWithSkin());
     pFrame->SetProgramTitle(m_options.strWindowTitle);
-    if (!m_strProgramFolder.empty())
-        pView->Catalog().SetProgramFolder(m_strProgramFolder);
+    if (!m_seams.strProgramFolder.empty())
+        pView->Catalog().SetProgramFolder(m_seams.strProgramFolder);
     // The first layout counts the frame the window had last time.
     if (const auto frame = Settings().WindowFrame(); frame && !m_options.bNoWindow)
         pFrame->Client()->SetFrameGuess(QPoint(frame->first, frame->second));
@@ -238,8 +240,8 @@ void CQuillonApp::Quit(int nStatus) {
 }
 
 std::optional<std::string> CQuillonApp::ChoosePort() {
-    if (m_fnChoosePort)
-        return m_fnChoosePort();
+    if (m_seams.fnChoosePort)
+        return m_seams.fnChoosePort();
     CPortSelectDlg dlg(m_pMainFrame.get());
     dlg.SetProgramPorts({CDemoPhone::kPortName}); // always there to try the program
     dlg.SetPreferredPort(Settings().LastPort());

@@ -77,29 +77,26 @@ public:
     CMainFrame* MainWindow() const { return m_pMainFrame.get(); }
     // The remembered choices (read at start, written as they change).
     CSettings& Settings();
-    // Test seam: the settings file to use instead of the user's (before
-    // InitInstance).
-    void SetSettingsFile(std::string strFile) { m_strSettingsFile = std::move(strFile); }
     // The attempts to open a lost connection again; null before the first loss.
     const CReconnector* Reconnection() const { return m_pReconnector.get(); }
     CQuillonView* View() const;
     // The View choices (zoom, skins, presentation); only while the window is.
     CViewChoices& ViewChoices() { return *m_pViewChoices; }
-    // Test seam: the save dialogs (not owned; null gives the desktop's).
-    void SetFileDialogs(IFileDialogs* pDialogs) { m_pFileDialogs = pDialogs; }
-    // Test seam: runs the "COM ports" dialog; returns the chosen name or
-    // nothing on Cancel. Null: the real dialog.
-    void SetPortChooser(std::function<std::optional<std::string>()> fn) {
-        m_fnChoosePort = std::move(fn);
-    }
+    // The serial port driver, for the whole run.
+    const CSerialPort& Serial() const { return m_serial; }
 
-    // Test seam: message boxes go to this presenter instead of Qt's (not owned).
-    void SetPresenter(IMessagePresenter* pPresenter) { m_pTestPresenter = pPresenter; }
-    // Test seam: the folder whose "skins" folder is read (default: the
-    // program's own folder).
-    void SetProgramFolder(std::string strFolder) { m_strProgramFolder = std::move(strFolder); }
-
-    CSerialPort m_serial;
+    // What a test puts in place of the desktop's, before InitInstance; what
+    // is left empty stays the desktop's.
+    struct Seams {
+        std::string strSettingsFile;             // instead of the user's settings
+        std::string strProgramFolder;            // whose "skins" folder is read
+        IMessagePresenter* pPresenter = nullptr; // message boxes (not owned)
+        IFileDialogs* pFileDialogs = nullptr;    // the save dialogs (not owned)
+        // The "COM ports" dialog: the chosen name, or nothing for Cancel.
+        std::function<std::optional<std::string>()> fnChoosePort;
+        std::optional<CSerialPort::Timing> linkTiming; // the link's waits
+    };
+    Seams& TestSeams() { return m_seams; }
 
 private:
     // The steps of InitInstance: the message presenter, the hand-over and the
@@ -129,16 +126,13 @@ private:
     void StartRecordOption();
     void OnMovieEnded(const MovieSummary& s, MovieEnd eWhy, bool fromOption);
 
+    CSerialPort m_serial;
+    Seams m_seams;
     CommandLineOptions m_options;
-    std::string m_strProgramFolder;
-    std::string m_strSettingsFile;
     std::unique_ptr<CSettings> m_pSettings;
     std::unique_ptr<CQtHandOverPump> m_pPump;
     std::unique_ptr<CQtMessagePresenter> m_pPresenter;
-    IMessagePresenter* m_pTestPresenter = nullptr;
     std::unique_ptr<IFileDialogs> m_pOwnFileDialogs;
-    IFileDialogs* m_pFileDialogs = nullptr;
-    std::function<std::optional<std::string>()> m_fnChoosePort;
     CLastScreen m_lastScreen; // for --capture at the end (outlives the window's model)
     std::unique_ptr<CMainFrame> m_pMainFrame;
     std::unique_ptr<CViewChoices> m_pViewChoices;

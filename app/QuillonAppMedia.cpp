@@ -27,8 +27,8 @@ constexpr int kErrorNoticeMs = 8000;
 } // namespace
 
 IFileDialogs& CQuillonApp::FileDialogs() {
-    if (m_pFileDialogs)
-        return *m_pFileDialogs;
+    if (m_seams.pFileDialogs)
+        return *m_seams.pFileDialogs;
     if (!m_pOwnFileDialogs)
         m_pOwnFileDialogs = std::make_unique<CQtFileDialogs>(m_pMainFrame.get());
     return *m_pOwnFileDialogs;

@@ -236,9 +236,9 @@ bool CScreenDecoder::DecodeIndexed8(Cursor& cur) {
                 m_eLastResult = Result::Truncated;
                 break;
             }
-            m_pPalette[3 * i] = Expand4(word >> 8);
-            m_pPalette[3 * i + 1] = Expand4(word >> 4);
-            m_pPalette[3 * i + 2] = Expand4(word);
+            m_palette[3 * i] = Expand4(word >> 8);
+            m_palette[3 * i + 1] = Expand4(word >> 4);
+            m_palette[3 * i + 2] = Expand4(word);
             m_planarPalette.greenBlue[i] = static_cast<std::uint8_t>(word);
             m_planarPalette.red[i] = static_cast<std::uint8_t>(word >> 8 & 0xF);
         }

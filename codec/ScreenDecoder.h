@@ -98,7 +98,7 @@ public:
     }
 
     Result LastResult() const { return m_eLastResult; }
-    const std::array<std::uint8_t, 768>& Palette() const { return m_pPalette; }
+    const std::array<std::uint8_t, 768>& Palette() const { return m_palette; }
 
     void SetHost(IScreenPlatformHost* pHost) { m_pHost = pHost; }
 
@@ -133,7 +133,7 @@ private:
     std::size_t m_nTouchedEnd = 0;
     int m_nChangedFirst = 0;
     int m_nChangedCount = 0;
-    std::array<std::uint8_t, 768> m_pPalette{}; // 256 entries: red, green, blue
+    std::array<std::uint8_t, 768> m_palette{}; // 256 entries: red, green, blue
     // The same entries as the planes hold them.
     lumetto::PlanarPalette m_planarPalette{};
     Result m_eLastResult = Result::NoFormat;

@@ -78,7 +78,7 @@ CPictureWnd::CPictureWnd(IPictureHost* pHost, bool bFixedOrigin, QWidget* pParen
 CPictureWnd::~CPictureWnd() = default;
 
 void CPictureWnd::SetBitmap(QImage img) {
-    m_pBitmap = ForDrawing(std::move(img));
+    m_bitmap = ForDrawing(std::move(img));
     m_presentBitmap = QImage();
 }
 
@@ -94,7 +94,7 @@ bool CPictureWnd::LoadFileBitmap(const std::string& strPath) {
     m_bBitmapMode = true;
     // Read as the skin scan reads it: never from a FIFO or a device.
     SetBitmap(DecodeSkinBitmap(strPath));
-    return !m_pBitmap.isNull();
+    return !m_bitmap.isNull();
 }
 
 void CPictureWnd::OnScreenChanged(const CScreenModel& screen, const ScreenChange& change) {
@@ -106,9 +106,9 @@ void CPictureWnd::OnScreenChanged(const CScreenModel& screen, const ScreenChange
         m_bRepaintAll = true; // the idle picture goes
     m_bBitmapMode = false;
     int first = change.nFirstRow, end = change.nEndRow;
-    if (m_hDrawBitmap.width() != w || m_hDrawBitmap.height() != h) {
+    if (m_drawImage.width() != w || m_drawImage.height() != h) {
         m_bRepaintAll = true;
-        m_hDrawBitmap = QImage(w, h, QImage::Format_RGB32);
+        m_drawImage = QImage(w, h, QImage::Format_RGB32);
         m_nStaleFirst = m_nStaleEnd = 0; // rows of the old size mean nothing now
         first = 0;
         end = h;
@@ -129,15 +129,15 @@ void CPictureWnd::RefreshDrawBitmap() {
     // The rows changed since the last paint, once, from the model (unless
     // it no longer holds a picture of the drawing image's size).
     const CScreenDib* pDib = m_pScreen ? m_pScreen->Picture() : nullptr;
-    if (m_nStaleFirst != m_nStaleEnd && pDib && pDib->Width() == m_hDrawBitmap.width() &&
-        pDib->Height() == m_hDrawBitmap.height())
-        lumetto::ScreenRowsToRgb32(*pDib, m_nStaleFirst, m_nStaleEnd, m_hDrawBitmap.bits(),
-                                   static_cast<std::size_t>(m_hDrawBitmap.bytesPerLine()));
+    if (m_nStaleFirst != m_nStaleEnd && pDib && pDib->Width() == m_drawImage.width() &&
+        pDib->Height() == m_drawImage.height())
+        lumetto::ScreenRowsToRgb32(*pDib, m_nStaleFirst, m_nStaleEnd, m_drawImage.bits(),
+                                   static_cast<std::size_t>(m_drawImage.bytesPerLine()));
     m_nStaleFirst = m_nStaleEnd = 0;
 }
 
 void CPictureWnd::RepaintChanged() {
-    const int h = m_hDrawBitmap.height();
+    const int h = m_drawImage.height();
     if (m_bRepaintAll || m_bBitmapMode || h <= 0) {
         m_bRepaintAll = false;
         repaint();
@@ -175,13 +175,13 @@ void CPictureWnd::SetFreeSize(QSize size, bool bSmooth) {
 void CPictureWnd::GetBitmapSize(int& cx, int& cy) const {
     cx = cy = 0;
     if (m_bBitmapMode) {
-        if (!m_pBitmap.isNull()) {
-            cx = m_pBitmap.width();
-            cy = m_pBitmap.height();
+        if (!m_bitmap.isNull()) {
+            cx = m_bitmap.width();
+            cy = m_bitmap.height();
         }
-    } else if (!m_hDrawBitmap.isNull()) {
-        cx = m_hDrawBitmap.width();
-        cy = m_hDrawBitmap.height();
+    } else if (!m_drawImage.isNull()) {
+        cx = m_drawImage.width();
+        cy = m_drawImage.height();
     }
 }
 
@@ -204,7 +204,7 @@ void CPictureWnd::SetZoom(int z) {
 void CPictureWnd::paintEvent(QPaintEvent*) {
     QPainter dc(this);
     const QRect rc = rect();
-    if (m_bBitmapMode || m_hDrawBitmap.isNull())
+    if (m_bBitmapMode || m_drawImage.isNull())
         DrawBitmap(dc, rc);
     else
         DrawScreen(dc, rc);
@@ -251,17 +251,17 @@ void CPictureWnd::DrawScaled(QPainter& dc, const QRect& rc, const QImage& img, b
 
 void CPictureWnd::DrawBitmap(QPainter& dc, const QRect& rc) {
     if (m_freeSize.isEmpty() || m_bFixedOrigin) {
-        DrawScaled(dc, rc, m_pBitmap, false);
+        DrawScaled(dc, rc, m_bitmap, false);
         return;
     }
     if (m_presentBitmap.isNull())
-        m_presentBitmap = WithBlackSurround(m_pBitmap);
+        m_presentBitmap = WithBlackSurround(m_bitmap);
     DrawScaled(dc, rc, m_presentBitmap, false);
 }
 
 void CPictureWnd::DrawScreen(QPainter& dc, const QRect& rc) {
     RefreshDrawBitmap();
-    DrawScaled(dc, rc, m_hDrawBitmap, false);
+    DrawScaled(dc, rc, m_drawImage, false);
     if (const std::string mark = m_pHost ? m_pHost->RecordingMark() : std::string();
         !mark.empty()) {
         // On the window only: the held picture, movies and captures never see it.
@@ -271,9 +271,9 @@ void CPictureWnd::DrawScreen(QPainter& dc, const QRect& rc) {
         // Bold at the size of the classic system font, so it reads over any
         // screen content; it does not grow with the zoom. In presentation it
         // grows with the phone, so it reads from across the room too.
-        const int k = m_freeSize.isEmpty() || m_hDrawBitmap.width() <= 0
+        const int k = m_freeSize.isEmpty() || m_drawImage.width() <= 0
                           ? 1
-                          : std::max(1, rc.width() / m_hDrawBitmap.width());
+                          : std::max(1, rc.width() / m_drawImage.width());
         QFont font = dc.font();
         font.setStyleStrategy(QFont::NoAntialias);
         font.setBold(true);

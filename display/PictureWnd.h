@@ -81,7 +81,7 @@ public:
     int ScrollY() const { return m_nScrollY; }
     int BitmapId() const { return m_nBitmapId; }
     // The bitmap shown in bitmap mode (null image if none).
-    const QImage& Bitmap() const { return m_pBitmap; }
+    const QImage& Bitmap() const { return m_bitmap; }
 
 protected:
     void paintEvent(QPaintEvent* pEvent) override;
@@ -102,10 +102,10 @@ protected:
     int m_nBitmapId = -1;
     bool m_bBitmapMode = true;
     int m_nZoom = 1;
-    QImage m_pBitmap;                        // the loaded bitmap, converted once for drawing
+    QImage m_bitmap;                         // the loaded bitmap, converted once for drawing
     const CScreenModel* m_pScreen = nullptr; // the received screen, once one came
-    QImage m_hDrawBitmap; // the screen's picture top row first, for drawing; null before one
-    // Picture rows (top row 0) of the model not yet in m_hDrawBitmap: [first, end).
+    QImage m_drawImage; // the screen's picture top row first, for drawing; null before one
+    // Picture rows (top row 0) of the model not yet in m_drawImage: [first, end).
     int m_nStaleFirst = 0;
     int m_nStaleEnd = 0;
     int m_nScrollY = 0;
@@ -113,7 +113,7 @@ protected:
     const bool m_bFixedOrigin;
     bool m_bRepaintAll = true; // the next RepaintChanged repaints the whole window
     QSize m_freeSize;          // presentation: the skin's size; empty otherwise
-    QImage m_presentBitmap;    // m_pBitmap with its surround black, made when needed
+    QImage m_presentBitmap;    // m_bitmap with its surround black, made when needed
     bool m_bSmooth = false;
     QRect m_markRect; // where the recording mark was drawn last
 };

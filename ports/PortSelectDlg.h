@@ -30,8 +30,6 @@ class QPushButton;
 
 class CPortSelectDlg : public QDialog {
 public:
-    static constexpr int IDD = 132; // IDD_COM_PORTS
-    static constexpr int IDC_PORT_LIST = 1016;
 
     // Without a parent the application's active window owns the dialog.
     explicit CPortSelectDlg(QWidget* pParent = nullptr);

@@ -14,7 +14,6 @@ struct SStringEntry {
 
 // Sorted by id.
 constexpr SStringEntry kStrings[] = {
-    {IDR_MAINFRAME, "Morvane Lumetto\n\nQuilla\n\n\nQuillon.Document\nQuilla Document"},
     {IDS_S60_FRAME, "<Series60 frame>"},
     {IDS_UIQ_FRAME, "<UIQ frame>"},
     {IDS_APP_TITLE, "Morvane Lumetto"},

@@ -4,7 +4,6 @@
 #include <string>
 
 // The text of string `id`, or an empty string when the table has none.
-// Id 128 is the document string: its fields are separated by '\n'.
 const char* LoadStringResource(int id);
 
 // True when the table holds string `id`.

@@ -117,7 +117,7 @@ TEST(App, ShowsThePhoneRecordsCapturesAndCloses) {
 
     // Closing while a live picture shows tells the phone.
     ASSERT_TRUE(p.Run(ID_FILE_CLOSE_CONNECTION));
-    EXPECT_FALSE(p.app.m_serial.IsOpen());
+    EXPECT_FALSE(p.app.Serial().IsOpen());
     EXPECT_EQ(p.Caption(), "No connection - Morvane Lumetto");
     EXPECT_TRUE(p.View()->ScreenWindow()->IsBitmapMode());
     ASSERT_TRUE(WaitFor([&] { return p.phone.Received() == "close_tx"; }));
@@ -137,7 +137,7 @@ TEST(App, PhoneClosingResetsTheScreenKeepsThePortAndTheRecordingGoesOn) {
     p.phone.Write(CloseNotice());
     ASSERT_TRUE(WaitFor([&] { return !p.View()->HasLivePicture(); }));
     EXPECT_FALSE(p.View()->IsRecording());
-    EXPECT_TRUE(p.app.m_serial.IsOpen());
+    EXPECT_TRUE(p.app.Serial().IsOpen());
     const auto notice = [&] { return p.app.MainWindow()->Notice()->Text().toStdString(); };
     EXPECT_EQ(notice().rfind("The phone paused: \"" + movie +
                                  "\" is finished; the recording goes on into a new file",
@@ -167,7 +167,7 @@ TEST(App, ThePictureComesBackAfterAPauseWithoutAHeader) {
     CProgram p;
     CSerialPort::Timing timing;
     timing.silence = std::chrono::milliseconds(2000); // time enough to see each picture live
-    p.app.m_serial.SetTimingForTests(timing);
+    p.app.TestSeams().linkTiming = timing;
     ASSERT_TRUE(p.Start());
     auto pause = [&] { return WaitFor([&] { return p.View()->ScreenWindow()->IsBitmapMode(); }); };
     const Picture first = Noise(kWidth, kHeight, 21), second = Changed(first, 22),
@@ -310,7 +310,7 @@ TEST(App, ExitAsksWhileAPictureShows) {
     ASSERT_EQ(p.presenter.Count(), 1u);
     EXPECT_EQ(p.presenter.Messages()[0].strText, "Close the connection and exit the application?");
     EXPECT_TRUE(p.app.MainWindow()->isVisible());
-    EXPECT_TRUE(p.app.m_serial.IsOpen());
+    EXPECT_TRUE(p.app.Serial().IsOpen());
 
     p.presenter.SetAnswer(true);
     p.app.MainWindow()->close();
@@ -327,14 +327,14 @@ TEST(App, ClosingTheConnectionAsksOnlyWhileRecording) {
         p.presenter.SetAnswer(bAnswer);
         ASSERT_TRUE(p.Run(ID_FILE_CLOSE_CONNECTION));
         EXPECT_EQ(p.View()->IsRecording(), !bAnswer);
-        EXPECT_EQ(p.app.m_serial.IsOpen(), !bAnswer);
+        EXPECT_EQ(p.app.Serial().IsOpen(), !bAnswer);
     }
     ASSERT_EQ(p.presenter.Count(), 2u) << p.Messages();
     EXPECT_EQ(p.presenter.Messages()[0].strText, "Close the connection and end the recording?");
 
     ASSERT_TRUE(p.Run(ID_FILE_OPEN_CONNECTION));
     ASSERT_TRUE(p.Run(ID_FILE_CLOSE_CONNECTION));
-    EXPECT_FALSE(p.app.m_serial.IsOpen());
+    EXPECT_FALSE(p.app.Serial().IsOpen());
     EXPECT_EQ(p.presenter.Count(), 2u) << p.Messages();
 }
 
@@ -356,7 +356,7 @@ TEST(App, ALostConnectionIsOpenedAgainWhenTheDeviceComesBack) {
     CProgram p;
     const std::string link = p.dir.File("phone");
     fs::create_symlink(p.phone.Path(), link);
-    p.app.SetPortChooser([&] { return std::optional<std::string>(link); });
+    p.app.TestSeams().fnChoosePort = [&] { return std::optional<std::string>(link); };
     const std::string connected = link + " - Morvane Lumetto";
     const std::string reconnecting = link + " - reconnecting - Morvane Lumetto";
     testing::internal::CaptureStderr();
@@ -377,13 +377,13 @@ TEST(App, ALostConnectionIsOpenedAgainWhenTheDeviceComesBack) {
     EXPECT_TRUE(p.Enabled(ID_FILE_OPEN_CONNECTION));
     EXPECT_TRUE(p.Enabled(ID_FILE_CLOSE_CONNECTION));
     ASSERT_TRUE(WaitFor([&] { return p.app.Reconnection()->Attempts() >= 1; }));
-    EXPECT_FALSE(p.app.m_serial.IsOpen());
+    EXPECT_FALSE(p.app.Serial().IsOpen());
     EXPECT_EQ(p.Caption(), reconnecting);
 
     // Plugged in again: a new line under the same name.
     CPhoneLine again;
     fs::create_symlink(again.Path(), link);
-    ASSERT_TRUE(WaitFor([&] { return p.app.m_serial.IsOpen(); }));
+    ASSERT_TRUE(WaitFor([&] { return p.app.Serial().IsOpen(); }));
     EXPECT_EQ(p.Caption(), connected);
     const Picture second = BlockPicture(52);
     ASSERT_TRUE(again.Write(ScreenFrame(second, nullptr)));
@@ -417,7 +417,7 @@ TEST(App, ALostConnectionIsOpenedAgainWhenTheDeviceComesBack) {
 TEST(App, APortThatDoesNotExistYetIsWaitedFor) {
     CProgram p;
     const std::string link = p.dir.File("phone");
-    p.app.SetPortChooser([&] { return std::optional<std::string>(link); });
+    p.app.TestSeams().fnChoosePort = [&] { return std::optional<std::string>(link); };
     testing::internal::CaptureStderr();
     ASSERT_TRUE(p.app.InitInstance({}));
     ASSERT_TRUE(
@@ -430,7 +430,7 @@ TEST(App, APortThatDoesNotExistYetIsWaitedFor) {
 
     // Plugged in: the link appears.
     fs::create_symlink(p.phone.Path(), link);
-    ASSERT_TRUE(WaitFor([&] { return p.app.m_serial.IsOpen(); }));
+    ASSERT_TRUE(WaitFor([&] { return p.app.Serial().IsOpen(); }));
     EXPECT_EQ(p.Caption(), link + " - Morvane Lumetto");
     EXPECT_EQ(p.View()->WaitingText(),
               "Connected to " + link + ".\nStart the sender on the phone.");
@@ -456,7 +456,7 @@ TEST(App, APortThatDoesNotExistYetIsWaitedFor) {
 
     // Something at the name that is no serial port: told at once.
     p.dir.Write("file", "not a port");
-    p.app.SetPortChooser([&] { return std::optional<std::string>(p.dir.File("file")); });
+    p.app.TestSeams().fnChoosePort = [&] { return std::optional<std::string>(p.dir.File("file")); };
     ASSERT_TRUE(p.Run(ID_FILE_OPEN_CONNECTION));
     EXPECT_FALSE(p.app.Reconnection()->IsActive());
     EXPECT_EQ(p.presenter.Count(), 1u) << p.Messages();
@@ -468,10 +468,10 @@ TEST(App, APortThatDoesNotExistYetIsWaitedFor) {
 TEST(App, ChoosingTheDemoPhoneStartsItAndItOpensAgain) {
     CProgram p;
     int nChosen = 0;
-    p.app.SetPortChooser([&]() -> std::optional<std::string> {
+    p.app.TestSeams().fnChoosePort = [&]() -> std::optional<std::string> {
         ++nChosen;
         return std::string(CDemoPhone::kPortName);
-    });
+    };
     ASSERT_TRUE(p.app.InitInstance(CommandLineOptions{}));
     ASSERT_TRUE(WaitFor([&] { return p.View()->HasLivePicture(); }));
     EXPECT_EQ(p.Caption(), "Demo phone - Morvane Lumetto");
@@ -624,7 +624,7 @@ TEST(App, RecordOptionGoesOnAtANewScreenSize) {
     options.strRecord = p.dir.File("r.avi");
     p.dir.Write("r-2.avi", "kept");
     ASSERT_TRUE(p.app.InitInstance(options));
-    ASSERT_TRUE(WaitFor([&] { return p.app.m_serial.IsOpen(); }));
+    ASSERT_TRUE(WaitFor([&] { return p.app.Serial().IsOpen(); }));
     p.View()->Recording().SetFramePeriodMs(20);
     p.View()->Recording().SetAviSizeHoldMs(0);
     const Picture s60 = Noise(kWidth, kHeight, 2), uiq = Noise(208, 320, 3);

@@ -130,10 +130,10 @@ TEST(FaultInjection, NoiseAndBitFlipsAreCountedAndThePictureRecovers) {
         // The clean header frame at the end brings the exact picture back.
         ASSERT_TRUE(p.Shows(last));
         EXPECT_EQ(p.presenter.Count(), 0u) << p.Messages();
-        EXPECT_TRUE(p.app.m_serial.IsOpen());
+        EXPECT_TRUE(p.app.Serial().IsOpen());
 
         ASSERT_TRUE(p.Run(ID_FILE_CLOSE_CONNECTION));
-        const FrameStats& got = p.app.m_serial.ReceiverStats();
+        const FrameStats& got = p.app.Serial().ReceiverStats();
         EXPECT_EQ(got.screenFrames, want.frames);
         EXPECT_EQ(got.badEndMarkers, want.badEnd);
         EXPECT_EQ(got.badLengths, want.badLength);
@@ -184,12 +184,13 @@ FloodResult FloodWhileRecording(std::chrono::milliseconds duration) {
     // Everything sent arrives: the last change shows.
     r.bExact = p.Shows(flood.Last());
     r.nRecordMs = recording.elapsed();
-    r.nMovieFrames = p.View()->Recording().Recorder() ? p.View()->Recording().Recorder()->GetFrameCount() : -1;
+    r.nMovieFrames =
+        p.View()->Recording().Recorder() ? p.View()->Recording().Recorder()->GetFrameCount() : -1;
     EXPECT_TRUE(p.View()->IsRecording()) << p.Messages();
     EXPECT_TRUE(p.Run(ID_FILE_STOP_RECORDING));
     EXPECT_TRUE(p.Run(ID_FILE_CLOSE_CONNECTION));
     r.nSent = flood.Sent();
-    r.nDelivered = p.app.m_serial.ReceiverStats().screenFrames;
+    r.nDelivered = p.app.Serial().ReceiverStats().screenFrames;
     EXPECT_EQ(p.presenter.Count(), 0u) << p.Messages();
 
     // The movie plays to its end, every frame of it.
@@ -258,7 +259,7 @@ TEST(FaultInjection, HangUpInTheMiddleOfAFrameWhileRecording) {
     ASSERT_TRUE(WaitFor([&] { return p.phone.Unread() == 0; }));
     p.phone.HangUp();
 
-    ASSERT_TRUE(WaitFor([&] { return !p.app.m_serial.IsOpen() && p.Caption() == kNoConnection; }));
+    ASSERT_TRUE(WaitFor([&] { return !p.app.Serial().IsOpen() && p.Caption() == kNoConnection; }));
     EXPECT_FALSE(p.View()->IsRecording());
     EXPECT_TRUE(p.View()->ScreenWindow()->IsBitmapMode());
     ASSERT_EQ(p.presenter.Count(), 1u) << p.Messages();
@@ -291,7 +292,7 @@ TEST(FaultInjection, TenSecondsOfSilenceInTheMiddleOfAFrame) {
     silent.start();
     ASSERT_TRUE(WaitFor([&] { return !p.View()->HasLivePicture(); }, 60000));
     EXPECT_GE(silent.elapsed(), 9000); // not before the line was silent for long
-    EXPECT_TRUE(p.app.m_serial.IsOpen());
+    EXPECT_TRUE(p.app.Serial().IsOpen());
     EXPECT_TRUE(p.View()->ScreenWindow()->IsBitmapMode());
 
     // The next frame is decoded as if the cut one had never come.
@@ -299,7 +300,7 @@ TEST(FaultInjection, TenSecondsOfSilenceInTheMiddleOfAFrame) {
     ASSERT_TRUE(p.Shows(third));
     EXPECT_EQ(p.presenter.Count(), 0u) << p.Messages();
     ASSERT_TRUE(p.Run(ID_FILE_CLOSE_CONNECTION));
-    const FrameStats& got = p.app.m_serial.ReceiverStats();
+    const FrameStats& got = p.app.Serial().ReceiverStats();
     EXPECT_EQ(got.silenceDrops, 1u);
     EXPECT_EQ(got.screenFrames, 2u);
     EXPECT_EQ(got.noiseBytes + got.badEndMarkers + got.badLengths, 0u);
@@ -318,7 +319,7 @@ TEST(FaultInjection, CloseWhileThePhoneFloods) {
     const qint64 ms = t.elapsed();
     std::printf("close during a flood took %lld ms\n", static_cast<long long>(ms));
     EXPECT_LT(ms, LongRun() ? 2000 : 20000);
-    EXPECT_FALSE(p.app.m_serial.IsOpen());
+    EXPECT_FALSE(p.app.Serial().IsOpen());
     EXPECT_EQ(p.Caption(), kNoConnection);
     flood.Stop();
     // The phone was told.
@@ -359,13 +360,14 @@ TEST(FaultInjection, FolderThatCannotBeWrittenChangesNothing) {
         EXPECT_EQ(p.Messages().rfind(c.message, 0), 0u) << p.Messages();
         EXPECT_FALSE(fs::exists(p.dialogs.answer.value()));
 
-        EXPECT_TRUE(p.app.m_serial.IsOpen());
+        EXPECT_TRUE(p.app.Serial().IsOpen());
         EXPECT_EQ(p.Caption(), caption);
         EXPECT_EQ(ScreenBytes(p.View()), Expected(pic));
         if (c.nCommand == ID_FILE_CAPTURE_SCREEN) {
             ASSERT_TRUE(p.View()->IsRecording());
             const int before = p.View()->Recording().Recorder()->GetFrameCount();
-            EXPECT_TRUE(WaitFor([&] { return p.View()->Recording().Recorder()->GetFrameCount() > before; }));
+            EXPECT_TRUE(WaitFor(
+                [&] { return p.View()->Recording().Recorder()->GetFrameCount() > before; }));
         } else {
             EXPECT_FALSE(p.View()->IsRecording());
             EXPECT_TRUE(p.app.MainWindow()->IsCommandEnabled(ID_FILE_RECORD_MOVIE));

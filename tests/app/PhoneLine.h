@@ -135,19 +135,19 @@ struct CProgram {
     bool bChoosePort = true; // false: the "COM ports" dialog is cancelled
 
     CProgram() {
-        app.SetPresenter(&presenter);
-        app.SetFileDialogs(&dialogs);
-        app.SetProgramFolder(dir.Path());
-        app.SetSettingsFile(dir.File("lumetto.conf")); // never the user's
-        app.SetPortChooser([this] {
+        app.TestSeams().pPresenter = &presenter;
+        app.TestSeams().pFileDialogs = &dialogs;
+        app.TestSeams().strProgramFolder = dir.Path();
+        app.TestSeams().strSettingsFile = dir.File("lumetto.conf"); // never the user's
+        app.TestSeams().fnChoosePort = [this] {
             ++nChooserCalls;
             return bChoosePort ? std::optional<std::string>(phone.Path()) : std::nullopt;
-        });
+        };
     }
     // Starts the program and waits until the port is open.
     bool Start(const CommandLineOptions& options = {}) {
         return app.InitInstance(options) &&
-               testsupport::WaitFor([this] { return app.m_serial.IsOpen(); });
+               testsupport::WaitFor([this] { return app.Serial().IsOpen(); });
     }
     CQuillonView* View() { return app.View(); }
     bool Shows(const Picture& pic, int w = kWidth, int h = kHeight) {

@@ -222,7 +222,7 @@ TEST(Presentation, RightClickMenuHoldsTheFileAndViewItemsUnderTheMenuBarsRules) 
     check("not connected");
     p.bChoosePort = true;
     ASSERT_TRUE(p.Run(ID_FILE_OPEN_CONNECTION));
-    ASSERT_TRUE(WaitFor([&] { return p.app.m_serial.IsOpen(); }));
+    ASSERT_TRUE(WaitFor([&] { return p.app.Serial().IsOpen(); }));
     check("connected");
     const Picture pic = BlockPicture(2);
     p.phone.Write(ScreenFrame(pic, nullptr));

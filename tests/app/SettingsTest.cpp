@@ -37,8 +37,8 @@ void CopyShippedSkins(const CTempFolder& dir) {
 // A run of the program on the shared folder (skins and settings file).
 struct CRun : CProgram {
     explicit CRun(const CTempFolder& shared, const CommandLineOptions& options = {}) {
-        app.SetProgramFolder(shared.Path());
-        app.SetSettingsFile(shared.File("lumetto.conf"));
+        app.TestSeams().strProgramFolder = shared.Path();
+        app.TestSeams().strSettingsFile = shared.File("lumetto.conf");
         bChoosePort = false;
         EXPECT_TRUE(app.InitInstance(options));
         EXPECT_TRUE(WaitFor([this] { return nChooserCalls == 1; }));

@@ -114,7 +114,7 @@ TEST(Soak, FramesWithRecordingAndScreenshots) {
     EXPECT_GE(nCaptures, static_cast<int>(nFrames / nCaptureEvery) - 1);
     ASSERT_TRUE(p.Run(ID_FILE_STOP_RECORDING));
     ASSERT_TRUE(p.Run(ID_FILE_CLOSE_CONNECTION));
-    EXPECT_EQ(p.app.m_serial.ReceiverStats().screenFrames, static_cast<std::uint64_t>(nFrames));
+    EXPECT_EQ(p.app.Serial().ReceiverStats().screenFrames, static_cast<std::uint64_t>(nFrames));
     EXPECT_EQ(p.presenter.Count(), 0u) << p.Messages();
     EXPECT_EQ(fs::file_size(movie) > static_cast<std::uintmax_t>(nMovieFrames) * kFrameBytes, true);
 }
@@ -129,7 +129,7 @@ TEST(Soak, ConnectionsOpenedAndClosedLeaveNoDescriptors) {
     for (int i = 0; i < 20; ++i) {
         SCOPED_TRACE(i);
         ASSERT_TRUE(p.Run(ID_FILE_OPEN_CONNECTION));
-        ASSERT_TRUE(WaitFor([&] { return p.app.m_serial.IsOpen(); }));
+        ASSERT_TRUE(WaitFor([&] { return p.app.Serial().IsOpen(); }));
         const Picture pic = BlockPicture(i);
         ASSERT_TRUE(p.phone.Write(ScreenFrame(pic, nullptr)));
         ASSERT_TRUE(p.Shows(pic));

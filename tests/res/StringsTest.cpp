@@ -6,7 +6,6 @@ namespace {
 
 TEST(Strings, TableHoldsTheProgramsTextsExactly) {
     const std::pair<int, const char*> expected[] = {
-        {128, "Morvane Lumetto\n\nQuilla\n\n\nQuillon.Document\nQuilla Document"},
         {32784, "<Series60 frame>"},
         {32785, "<UIQ frame>"},
         {57344, "Morvane Lumetto"},
