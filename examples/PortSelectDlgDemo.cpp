@@ -7,7 +7,7 @@
 #include "platform/PortNameTable.h"
 #include "platform/qt/QtMessagePresenter.h"
 #include "ports/PortSelectDlg.h"
-#include "ports/PosixComPortQuery.h"
+#include "ports/TableComPortQuery.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -24,14 +24,14 @@ int main(int argc, char* argv[]) {
 
     CPortSelectDlg dlg;
     dlg.SetProgramPorts({"Demo phone"});
-    CPosixComPortQuery noPorts{CPortNameTable()};
-    std::unique_ptr<CPosixComPortQuery> described;
+    CTableComPortQuery noPorts{CPortNameTable()};
+    std::unique_ptr<CTableComPortQuery> described;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--no-ports") == 0) {
             dlg.SetPortQuery(&noPorts);
         } else if (std::strcmp(argv[i], "--sysfs") == 0 && i + 1 < argc) {
             described =
-                std::make_unique<CPosixComPortQuery>(CPortNameTable::FromSystem(), argv[++i]);
+                std::make_unique<CTableComPortQuery>(CPortNameTable::FromSystem(), argv[++i]);
             dlg.SetPortQuery(described.get());
         } else if (std::strcmp(argv[i], "--close-after") == 0 && i + 1 < argc) {
             QTimer::singleShot(std::atoi(argv[++i]), &dlg, [&dlg] { dlg.reject(); });

@@ -5,7 +5,7 @@
 #include "fuzz/FuzzCheck.h"
 #include "platform/PortNameTable.h"
 #include "ports/PortEnumeration.h"
-#include "ports/PosixComPortQuery.h"
+#include "ports/TableComPortQuery.h"
 #include "ports/TtyDeviceInfo.h"
 
 #include <cstddef>
@@ -70,7 +70,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         parts.size() > 1 ? Split(parts[1], '\n') : std::vector<std::string>{};
     const CPortNameTable table = CPortNameTable::Build(
         parts.front(), devices, [](const std::string& name) { return name.size() % 2 == 0; });
-    CPosixComPortQuery query(table, "/nonexistent-sysfs");
+    CTableComPortQuery query(table, "/nonexistent-sysfs");
     PortInfoArray ports;
     EnumerateComPorts(ports, query);
     Check(ports.size() == table.Entries().size());

@@ -1,6 +1,6 @@
 // What the port enumeration asks the operating system: its serial ports.
 // Each system answers through a backend of its own (here: the port-name table
-// and sysfs, PosixComPortQuery); tests answer with fixed replies.
+// and sysfs, TableComPortQuery); tests answer with fixed replies.
 #pragma once
 
 #include "ports/PortInfo.h"

@@ -3,7 +3,7 @@
 // device texts made fit to show.
 #include "ports/PortEnumeration.h"
 #include "platform/PortNameTable.h"
-#include "ports/PosixComPortQuery.h"
+#include "ports/TableComPortQuery.h"
 #include "ports/TtyDeviceInfo.h"
 #include "tests/support/TempFolder.h"
 
@@ -107,7 +107,7 @@ TEST(PortEnumeration, ListsThePortNameTableWithEachDeviceDescribed) {
         SCOPED_TRACE(c.szWhat);
         const CPortNameTable table =
             CPortNameTable::Build(c.szAliases, c.devices, [](const std::string&) { return true; });
-        CPosixComPortQuery query(table, sysfs.Root());
+        CTableComPortQuery query(table, sysfs.Root());
         PortInfoArray ports = {PortInfo{}}; // emptied first
         EnumerateComPorts(ports, query, c.programPorts);
         EXPECT_EQ(Texts(ports), c.expected);

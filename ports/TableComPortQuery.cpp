@@ -1,8 +1,8 @@
-#include "ports/PosixComPortQuery.h"
+#include "ports/TableComPortQuery.h"
 
 #include "ports/TtyDeviceInfo.h"
 
-PortInfoArray CPosixComPortQuery::QueryPorts() {
+PortInfoArray CTableComPortQuery::QueryPorts() {
     PortInfoArray ports;
     for (const PortNameEntry& entry : m_table.Entries()) {
         if (entry.bProgram)
@@ -20,5 +20,5 @@ PortInfoArray CPosixComPortQuery::QueryPorts() {
 }
 
 std::unique_ptr<IComPortQuery> MakeSystemComPortQuery() {
-    return std::make_unique<CPosixComPortQuery>(CPortNameTable::FromSystem());
+    return std::make_unique<CTableComPortQuery>(CPortNameTable::FromSystem());
 }
