@@ -30,7 +30,6 @@ class QPushButton;
 
 class CPortSelectDlg : public QDialog {
 public:
-
     // Without a parent the application's active window owns the dialog.
     explicit CPortSelectDlg(QWidget* pParent = nullptr);
     ~CPortSelectDlg() override;
