@@ -102,7 +102,8 @@ void CQuillonApp::BuildMainWindow() {
     pView->Recording().onMovieEnded = [this](const MovieSummary& s, MovieEnd e, bool bOfRun) {
         OnMovieEnded(s, e, bOfRun);
     };
-    pView->Screen().AddSink(&m_lastScreen);
+    if (!m_options.strCapture.empty())
+        pView->Screen().AddSink(&m_lastScreen); // --capture saves the last picture shown
     pView->onConnectionLost = [this] { OnConnectionLost(); };
     pView->onCloseNotice = [this] { OnCloseNotice(); };
 }

@@ -54,7 +54,8 @@ std::unique_ptr<IMovieEncoder> CreateMovieEncoder(std::string& strError);
 
 // Starts loading the module on a thread of its own (once), so that a movie
 // that starts soon after does not wait for it on the caller's thread: when
-// the record dialog opens, or at start for --record.
+// the record dialog opens, or at start for --record. The program's end
+// waits for a load still running.
 void PreloadMovieEncoder();
 
 // Tests: the module's path instead of the program's own (empty: the

@@ -87,14 +87,26 @@ std::unique_ptr<IMovieEncoder> CreateMovieEncoder(std::string& strError) {
 }
 
 void PreloadMovieEncoder() {
+    // The loading thread is joined when the program ends: a run that ends
+    // while the module's libraries are still being loaded (a short run with
+    // --record, a cold disk) waits for the load instead of tearing down the
+    // statics the load uses under it. Made after g_mutex, so ended before it.
+    struct CLoader {
+        std::thread thread;
+        ~CLoader() {
+            if (thread.joinable())
+                thread.join();
+        }
+    };
+    static CLoader loader;
     static std::once_flag once;
     std::call_once(once, [] {
-        std::thread([] {
+        loader.thread = std::thread([] {
             std::lock_guard<std::mutex> lock(g_mutex);
             std::string strWhy;
             if (!g_create)
                 Load(strWhy); // a failure is told when a movie starts
-        }).detach();
+        });
     });
 }
 

@@ -80,13 +80,23 @@ TEST(EndToEnd, RecordsAndCapturesWhatThePhoneSends) {
     EXPECT_TRUE(Bytes(frames.end() - picture.size(), frames.end()) == picture);
 }
 
-TEST(EndToEnd, EndsWhenThePhoneCloses) {
-    CChildProcess phone("lumetto-phone",
-                        {"--pty", "--fps", "20", "--rate", "0", "--frames", "10", "--close"});
+// The phone closes: the run ends, and --capture saves the picture last
+// shown, though the phone's close hid it.
+TEST(EndToEnd, EndsWhenThePhoneClosesAndCapturesItsLastPicture) {
+    CTempFolder dir;
+    const Bytes picture = MakePicture(dir.Dir() / "screen.png", 176, 208);
+    CChildProcess phone("lumetto-phone", {"--pty", "--fps", "20", "--rate", "0", "--frames", "10",
+                                          "--close", (dir.Dir() / "screen.png").string()});
     const std::string port = phone.ReadLine();
     ASSERT_EQ(port.rfind("/dev/", 0), 0u) << phone.Stderr();
-    CChildProcess lumetto("lumetto", {"--port", port, "--no-window", "--exit-on-close"});
+    const fs::path shot = dir.Dir() / "shot.bmp";
+    CChildProcess lumetto(
+        "lumetto", {"--port", port, "--no-window", "--exit-on-close", "--capture", shot.string()});
     EXPECT_EQ(lumetto.Wait(), 0) << lumetto.Stderr();
+    const Bytes bmp = ReadAll(shot);
+    ASSERT_EQ(bmp.size(), 110406u);
+    EXPECT_EQ(Bytes(bmp.begin() + 54 + 207 * 528, bmp.begin() + 54 + 208 * 528),
+              Bytes(picture.begin(), picture.begin() + 528)); // the top row, last in the file
 }
 
 // A port that does not exist: --no-reconnect gives up at once; otherwise the
