@@ -395,7 +395,7 @@ void CQuillonApp::OnAppAbout() {
 
 bool CQuillonApp::AskToClose() {
     CQuillonView* pView = View();
-    if (pView && !pView->ScreenWindow()->IsBitmapMode() &&
+    if (pView && pView->HasLivePicture() &&
         !MessagePresenter().AskOkCancel(LoadStringResource(IDS_CONFIRM_EXIT), AppTitle()))
         return false;
     if (pView)

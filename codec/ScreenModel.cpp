@@ -43,7 +43,7 @@ void CScreenModel::Publish(int nFirst, int nEnd, int nFormat) {
         return;
     const int h = m_pPicture->Height();
     ScreenChange change;
-    change.nSequence = m_last.nSequence + 1;
+    change.nSequence = ++m_nSequence;
     change.bNewPicture = m_bFresh || !m_bLive;
     if (change.bNewPicture) {
         change.nFirstRow = 0;
@@ -55,7 +55,6 @@ void CScreenModel::Publish(int nFirst, int nEnd, int nFormat) {
     m_nFormat = nFormat;
     m_bFresh = false;
     m_bLive = true;
-    m_last = change;
     Notify([&](IScreenSink& sink) { sink.OnScreenChanged(*this, change); });
 }
 

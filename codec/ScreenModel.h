@@ -58,9 +58,8 @@ public:
     int Format() const { return m_nFormat; }
     // Whether the picture is the phone's screen being shown now.
     bool IsLive() const { return m_bLive && m_pPicture; }
-    // The number of changes published so far; the last of them.
-    std::uint64_t Sequence() const { return m_last.nSequence; }
-    const ScreenChange& LastChange() const { return m_last; }
+    // The number of changes published so far.
+    std::uint64_t Sequence() const { return m_nSequence; }
 
     // Sinks are not owned; one added twice is called once. A sink may be
     // removed (and others added) during a call; a removed sink is not called
@@ -87,7 +86,7 @@ private:
     int m_nFormat = -1;
     bool m_bLive = false;
     bool m_bFresh = false; // the next change brings a new picture
-    ScreenChange m_last;
+    std::uint64_t m_nSequence = 0;
     std::vector<IScreenSink*> m_sinks; // removed ones are null while notifying
     int m_nNotifying = 0;
 };

@@ -16,46 +16,50 @@ std::string ExtensionOf(const std::string& strPath) {
     return ext;
 }
 
+namespace {
+
+// Each format once: its extension, its name for the user, FFmpeg's muxer.
+struct SMovieFormatRow {
+    MovieFormat eFormat;
+    const char* pszExtension;
+    const char* pszName;
+    const char* pszMuxer; // null: not written through FFmpeg
+};
+
+constexpr SMovieFormatRow kFormats[] = {
+    {MovieFormat::Avi, "avi", "AVI", nullptr},
+    {MovieFormat::Mp4, "mp4", "MP4", "mp4"},
+    {MovieFormat::Matroska, "mkv", "MKV", "matroska"},
+    {MovieFormat::QuickTime, "mov", "MOV", "mov"},
+};
+
+const SMovieFormatRow* Row(MovieFormat e) {
+    for (const SMovieFormatRow& row : kFormats)
+        if (row.eFormat == e)
+            return &row;
+    return nullptr;
+}
+
+} // namespace
+
 MovieFormat MovieFormatOf(const std::string& strPath) {
     const std::string ext = ExtensionOf(strPath);
-    if (ext == "avi" || ext.empty())
+    if (ext.empty())
         return MovieFormat::Avi;
-    if (ext == "mp4")
-        return MovieFormat::Mp4;
-    if (ext == "mkv")
-        return MovieFormat::Matroska;
-    if (ext == "mov")
-        return MovieFormat::QuickTime;
+    for (const SMovieFormatRow& row : kFormats)
+        if (ext == row.pszExtension)
+            return row.eFormat;
     return MovieFormat::Unknown;
 }
 
 const char* MovieFormatName(MovieFormat e) {
-    switch (e) {
-    case MovieFormat::Avi:
-        return "AVI";
-    case MovieFormat::Mp4:
-        return "MP4";
-    case MovieFormat::Matroska:
-        return "MKV";
-    case MovieFormat::QuickTime:
-        return "MOV";
-    case MovieFormat::Unknown:
-        break;
-    }
-    return "?";
+    const SMovieFormatRow* pRow = Row(e);
+    return pRow ? pRow->pszName : "?";
 }
 
 const char* MovieMuxerName(MovieFormat e) {
-    switch (e) {
-    case MovieFormat::Mp4:
-        return "mp4";
-    case MovieFormat::Matroska:
-        return "matroska";
-    case MovieFormat::QuickTime:
-        return "mov";
-    default:
-        return nullptr;
-    }
+    const SMovieFormatRow* pRow = Row(e);
+    return pRow ? pRow->pszMuxer : nullptr;
 }
 
 std::string UnknownMovieFormatText(const std::string& strPath) {

@@ -19,19 +19,16 @@ std::string ExtensionOf(const std::string& strPath);
 // extension no format has.
 MovieFormat MovieFormatOf(const std::string& strPath);
 
-// Whether the format is written by FFmpeg (CMp4Recorder).
+// FFmpeg's muxer: "mp4", "matroska", "mov"; null for the others.
+const char* MovieMuxerName(MovieFormat e);
+
+// Whether the format is written by FFmpeg (CMp4Recorder): it has a muxer.
 inline bool IsEncodedMovie(MovieFormat e) {
-    return e == MovieFormat::Mp4 || e == MovieFormat::Matroska || e == MovieFormat::QuickTime;
+    return MovieMuxerName(e) != nullptr;
 }
 
 // "AVI", "MP4", "MKV", "MOV".
 const char* MovieFormatName(MovieFormat e);
-
-// FFmpeg's muxer: "mp4", "matroska", "mov"; null for the others.
-const char* MovieMuxerName(MovieFormat e);
-
-// The extensions, without their dots, in the order the dialogs list them.
-inline constexpr const char* kMovieExtensions[] = {"avi", "mp4", "mkv", "mov"};
 
 // "A movie name must end in .avi, .mp4, .mkv or .mov: "x.webm" has none of them."
 std::string UnknownMovieFormatText(const std::string& strPath);

@@ -683,17 +683,10 @@ TEST(App, TheExtensionPicksTheMovieFormat) {
         ASSERT_TRUE(p.Run(ID_FILE_RECORD_MOVIE));
         ASSERT_TRUE(WaitFor([&] { return p.View()->Recording().RecordedFrames() >= 1; }));
         ASSERT_TRUE(p.Run(ID_FILE_STOP_RECORDING));
-        std::string probed;
-        if (FILE* pipe = ::popen(("ffprobe -v error -show_entries format=format_name:format_tags="
-                                  "major_brand:stream=codec_name -of csv=p=0 '" +
-                                  p.dir.File(c.file) + "' 2>&1")
-                                     .c_str(),
-                                 "r")) {
-            char buf[512];
-            for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, pipe)) > 0;)
-                probed.append(buf, n);
-            ::pclose(pipe);
-        }
+        std::string probed = testsupport::CommandOutput(
+            "ffprobe -v error -show_entries format=format_name:format_tags=major_brand:"
+            "stream=codec_name -of csv=p=0 '" +
+            p.dir.File(c.file) + "' 2>&1");
         std::replace(probed.begin(), probed.end(), '\n', ',');
         EXPECT_EQ(probed, std::string(c.probed) + ",") << probed;
         if (probed.find("mov,mp4") != std::string::npos) {
@@ -790,16 +783,10 @@ TEST(App, RecordsAnMp4OfThePhoneInItsSkin) {
 
     // Scale 3: 600 x 780. Every frame as stored; the last shows the second picture.
     const int scale = 3, w = 200 * scale, h = 260 * scale;
-    FILE* pipe = ::popen(("ffmpeg -nostdin -v error -i '" + movie +
-                          "' -fps_mode passthrough -f rawvideo -pix_fmt bgr24 - 2>/dev/null")
-                             .c_str(),
-                         "r");
-    ASSERT_NE(pipe, nullptr);
-    Bytes frames;
-    std::uint8_t buf[65536];
-    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, pipe)) > 0;)
-        frames.insert(frames.end(), buf, buf + n);
-    ::pclose(pipe);
+    const std::string out = testsupport::CommandOutput(
+        "ffmpeg -nostdin -v error -i '" + movie +
+        "' -fps_mode passthrough -f rawvideo -pix_fmt bgr24 - 2>/dev/null");
+    const Bytes frames(out.begin(), out.end());
     const std::size_t frameBytes = static_cast<std::size_t>(w) * h * 3;
     ASSERT_GE(frames.size(), 2 * frameBytes);
     ASSERT_EQ(frames.size() % frameBytes, 0u);

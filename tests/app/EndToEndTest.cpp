@@ -263,18 +263,7 @@ bool ReportedCounts(const std::string& err, const std::string& movie, long long&
                        &dropped) == 2;
 }
 
-// What a command prints on its standard output.
-std::string Output(const std::string& command) {
-    std::string out;
-    if (FILE* p = ::popen(command.c_str(), "r")) {
-        char buf[65536];
-        std::size_t n;
-        while ((n = std::fread(buf, 1, sizeof buf, p)) > 0)
-            out.append(buf, n);
-        ::pclose(p);
-    }
-    return out;
-}
+using testsupport::CommandOutput;
 
 // The pictures an MP4 movie at scale 2 shows, in order, as indices into
 // `sent`: every frame as stored (no frame rate conversion), each matched to
@@ -284,12 +273,12 @@ std::vector<int> PicturesShown(const fs::path& movie, const std::vector<Picture>
     const int w = reliability::kWidth, h = reliability::kHeight;
     const std::size_t frameBytes = static_cast<std::size_t>(w * 2) * (h * 2) * 3;
     const std::string frames =
-        Output("ffmpeg -nostdin -v error -i '" + movie.string() +
-               "' -fps_mode passthrough -f rawvideo -pix_fmt bgr24 - 2>/dev/null");
+        CommandOutput("ffmpeg -nostdin -v error -i '" + movie.string() +
+                      "' -fps_mode passthrough -f rawvideo -pix_fmt bgr24 - 2>/dev/null");
     const std::string counted =
-        Output("ffprobe -v error -count_frames -select_streams v:0 -show_entries "
-               "stream=nb_read_frames -of csv=p=0 '" +
-               movie.string() + "'");
+        CommandOutput("ffprobe -v error -count_frames -select_streams v:0 -show_entries "
+                      "stream=nb_read_frames -of csv=p=0 '" +
+                      movie.string() + "'");
     EXPECT_EQ(frames.size() % frameBytes, 0u);
     EXPECT_EQ(std::to_string(frames.size() / frameBytes) + "\n", counted);
     std::vector<int> shown;

@@ -49,7 +49,7 @@ TEST(LargeMovie, OpenDmlMovieBeyondTwoGiBIsCountedWhole) {
 
     // The last frame decodes to the last picture written.
     const Bytes last = [&] {
-        const std::string out = moviesupport::Run(
+        const std::string out = moviesupport::CommandOutput(
             "ffmpeg -nostdin -v error -i '" + path + "' -vf 'select=eq(n\\," +
             std::to_string(frames - 1) + ")' -vsync 0 -f rawvideo -pix_fmt bgr24 -");
         return Bytes(out.begin(), out.end());

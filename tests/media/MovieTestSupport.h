@@ -19,6 +19,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "tests/support/CommandOutput.h"
 #include "tests/support/TempFolder.h"
 #include <vector>
 
@@ -150,27 +151,16 @@ template <class Movie> long DescribedFrames(const Movie& f) {
     return frames;
 }
 
-// Runs a shell command and returns what it printed on standard output.
-inline std::string Run(const std::string& command) {
-    std::string out;
-    if (std::FILE* p = ::popen(command.c_str(), "r")) {
-        char buf[1 << 16];
-        std::size_t n;
-        while ((n = std::fread(buf, 1, sizeof buf, p)) > 0)
-            out.append(buf, n);
-        ::pclose(p);
-    }
-    return out;
-}
+using testsupport::CommandOutput;
 
 // ffprobe's view of the video stream, frames counted by reading them all:
 // keys width, height, r_frame_rate, nb_frames, nb_read_frames, duration.
 inline std::map<std::string, std::string> Probe(const std::string& path) {
     const std::string text =
-        Run("ffprobe -v error -count_frames -select_streams v:0 -show_entries "
-            "stream=width,height,r_frame_rate,nb_frames,nb_read_frames,duration "
-            "-of default=noprint_wrappers=1 '" +
-            path + "'");
+        CommandOutput("ffprobe -v error -count_frames -select_streams v:0 -show_entries "
+                      "stream=width,height,r_frame_rate,nb_frames,nb_read_frames,duration "
+                      "-of default=noprint_wrappers=1 '" +
+                      path + "'");
     std::map<std::string, std::string> fields;
     std::istringstream lines(text);
     for (std::string line; std::getline(lines, line);) {
@@ -184,7 +174,7 @@ inline std::map<std::string, std::string> Probe(const std::string& path) {
 // Every frame of the movie as ffmpeg decodes it, in raw bgr24.
 inline Bytes DecodeFrames(const std::string& path) {
     const std::string out =
-        Run("ffmpeg -nostdin -v error -i '" + path + "' -f rawvideo -pix_fmt bgr24 -");
+        CommandOutput("ffmpeg -nostdin -v error -i '" + path + "' -f rawvideo -pix_fmt bgr24 -");
     return Bytes(out.begin(), out.end());
 }
 

@@ -76,9 +76,9 @@ double LumaPsnr(const std::uint8_t* a, const std::uint8_t* b, std::size_t n) {
 
 // The time of every frame ffmpeg decodes, in milliseconds.
 std::vector<long> FrameTimes(const std::string& path) {
-    std::istringstream lines(Run("ffprobe -v error -select_streams v:0 -show_entries "
-                                 "frame=pts_time -of csv=p=0 '" +
-                                 path + "'"));
+    std::istringstream lines(CommandOutput("ffprobe -v error -select_streams v:0 -show_entries "
+                                           "frame=pts_time -of csv=p=0 '" +
+                                           path + "'"));
     std::vector<long> times;
     for (std::string line; std::getline(lines, line);)
         if (!line.empty())
@@ -88,8 +88,8 @@ std::vector<long> FrameTimes(const std::string& path) {
 
 // Every decoded frame once, as it is stored (no frame rate conversion).
 Bytes DecodeEveryFrame(const std::string& path) {
-    const std::string out = Run("ffmpeg -nostdin -v error -i '" + path +
-                                "' -fps_mode passthrough -f rawvideo -pix_fmt bgr24 -");
+    const std::string out = CommandOutput("ffmpeg -nostdin -v error -i '" + path +
+                                          "' -fps_mode passthrough -f rawvideo -pix_fmt bgr24 -");
     return Bytes(out.begin(), out.end());
 }
 
@@ -142,10 +142,10 @@ std::vector<long> ExpectMovie(const std::string& path, const std::vector<Sent>& 
         ow = (w * scale + 1) & ~1;
         oh = (h * scale + 1) & ~1;
     }
-    auto stream = Run("ffprobe -v error -select_streams v:0 -show_entries "
-                      "stream=codec_name,profile,pix_fmt,width,height,time_base -of "
-                      "default=noprint_wrappers=1 '" +
-                      path + "'");
+    auto stream = CommandOutput("ffprobe -v error -select_streams v:0 -show_entries "
+                                "stream=codec_name,profile,pix_fmt,width,height,time_base -of "
+                                "default=noprint_wrappers=1 '" +
+                                path + "'");
     EXPECT_NE(stream.find("codec_name=h264\n"), std::string::npos) << stream;
     EXPECT_NE(stream.find("pix_fmt=yuv420p\n"), std::string::npos) << stream;
     EXPECT_NE(stream.find("profile=High\n"), std::string::npos) << stream;
@@ -469,7 +469,7 @@ TEST(Mp4Recorder, RefusalsAndAFullDiskAreReportedAndLeaveNothingBehind) {
     ASSERT_FALSE(times.empty());
     EXPECT_NEAR(seconds * 1000.0, double(times.back() + 250), 1.0) << "up to the cut fragment";
     const std::string errors =
-        moviesupport::Run("ffmpeg -nostdin -v error -i '" + full + "' -f null - 2>&1");
+        moviesupport::CommandOutput("ffmpeg -nostdin -v error -i '" + full + "' -f null - 2>&1");
     EXPECT_EQ(errors, "") << "the file ends cleanly";
 }
 

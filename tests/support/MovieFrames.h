@@ -1,8 +1,9 @@
 // Reads a movie back with ffmpeg, the way a player sees it.
 #pragma once
 
+#include "tests/support/CommandOutput.h"
+
 #include <cstdint>
-#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -14,16 +15,9 @@ namespace testsupport {
 inline std::vector<std::uint8_t> MovieFrames(const std::filesystem::path& movie) {
     const std::string cmd =
         "ffmpeg -v error -i '" + movie.string() + "' -f rawvideo -pix_fmt bgr24 - 2>/dev/null";
-    std::vector<std::uint8_t> out;
-    if (FILE* p = ::popen(cmd.c_str(), "r")) {
-        std::uint8_t buf[65536];
-        std::size_t n;
-        while ((n = std::fread(buf, 1, sizeof buf, p)) > 0)
-            out.insert(out.end(), buf, buf + n);
-        if (::pclose(p) != 0)
-            out.clear();
-    }
-    return out;
+    bool ok = false;
+    const std::string out = CommandOutput(cmd, &ok);
+    return ok ? std::vector<std::uint8_t>(out.begin(), out.end()) : std::vector<std::uint8_t>();
 }
 
 // What ffprobe says of a movie's video stream: "codec WxH frames" (frames
@@ -32,14 +26,7 @@ inline std::string ProbeMovie(const std::filesystem::path& movie) {
     const std::string cmd = "ffprobe -v error -count_frames -select_streams v:0 -show_entries "
                             "stream=codec_name,width,height,nb_read_frames -of csv=p=0 '" +
                             movie.string() + "' 2>/dev/null";
-    std::string out;
-    if (FILE* p = ::popen(cmd.c_str(), "r")) {
-        char buf[256];
-        std::size_t n;
-        while ((n = std::fread(buf, 1, sizeof buf, p)) > 0)
-            out.append(buf, n);
-        ::pclose(p);
-    }
+    std::string out = CommandOutput(cmd);
     while (!out.empty() && (out.back() == '\n' || out.back() == ' '))
         out.pop_back();
     // "h264,704,832,5" -> "h264 704x832 5"
